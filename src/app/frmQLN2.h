@@ -1,0 +1,157 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "settings/ConfigLayout.h"
+#include "settings/ReadWrite.h"
+#include "shell/CommonDialog.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace quillon {
+
+class Desktop;
+
+// The launcher window. Its opening is the program's start-up (the lists and the options
+// remembered in QLN2.ini come back) and its closing writes them back. Every other window
+// is opened from here, modally.
+class frmQLN2 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // programDir is the folder that holds QLN2.ini and QLN2.txt: the executable's own.
+  frmQLN2(Desktop& desktop, QString programDir, QWidget* parent = nullptr);
+  ~frmQLN2() override;
+
+  // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
+  // file; any other word fills nothing. Reports its own failure.
+  void RefreshLists(const QString& what);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Construction (frmQLN2.cpp).
+  void CreateControls();
+  void CreateMenus();
+  void ArrangeControls();
+  void SetTabOrder();
+  void ConnectHandlers();
+
+  // Start-up and shutdown (StartupShutdown.cpp).
+  void Form_Load();
+  void Form_Unload();
+  bool RestoreMemory();
+  bool RestoreSelection(QComboBox* list, std::string_view key);
+  std::optional<bool> ReadFlag(std::string_view key);
+  void GiveEachListItsPlaceholder();
+  void CentreOnScreen();
+  void ShowIniError();
+
+  // List refresh and the selection reactions (ListRefresh.cpp).
+  bool FillDropDown(QComboBox* list, ListId id, const QString& placeholder);
+  bool FillCustomFiles();
+  void cmbPorts_Click();
+  void cmbProgs_Click();
+
+  // Option boxes, warp and the custom file lock (Options.cpp).
+  void ConnectOptionBoxes();
+  void chkWarp_Click();
+  void ApplyWarpField();
+  void SetCustomFilesEnabled();
+
+  // Actions that later parts of the program fill in.
+  void cmdTest_Click() {}
+  void cmdLaunch_Click() {}
+  void cmdHelp_Click() {}
+  void cmdAbout_Click() {}
+  void cmdPorts_Click() {}
+  void cmdIWADs_Click() {}
+  void cmdProgs_Click() {}
+  void cmdAddPWAD_Click() {}
+  void cmdAddDEH_Click() {}
+  void cmdRemoveFile_Click() {}
+  void ProgramSave_Click() {}
+  void ProgramLoad_Click() {}
+
+  Desktop& desktop_;
+  QString programDir_;
+  bool unloaded_ = false;
+
+  ReadWrite IniFile;
+  ReadWrite SchemeFile;
+  std::vector<std::string> DefaultIniLines_;
+  CommonDialog cdlOpen;
+
+  // Controls, named as the user and the tests know them.
+  QWidget* Line1 = nullptr;
+  QLabel* imgWisp = nullptr;
+  QLabel* lblTitle = nullptr;
+  QLabel* lblByWisp = nullptr;
+  QPushButton* cmdAbout = nullptr;
+  QLabel* lblPorts = nullptr;
+  QComboBox* cmbPorts = nullptr;
+  QPushButton* cmdPorts = nullptr;
+  QLabel* lblIWAD = nullptr;
+  QComboBox* cmbIWADs = nullptr;
+  QPushButton* cmdIWADs = nullptr;
+  QGroupBox* fraMisc = nullptr;
+  QCheckBox* chkWarp = nullptr;
+  QLineEdit* txtWarp = nullptr;
+  QCheckBox* chkNoMonsters = nullptr;
+  QCheckBox* chkGLmode = nullptr;
+  QCheckBox* chkNoMusic = nullptr;
+  QCheckBox* chkNoCD = nullptr;
+  QCheckBox* chkNoSound = nullptr;
+  QLabel* lblParams = nullptr;
+  QCheckBox* chkCloseOnTest = nullptr;
+  QLineEdit* txtParams = nullptr;
+  QGroupBox* fraFiles = nullptr;
+  QCheckBox* chkEnableFiles = nullptr;
+  QPushButton* cmdAddPWAD = nullptr;
+  QPushButton* cmdAddDEH = nullptr;
+  QPushButton* cmdRemoveFile = nullptr;
+  QListWidget* lstFiles = nullptr;
+  QListWidget* lstFileDirs = nullptr;
+  QGroupBox* fraLauncher = nullptr;
+  QComboBox* cmbProgs = nullptr;
+  QPushButton* cmdProgs = nullptr;
+  QLabel* lblProgParams = nullptr;
+  QLineEdit* txtProgParams = nullptr;
+  QPushButton* cmdLaunch = nullptr;
+  QPushButton* cmdTest = nullptr;
+  QPushButton* cmdHelp = nullptr;
+  QPushButton* cmdExit = nullptr;
+
+  QMenu* ProgramMenu = nullptr;
+  QAction* ProgramTest = nullptr;
+  QAction* ProgramSave = nullptr;
+  QAction* ProgramLoad = nullptr;
+  QAction* ProgramExit = nullptr;
+  QMenu* SetupMenu = nullptr;
+  QAction* SetupPorts = nullptr;
+  QAction* SetupIWADs = nullptr;
+  QAction* SetupProgs = nullptr;
+  QMenu* HelpMenu = nullptr;
+  QAction* HelpShow = nullptr;
+  QAction* HelpAbout = nullptr;
+};
+
+// Texts every window shares.
+inline constexpr const char* kAppTitle = "Quillon 2.01";
+inline constexpr const char* kIniErrorText = "Error reading from INI file.";
+
+}  // namespace quillon

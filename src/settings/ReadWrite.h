@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+class IniFileHandle;
+
+// Raised by ReadWrite::Create when the new file cannot be written.
+class IniWriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Stands for one INI file. Every object bound to the same path shares one cached copy
+// of it (see IniCache.h), so each sees the others' writes and any outside edit at once.
+class ReadWrite {
+ public:
+  ReadWrite();
+  ~ReadWrite();
+  ReadWrite(const ReadWrite&) = delete;
+  ReadWrite& operator=(const ReadWrite&) = delete;
+
+  const std::string& FileName() const { return fileName_; }
+  void SetFileName(const std::string& strNewName);
+
+  // The value of the key, blanks and one pair of enclosing quotes removed, at most 254
+  // characters; empty when the file, the section or the key is missing.
+  std::string Load(std::string_view strSection, std::string_view strLine) const;
+
+  // Sets the key: in place when it exists, else at the end of its section, else in a new
+  // section at the end of the file. Never reports a failure.
+  void Save(std::string_view strSection, std::string_view strLine, std::string_view strInput);
+
+  // Replaces the whole file with these lines, each followed by CR LF.
+  // Throws IniWriteError when the file cannot be written.
+  void Create(const std::vector<std::string>& list);
+
+ private:
+  std::string fileName_;
+  std::shared_ptr<IniFileHandle> file_;
+};
+
+}  // namespace quillon

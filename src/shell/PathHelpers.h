@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// Paths may come from Windows-era files, so both '\' and '/' count as separators.
+
+// Up to and including the last separator; empty when there is none.
+std::string DirectoryOf(std::string_view path);
+
+// After the last separator; the whole text when there is none.
+std::string FileNameOf(std::string_view path);
+
+// After the last '.', in lower case (ASCII letters only); the whole text in lower case
+// when it holds no '.'.
+std::string ExtensionOf(std::string_view name);
+
+// Joins a directory and a name with the native separator unless dir already ends in one.
+std::string JoinPath(std::string_view dir, std::string_view name);
+
+}  // namespace quillon

@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "settings/ConfigLayout.h"
+#include "settings/IniCache.h"
+#include "settings/ReadWrite.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using Names = std::vector<std::string>;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A fresh directory per test; every test leaves the shared cache clean for the next.
+class IniTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    do {
+      dir_ = fs::temp_directory_path() / ("quillon-settings-" + std::to_string(random()));
+    } while (!fs::create_directory(dir_));
+  }
+
+  void TearDown() override {
+    IniCache::SetFlushRequester(nullptr);
+    EXPECT_TRUE(IniCache::FlushAll());
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
+
+  fs::path File(const std::string& name = "QLN2.ini") const { return dir_ / name; }
+
+  static std::unique_ptr<ReadWrite> Open(const fs::path& path) {
+    auto ini = std::make_unique<ReadWrite>();
+    ini->SetFileName(path.string());
+    return ini;
+  }
+
+  // False when the directory still takes new files, as it does for root.
+  bool MakeReadOnly() const {
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    if (!std::ofstream(File("probe"))) return true;
+    fs::remove(File("probe"));
+    return false;
+  }
+
+  Names Listing() const {
+    Names names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+struct LoadCase {
+  const char* name;
+  std::optional<std::string> file;  // nullopt: no file
+  std::string section, key, expected;
+  friend void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LoadRules : public IniTest, public testing::WithParamInterface<LoadCase> {};
+
+TEST_P(LoadRules, FindsTheValue) {
+  if (GetParam().file) WriteBytes(File(), *GetParam().file);
+  EXPECT_EQ(Open(File())->Load(GetParam().section, GetParam().key), GetParam().expected);
+  EXPECT_EQ(fs::exists(File()), GetParam().file.has_value());
+}
+
+const std::string x253(253, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadRules,
+    testing::Values(
+        LoadCase{"IgnoresCase", "[Ports]\r\nNumPorts=0\r\n", "ports", "numports", "0"},
+        LoadCase{"TrimsBlanks", "[A]\r\n \t Key \t=  \t a b \t\r\n", "A", "Key", "a b"},
+        LoadCase{"DoubleQuotes", "[A]\r\nk=\" padded \"\r\n", "A", "k", " padded "},
+        LoadCase{"SingleQuotes", "[A]\r\nk='x'\r\n", "A", "k", "x"},
+        LoadCase{"OnePairOnly", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
+        LoadCase{"UnmatchedQuote", "[A]\r\nk=\"x'\r\n", "A", "k", "\"x'"},
+        LoadCase{"LoneQuote", "[A]\r\nk=\"\r\n", "A", "k", "\""},
+        LoadCase{"EqualsInValue", "[A]\r\nk=a=b\r\n", "A", "k", "a=b"},
+        LoadCase{"EmptyValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", ""},
+        LoadCase{"MissingFile", std::nullopt, "A", "k", ""},
+        LoadCase{"MissingSection", "[A]\r\nk=1\r\n", "B", "k", ""},
+        LoadCase{"MissingKey", "[A]\r\nk=1\r\n", "A", "j", ""},
+        LoadCase{"KeyOfNextSection", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", ""},
+        LoadCase{"FirstKeyWins", "[A]\r\nk=1\r\nK=2\r\n", "A", "k", "1"},
+        LoadCase{"FirstSectionWins", "[A]\r\nk=1\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j", ""},
+        LoadCase{"NoSectionNoKeys", "k=1\r\n[A]\r\n", "", "k", ""},
+        LoadCase{"UnclosedHeader", "  [ Open \r\nk=1\r\n", "open", "k", "1"},
+        LoadCase{"TextAfterHeader", "[A] ; x = y\r\nk=1\r\n", "A", "k", "1"},
+        LoadCase{"CrOnly", "[A]\rk=1\rj=2", "A", "j", "2"},
+        LoadCase{"LfOnly", "[A]\nk=1\nj=2\n", "A", "j", "2"},
+        LoadCase{"MixedEndings", "[A]\n\rk=1\r\nj=2\rm=3", "A", "m", "3"},
+        LoadCase{"NulKept", "[A]\r\nk=a\0b\r\n"s, "A", "k", "a\0b"s},
+        LoadCase{"CutKeepsUtf8Whole", "[A]\nk=" + x253 + "\xC3\xA9\xC3\xA9", "A", "k",
+                 x253 + "\xC3\xA9"},
+        LoadCase{"BadByteIsOneChar", "[A]\nk=" + x253 + "\xE2\x82\xFF", "A", "k", x253 + "\xE2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniTest, SaveKeepsLongValuesWhileLoadCutsThem) {
+  const std::string value(300, 'v');
+  Open(File())->Save("A", "k", value);
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=" + value + "\r\n");
+  EXPECT_EQ(Open(File())->Load("A", "k"), value.substr(0, 254));
+}
+
+struct SaveCase {
+  const char* name;
+  std::optional<std::string> before;  // nullopt: no file yet
+  std::string section, key, value, after;
+  friend void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SaveRules : public IniTest, public testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveRules, WritesExactly) {
+  const SaveCase& c = GetParam();
+  if (c.before) WriteBytes(File(), *c.before);
+  Open(File())->Save(c.section, c.key, c.value);
+  EXPECT_EQ(ReadBytes(File()), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SaveRules,
+    testing::Values(
+        SaveCase{"InPlace", "; note\n[A]\n  Key \t=  old ; x\nzz = 1\n\n", "a", "KEY", "new",
+                 "; note\n[A]\n  Key \t=new\nzz = 1\n\n"},
+        SaveCase{"NewKeyEndsItsSection", "[A]\r\nk=1\r\n; c\r\n\r\n\r\n[B]\r\nm=2\r\n", "A", "j",
+                 "2", "[A]\r\nk=1\r\n; c\r\nj=2\r\n\r\n\r\n[B]\r\nm=2\r\n"},
+        SaveCase{"NewKeyInEmptySection", "[A]\r\n\r\n[B]\r\n", "A", "k", "v",
+                 "[A]\r\nk=v\r\n\r\n[B]\r\n"},
+        SaveCase{"NewKeyAfterUnendedLine", "[A]\nk=1", "A", "j", "2", "[A]\nk=1\r\nj=2\r\n"},
+        SaveCase{"NewSection", "[A]\r\nk=1\r\n\r\n", "B", "x", "y",
+                 "[A]\r\nk=1\r\n\r\n[B]\r\nx=y\r\n"},
+        SaveCase{"NewSectionAfterUnendedLine", "[A]\rk=1", "B", "x", "y",
+                 "[A]\rk=1\r\n[B]\r\nx=y\r\n"},
+        SaveCase{"MissingFile", std::nullopt, "A", "k", "v", "[A]\r\nk=v\r\n"},
+        SaveCase{"EmptyValueKeepsKey", "[A]\r\nk=old\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
+        SaveCase{"FirstDuplicate", "[A]\r\nk=1\r\n[A]\r\nk=2\r\n", "A", "k", "3",
+                 "[A]\r\nk=3\r\n[A]\r\nk=2\r\n"},
+        SaveCase{"PreambleUntouched", "k=1\r\n[A]\r\n", "A", "k", "2", "k=1\r\n[A]\r\nk=2\r\n"},
+        SaveCase{"NoLineInjection", "[A]\r\nk=1\r\n", "A", "k", "x\r\n[Evil]\rz=1\n",
+                 "[A]\r\nk=x  [Evil] z=1 \r\n"},
+        SaveCase{"NoInjectionByNames", "", "A\n[B]", "k\rj", "v", "[A [B]]\r\nk j=v\r\n"},
+        SaveCase{"NulKept", "[A]\r\nk=1\r\n", "A", "k", "a\0b"s, "[A]\r\nk=a\0b\r\n"s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniTest, GarbageNeitherCrashesNorIsLost) {
+  std::string garbage = "[A]\r\nk=" + std::string(10'000'000, 'L') + "\r\n";
+  std::mt19937 random(7);
+  for (int i = 0; i < 100'000; ++i) garbage += static_cast<char>(random());
+  WriteBytes(File(), garbage);
+  auto ini = Open(File());
+  EXPECT_EQ(ini->Load("A", "k"), std::string(254, 'L'));
+  ini->Save("Quillon", "Key", "v");
+  EXPECT_EQ(ini->Load("Quillon", "Key"), "v");
+  EXPECT_EQ(ReadBytes(File()).substr(0, garbage.size()), garbage);
+}
+
+TEST_F(IniTest, CreateReplacesTheFileWithTheDefaults) {
+  WriteBytes(File(), "[Old]\r\nk=1\r\n");
+  auto ini = Open(File());
+  EXPECT_EQ(ini->Load("Old", "k"), "1");
+  ini->Create(DefaultIniLines());
+  EXPECT_EQ(ReadBytes(File()),
+            "[Ports]\r\nNumPorts=0\r\n\r\n[IWADs]\r\nNumIWADs=0\r\n\r\n[Programs]\r\nNumProgs=0\r\n"
+            "\r\n[Files]\r\nNumFiles=0\r\n\r\n[Memory]\r\nPort=0\r\nIWAD=0\r\nProg=0\r\n"
+            "UseFiles=0\r\nExitOnTest=0\r\nWarp=0\r\nWarpTo=1\r\nNoMonsters=0\r\nNoMusic=0\r\n"
+            "NoSound=0\r\nNoCD=0\r\nOpenGL=0\r\n\r\n");
+  EXPECT_EQ(ini->Load("Old", "k"), "");
+}
+
+TEST_F(IniTest, CreateFailuresThrowAndLeaveNoTempFile) {
+  EXPECT_THROW(Open(dir_ / "missing" / "QLN2.ini")->Create({"[A]"}), IniWriteError);
+  fs::create_directories(File() / "in the way");  // the final rename fails
+  EXPECT_THROW(Open(File())->Create({"[A]"}), IniWriteError);
+  EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+}
+
+TEST_F(IniTest, ReadOnlyDirectoryNeitherTearsNorLoses) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  if (!MakeReadOnly()) GTEST_SKIP() << "read-only directories do not stop this user";
+  EXPECT_THROW(ini->Create({"[B]"}), IniWriteError);
+  EXPECT_EQ(ini->Load("A", "k"), "1");
+  ini->Save("A", "k", "2");
+  EXPECT_FALSE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+  EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+  fs::permissions(dir_, fs::perms::owner_all);
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+}
+
+TEST_F(IniTest, ReadOnlyFileIsNotReplaced) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  fs::permissions(File(), fs::perms::owner_read);
+  if (std::ofstream(File(), std::ios::app)) GTEST_SKIP() << "read-only files do not stop this user";
+  auto ini = Open(File());
+  ini->Save("A", "k", "2");
+  EXPECT_FALSE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+  fs::permissions(File(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(IniTest, ObjectsOnOnePathShareUnflushedWrites) {
+  IniCache::SetFlushRequester([] {});
+  auto first = Open(File());
+  auto second = Open(dir_ / "." / "sub" / ".." / "QLN2.ini");
+  first->Save("A", "k", "1");
+  EXPECT_EQ(second->Load("a", "K"), "1");
+  EXPECT_FALSE(fs::exists(File()));
+  first.reset();
+  second.reset();  // the change must outlive its last reader
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+}
+
+enum class OutsideEdit { Grow, SameSizeLaterTime, ReplacedByRename };
+void PrintTo(OutsideEdit edit, std::ostream* os) {
+  *os << (edit == OutsideEdit::Grow                ? "Grow"
+          : edit == OutsideEdit::SameSizeLaterTime ? "SameSize"
+                                                   : "Rename");
+}
+
+class OutsideEdits : public IniTest, public testing::WithParamInterface<OutsideEdit> {};
+
+TEST_P(OutsideEdits, NextLoadSeesThem) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ASSERT_EQ(ini->Load("A", "k"), "1");
+  const auto time = fs::last_write_time(File());
+  if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
+  if (GetParam() == OutsideEdit::SameSizeLaterTime) {
+    WriteBytes(File(), "[A]\r\nk=2\r\n");
+    fs::last_write_time(File(), time + std::chrono::seconds(5));
+  }
+  if (GetParam() == OutsideEdit::ReplacedByRename) {
+    WriteBytes(File("new"), "[A]\r\nk=2\r\n");
+    fs::rename(File("new"), File());
+  }
+  EXPECT_NE(ini->Load("A", "k"), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, OutsideEdits,
+                         testing::Values(OutsideEdit::Grow, OutsideEdit::SameSizeLaterTime,
+                                         OutsideEdit::ReplacedByRename));
+
+TEST_F(IniTest, DeferredSavesWaitForFlushAll) {
+  int requests = 0;
+  IniCache::SetFlushRequester([&] { ++requests; });
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ini->Save("A", "k", "2");
+  ini->Save("A", "j", "3");
+  Open(File("other.ini"))->Save("B", "m", "4");
+  EXPECT_EQ(requests, 1);
+  EXPECT_TRUE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+  EXPECT_EQ(ini->Load("A", "k"), "2");
+
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_FALSE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\nj=3\r\n");
+  EXPECT_EQ(ReadBytes(File("other.ini")), "[B]\r\nm=4\r\n");
+  ini->Save("A", "k", "5");
+  EXPECT_EQ(requests, 2);
+}
+
+TEST_F(IniTest, OutsideEditWhileDirtyIsMerged) {
+  IniCache::SetFlushRequester([] {});
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ini->Save("A", "k", "ours");
+  WriteBytes(File(), "[A]\r\nk=1\r\n[B]\r\nm=theirs\r\n");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=ours\r\n[B]\r\nm=theirs\r\n");
+}
+
+TEST_F(IniTest, CreateDiscardsPendingSaves) {
+  IniCache::SetFlushRequester([] {});
+  auto ini = Open(File());
+  ini->Save("A", "k", "1");
+  ini->Create({"[B]"});
+  EXPECT_FALSE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ReadBytes(File()), "[B]\r\n");
+}
+
+class FailedWrites : public IniTest, public testing::WithParamInterface<bool> {};
+
+// Deferred or not, a write that fails keeps the change and tries again at the next flush.
+TEST_P(FailedWrites, KeepThePendingChange) {
+  if (GetParam()) IniCache::SetFlushRequester([] {});
+  auto ini = Open(dir_ / "later" / "QLN2.ini");
+  ini->Save("A", "k", "1");
+  EXPECT_FALSE(IniCache::FlushAll());
+  EXPECT_TRUE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ini->Load("A", "k"), "1");
+  fs::create_directory(dir_ / "later");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(dir_ / "later" / "QLN2.ini"), "[A]\r\nk=1\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FailedWrites, testing::Bool());
+
+TEST_F(IniTest, WritesKeepPermissions) {
+  constexpr auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  WriteBytes(File(), "[A]\r\n");
+  fs::permissions(File(), mode);
+  Open(File())->Save("A", "k", "1");
+  EXPECT_EQ(fs::status(File()).permissions(), mode);
+
+  // A new file gets what any plain new file gets under the current umask.
+  WriteBytes(File("plain"), "");
+  Open(File("new.ini"))->Save("A", "k", "1");
+  EXPECT_EQ(fs::status(File("new.ini")).permissions(), fs::status(File("plain")).permissions());
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "shell/QtDesktop.h"
+#include "shell/QtText.h"
+
+
+namespace quillon {
+namespace {
+
+// Stands in for the desktop's "open this document": records instead of starting a viewer.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> opened;
+  Q_INVOKABLE void open(const QUrl& url) { opened << url; }
+};
+
+class Launch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Beside the test binary rather than in /tmp, which may be mounted noexec. The blank
+    // in the name proves the program path never passes through a shell.
+    dir_ = std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() +
+                                           "/launch test-XXXXXX");
+    ASSERT_TRUE(dir_->isValid());
+    ASSERT_FALSE(dir_->path().contains('\''));
+    QDesktopServices::setUrlHandler("file", &urls_, "open");
+  }
+  void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
+
+  QString Path(const QString& name) const { return dir_->filePath(name); }
+
+  // A stand-in port: writes its working directory, then each argument, one per line.
+  // It renames the file when done so the test never reads half of it.
+  QString WriteRecorder(const QString& outFile) const {
+    const QString script = Path("fake port");
+    QFile file(script);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("#!/bin/sh\n"
+                              "out='%1'\n"
+                              "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; }"
+                              " > \"$out.part\"\n"
+                              "mv \"$out.part\" \"$out\"\n")
+                   .arg(outFile)
+                   .toUtf8());
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    return script;
+  }
+
+  // The launcher does not wait for its child, so the test polls for the child's output.
+  static QStringList WaitForLines(const QString& path) {
+    QDeadlineTimer deadline(10'000);
+    while (!QFileInfo::exists(path) && !deadline.hasExpired()) QTest::qWait(20);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+  }
+
+  static QString Canonical(const QString& dir) { return QFileInfo(dir).canonicalFilePath(); }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  UrlRecorder urls_;
+  QtDesktop desktop_;
+};
+
+TEST_F(Launch, PassesArgumentsUnchangedByAnyShell) {
+  struct Row {
+    const char* parameters;
+    QStringList arguments;
+  };
+  const Row rows[] = {
+      {R"( -iwad doom2.wad -file "/tmp/x y/a.wad"  -warp 1 -fast)",
+       {"-iwad", "doom2.wad", "-file", "/tmp/x y/a.wad", "-warp", "1", "-fast"}},
+      {"", {}},
+      {"-file $HOME/*.wad;echo `id`|cat", {"-file", "$HOME/*.wad;echo", "`id`|cat"}},
+  };
+  int run = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.parameters);
+    const QString out = Path(QString("run%1.txt").arg(++run));
+    LaunchRequest request;
+    request.File = Ss(WriteRecorder(out));
+    request.Parameters = row.parameters;
+    request.Directory = Ss(dir_->path());
+
+    desktop_.Launch(nullptr, request);
+
+    const QStringList lines = WaitForLines(out);
+    ASSERT_FALSE(lines.isEmpty()) << "the program did not run";
+    EXPECT_EQ(lines.first(), Canonical(dir_->path()));
+    EXPECT_EQ(lines.mid(1), row.arguments);
+  }
+  EXPECT_TRUE(urls_.opened.isEmpty());
+}
+
+TEST_F(Launch, EmptyDirectoryRunsInOurWorkingDirectory) {
+  const QString out = Path("cwd.txt");
+  LaunchRequest request;
+  request.File = Ss(WriteRecorder(out));
+  request.Parameters = "-iwad doom.wad";
+  request.ShowMode = LaunchRequest::Show::Maximized;
+
+  desktop_.Launch(nullptr, request);
+
+  EXPECT_EQ(WaitForLines(out), QStringList({Canonical(QDir::currentPath()), "-iwad", "doom.wad"}));
+}
+
+TEST_F(Launch, OpensOtherFilesAsDocuments) {
+  QFile help(Path("QLN2.txt"));
+  ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+  help.write("Help\r\n");
+  help.close();
+
+  LaunchRequest request;
+  request.File = Ss(help.fileName());
+  request.Parameters = "ignored";
+  desktop_.Launch(nullptr, request);
+
+  EXPECT_EQ(urls_.opened, QList<QUrl>({QUrl::fromLocalFile(help.fileName())}));
+}
+
+TEST_F(Launch, DoesNothingWithoutAFile) {
+  for (const QString& file : {QString(), Path("no-such-port")}) {
+    SCOPED_TRACE(file.toStdString());
+    LaunchRequest request;
+    request.File = Ss(file);
+    request.Parameters = "-iwad doom2.wad";
+    request.Directory = Ss(dir_->path());
+    desktop_.Launch(nullptr, request);
+  }
+  EXPECT_TRUE(urls_.opened.isEmpty());
+}
+
+}  // namespace
+}  // namespace quillon
+
+#include "LaunchTest.moc"

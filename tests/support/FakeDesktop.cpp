@@ -1,0 +1,76 @@
+#include "support/FakeDesktop.h"
+
+#include <QDialog>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace quillon::test {
+
+namespace {
+void Complain(QStringList& unscripted, const QString& what) {
+  unscripted << what;
+  std::fprintf(stderr, "FakeDesktop: unscripted %s\n", qPrintable(what));
+}
+}  // namespace
+
+MessageResult FakeDesktop::ShowMessage(QWidget*, const QString& text, const QString& title,
+                                       MessageIcon icon, MessageButtons buttons) {
+  MessageResult answer = MessageResult::Ok;
+  if (buttons == MessageButtons::YesNo) {
+    if (questionAnswers.empty()) {
+      Complain(unscripted, "question: " + text);
+      answer = MessageResult::No;
+    } else {
+      answer = questionAnswers.front();
+      questionAnswers.pop_front();
+    }
+  }
+  messages.push_back({text, title, icon, buttons, answer});
+  calls << "message";
+  return answer;
+}
+
+std::optional<QString> FakeDesktop::ChooseFile(QWidget*, const FileDialogRequest& request) {
+  fileDialogs.push_back(request);
+  calls << "file";
+  if (fileChoices.empty()) {
+    Complain(unscripted, "file dialog: " + request.title);
+    return std::nullopt;
+  }
+  const bool chosen = fileChoices.front().has_value();
+  const QString path = chosen ? *fileChoices.front() : QString();
+  fileChoices.pop_front();
+  if (!chosen) return std::nullopt;
+  return path;
+}
+
+int FakeDesktop::ShowModal(QDialog* dialog) {
+  modalDialogs.push_back(dialog->objectName());
+  calls << "modal:" + dialog->objectName();
+  if (modalScripts.empty()) {
+    Complain(unscripted, "modal window: " + dialog->objectName());
+    dialog->reject();
+    return dialog->result();
+  }
+  auto script = std::move(modalScripts.front());
+  modalScripts.pop_front();
+  dialog->setModal(true);
+  dialog->show();
+  script(dialog);
+  if (dialog->isVisible()) dialog->reject();
+  return dialog->result();
+}
+
+void FakeDesktop::Launch(QWidget*, const LaunchRequest& request) {
+  launches.push_back(request);
+  calls << "launch";
+}
+
+bool FakeDesktop::FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+
+QDateTime FakeDesktop::LastModified(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() ? info.lastModified() : QDateTime();
+}
+
+}  // namespace quillon::test

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "shell/Desktop.h"
+#include "support/QtPrinters.h"
+
+namespace quillon::test {
+
+// The scripted, recording desktop. Every call is recorded in order; answers come from
+// queues the test fills beforehand. A message box with only an OK button is answered OK
+// by itself; a question, a file dialog or a modal window with no scripted answer is
+// recorded in Unscripted() and answered as a cancel, and the test fixture fails on it.
+class FakeDesktop : public Desktop {
+ public:
+  struct Message {
+    QString text;
+    QString title;
+    MessageIcon icon;
+    MessageButtons buttons;
+    MessageResult answer;
+  };
+
+  // Scripts.
+  std::deque<MessageResult> questionAnswers;             // for Yes/No boxes
+  std::deque<std::optional<QString>> fileChoices;        // nullopt: the user cancels
+  std::deque<std::function<void(QDialog*)>> modalScripts;  // drive the dialog, then close it
+  QSize screen{1024, 768};
+
+  // Records.
+  std::vector<Message> messages;
+  std::vector<FileDialogRequest> fileDialogs;
+  std::vector<QString> modalDialogs;  // objectName of each dialog shown
+  std::vector<LaunchRequest> launches;
+  QStringList calls;       // "message", "file", "modal:<name>", "launch", in order
+  QStringList unscripted;  // what appeared without an answer
+
+  MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
+                            MessageIcon icon, MessageButtons buttons) override;
+  std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
+  int ShowModal(QDialog* dialog) override;
+  void Launch(QWidget* owner, const LaunchRequest& request) override;
+  bool FileExists(const QString& path) override;
+  QDateTime LastModified(const QString& path) override;
+  QSize ScreenSize() override { return screen; }
+};
+
+}  // namespace quillon::test
