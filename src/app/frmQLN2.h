@@ -8,6 +8,7 @@
 
 #include "settings/ConfigLayout.h"
 #include "settings/ReadWrite.h"
+#include "setup/MainWindowLists.h"
 #include "shell/CommonDialog.h"
 
 class QAction;
@@ -27,7 +28,7 @@ class Desktop;
 // The launcher window. Its opening is the program's start-up (the lists and the options
 // remembered in QLN2.ini come back) and its closing writes them back. Every other window
 // is opened from here, modally.
-class frmQLN2 : public QMainWindow {
+class frmQLN2 : public QMainWindow, public MainWindowLists {
   Q_OBJECT
 
  public:
@@ -38,6 +39,11 @@ class frmQLN2 : public QMainWindow {
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.
   void RefreshLists(const QString& what);
+
+  // The setup dialogs keep the drop-down lists in step with the file (ListEdits.cpp).
+  void InsertEntry(ListId id, int position, const QString& name) override;
+  void RenameEntry(ListId id, int position, const QString& name) override;
+  void RemoveEntry(ListId id, int position) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -77,10 +83,12 @@ class frmQLN2 : public QMainWindow {
   void cmdTest_Click() {}
   void cmdLaunch_Click() {}
   void cmdHelp_Click() {}
-  void cmdAbout_Click() {}
-  void cmdPorts_Click() {}
-  void cmdIWADs_Click() {}
-  void cmdProgs_Click() {}
+  void cmdAbout_Click();
+  void cmdPorts_Click() { OpenSetup(ListId::Ports); }
+  void cmdIWADs_Click() { OpenSetup(ListId::IWADs); }
+  void cmdProgs_Click() { OpenSetup(ListId::Programs); }
+  void OpenSetup(ListId id);
+  QComboBox* DropDownOf(ListId id) const;
   void cmdAddPWAD_Click() {}
   void cmdAddDEH_Click() {}
   void cmdRemoveFile_Click() {}
