@@ -320,9 +320,9 @@ void frmQLN2::ConnectHandlers() {
   };
   onClick(cmdTest, &frmQLN2::cmdTest_Click);
   onTrigger(ProgramTest, &frmQLN2::cmdTest_Click);
-  onClick(cmdLaunch, &frmQLN2::cmdLaunch_Click);
-  onClick(cmdHelp, &frmQLN2::cmdHelp_Click);
-  onTrigger(HelpShow, &frmQLN2::cmdHelp_Click);
+  onClick(cmdLaunch, &frmQLN2::LaunchProgram);
+  onClick(cmdHelp, &frmQLN2::ShowHelpFile);
+  onTrigger(HelpShow, &frmQLN2::ShowHelpFile);
   onClick(cmdAbout, &frmQLN2::cmdAbout_Click);
   onTrigger(HelpAbout, &frmQLN2::cmdAbout_Click);
   onClick(cmdPorts, &frmQLN2::cmdPorts_Click);

@@ -79,10 +79,12 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   void ApplyWarpField();
   void SetCustomFilesEnabled();
 
+  // Starting the port, a program or the help file (Launching.cpp).
+  void cmdTest_Click();
+  void LaunchProgram();
+  void ShowHelpFile();
+
   // Actions that later parts of the program fill in.
-  void cmdTest_Click() {}
-  void cmdLaunch_Click() {}
-  void cmdHelp_Click() {}
   void cmdAbout_Click();
   void cmdPorts_Click() { OpenSetup(ListId::Ports); }
   void cmdIWADs_Click() { OpenSetup(ListId::IWADs); }

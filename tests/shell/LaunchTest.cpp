@@ -14,6 +14,7 @@
 
 #include "shell/QtDesktop.h"
 #include "shell/QtText.h"
+#include "support/FakePort.h"
 
 
 namespace quillon {
@@ -42,34 +43,10 @@ class Launch : public ::testing::Test {
 
   QString Path(const QString& name) const { return dir_->filePath(name); }
 
-  // A stand-in port: writes its working directory, then each argument, one per line.
-  // It renames the file when done so the test never reads half of it.
   QString WriteRecorder(const QString& outFile) const {
-    const QString script = Path("fake port");
-    QFile file(script);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("#!/bin/sh\n"
-                              "out='%1'\n"
-                              "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; }"
-                              " > \"$out.part\"\n"
-                              "mv \"$out.part\" \"$out\"\n")
-                   .arg(outFile)
-                   .toUtf8());
-    file.close();
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-    return script;
+    return test::WriteFakePort(dir_->path(), QStringLiteral("fake port"), outFile);
   }
-
-  // The launcher does not wait for its child, so the test polls for the child's output.
-  static QStringList WaitForLines(const QString& path) {
-    QDeadlineTimer deadline(10'000);
-    while (!QFileInfo::exists(path) && !deadline.hasExpired()) QTest::qWait(20);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return lines;
-  }
+  static QStringList WaitForLines(const QString& path) { return test::WaitForLines(path); }
 
   static QString Canonical(const QString& dir) { return QFileInfo(dir).canonicalFilePath(); }
 

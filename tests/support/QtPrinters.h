@@ -7,3 +7,13 @@
 inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';
 }
+
+#include "shell/LaunchRequest.h"
+
+namespace quillon {
+inline void PrintTo(const LaunchRequest& request, std::ostream* os) {
+  *os << "{File \"" << request.File << "\", Parameters \"" << request.Parameters
+      << "\", Directory \"" << request.Directory << "\", ShowMode "
+      << static_cast<int>(request.ShowMode) << "}";
+}
+}  // namespace quillon

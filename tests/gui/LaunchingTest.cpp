@@ -1,0 +1,147 @@
+#include <QSignalSpy>
+
+#include "gui/MainWindowFixture.h"
+#include "shell/QtDesktop.h"
+#include "support/FakePort.h"
+
+namespace quillon::test {
+namespace {
+
+class LaunchingTest : public MainWindowTest {
+ protected:
+  // Two ports and two IWADs, the second of each selected, one PWAD and one patch listed.
+  void SetUpWindow() {
+    WriteDefaultIni();
+    Put("Ports", "NumPorts", "2");
+    Put("Ports", "Port1Name", "Chocolate");
+    Put("Ports", "Port1Path", "/usr/games/chocolate-doom");
+    Put("Ports", "Port2Name", "Crispy");
+    Put("Ports", "Port2Path", "/usr/games/crispy-doom");
+    Put("IWADs", "NumIWADs", "2");
+    Put("IWADs", "IWAD1Name", "Freedoom 1");
+    Put("IWADs", "IWAD1File", "freedoom1.wad");
+    Put("IWADs", "IWAD2Name", "Freedoom 2");
+    Put("IWADs", "IWAD2File", "freedoom2.wad");
+    Put("Files", "NumFiles", "2");
+    Put("Files", "File1Name", "map01.wad");
+    Put("Files", "File1Path", "/maps/map01.wad");
+    Put("Files", "File2Name", "fix.deh");
+    Put("Files", "File2Path", "/maps/fix.deh");
+    Put("Memory", "Port", "2");
+    Put("Memory", "IWAD", "2");
+    Put("Memory", "UseFiles", "1");
+    Open();
+  }
+};
+
+TEST_F(LaunchingTest, TestAndF2StartTheSelectedPortWithTheSelectedIwad) {
+  SetUpWindow();
+  Button("cmdTest")->click();
+  // The file is read at the moment of the click, not at start-up.
+  Put("Ports", "Port2Path", "/opt/crispy/crispy-doom");
+  QApplication::setActiveWindow(window.get());
+  QTest::keyClick(window.get(), Qt::Key_F2);
+  ASSERT_EQ(desktop.launches.size(), 2u);
+  const LaunchRequest expected{"/usr/games/crispy-doom",
+                               " -iwad freedoom2.wad -file \"/maps/map01.wad\"  -deh "
+                               "\"/maps/fix.deh\"  ",
+                               "/usr/games/", LaunchRequest::Show::Maximized};
+  EXPECT_EQ(desktop.launches[0], expected);
+  EXPECT_EQ(desktop.launches[1].File, "/opt/crispy/crispy-doom");
+  EXPECT_EQ(desktop.launches[1].Directory, "/opt/crispy/");
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(LaunchingTest, PlaceholderIwadAndDisabledFilesLeaveThemOff) {
+  SetUpWindow();
+  List("cmbIWADs")->setCurrentIndex(2);
+  Box("chkEnableFiles")->setChecked(false);
+  Box("chkWarp")->setChecked(false);
+  Button("cmdTest")->click();
+  ASSERT_EQ(desktop.launches.size(), 1u);
+  EXPECT_EQ(desktop.launches[0].Parameters, " ");
+  // Switched off, not forgotten.
+  EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"map01.wad", "fix.deh"}));
+}
+
+TEST_F(LaunchingTest, ExitWhenTestingClosesAfterTheRequestAndRemembers) {
+  SetUpWindow();
+  Box("chkCloseOnTest")->setChecked(true);
+  Box("chkNoMonsters")->setChecked(true);
+  Button("cmdTest")->click();
+  EXPECT_EQ(desktop.launches.size(), 1u);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Get("Memory", "NoMonsters"), "1");
+  EXPECT_EQ(Get("Memory", "Port"), "2");
+}
+
+TEST_F(LaunchingTest, LaunchPassesTheProgramParametersAsTyped) {
+  WriteDefaultIni();
+  PutList(ListId::Programs, {"Editor", "Builder"});
+  Put("Programs", "Prog2Path", "nodebuilder");
+  Put("Memory", "Prog", "2");
+  Open();
+  Box("chkCloseOnTest")->setChecked(true);  // concerns Test only
+  Text("txtProgParams")->setText("  -o \"out file.wad\" ; rm -rf x");
+  Button("cmdLaunch")->click();
+  ASSERT_EQ(desktop.launches.size(), 1u);
+  EXPECT_EQ(desktop.launches[0], (LaunchRequest{"nodebuilder", "  -o \"out file.wad\" ; rm -rf x",
+                                                "", LaunchRequest::Show::Normal}));
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(LaunchingTest, HelpOpensTheHelpFileOfTheProgramDirectory) {
+  WriteDefaultIni();
+  Open();
+  Button("cmdHelp")->click();
+  Action("HelpShow")->trigger();
+  const LaunchRequest expected{(dir.Path() + "/QLN2.txt").toStdString(), "",
+                               dir.Path().toStdString(), LaunchRequest::Show::Normal};
+  ASSERT_EQ(desktop.launches.size(), 2u);
+  EXPECT_EQ(desktop.launches[0], expected);
+  EXPECT_EQ(desktop.launches[1], expected);
+}
+
+// The whole way from a click to a real process.
+TEST_F(LaunchingTest, TestStartsARealPortWithExactlyItsArguments) {
+  const QString portDir = dir.FilePath(QStringLiteral("my ports"));
+  ASSERT_TRUE(QDir().mkpath(portDir));
+  const QString out = dir.FilePath(QStringLiteral("args.txt"));
+  const QString port = WriteFakePort(portDir, QStringLiteral("fake-doom"), out);
+  WriteDefaultIni();
+  Put("Ports", "NumPorts", "1");
+  Put("Ports", "Port1Name", "Fake");
+  Put("Ports", "Port1Path", port.toStdString());
+  Put("IWADs", "NumIWADs", "1");
+  Put("IWADs", "IWAD1Name", "Main");
+  Put("IWADs", "IWAD1File", "main.wad");
+  Put("Files", "NumFiles", "3");
+  Put("Files", "File1Name", "a.wad");
+  Put("Files", "File1Path", "/my maps/a.wad");
+  Put("Files", "File2Name", "b.wad");
+  Put("Files", "File2Path", "/my maps/");
+  Put("Files", "File3Name", "fix.deh");
+  Put("Files", "File3Path", "/my maps/fix.deh");
+  Put("Memory", "Port", "1");
+  Put("Memory", "IWAD", "1");
+  Put("Memory", "UseFiles", "1");
+  Put("Memory", "Warp", "1");
+  Put("Memory", "WarpTo", "7");
+  Put("Memory", "NoMonsters", "1");
+  Put("Memory", "Params", "-fast $(touch pwned) `touch pwned` ; touch pwned && echo");
+
+  QtDesktop real;
+  frmQLN2 launcher(real, dir.Path());
+  launcher.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
+  const QStringList lines = WaitForLines(out);
+  EXPECT_EQ(lines, (QStringList{QFileInfo(portDir).canonicalFilePath(), "-iwad", "main.wad",
+                                "-file", "/my maps/a.wad", "/my maps/b.wad", "-deh",
+                                "/my maps/fix.deh", "-warp", "7", "-fast", "$(touch", "pwned)",
+                                "`touch", "pwned`", ";", "touch", "pwned", "&&", "echo",
+                                "-nomonsters"}));
+  EXPECT_FALSE(QFileInfo::exists(portDir + "/pwned"));
+  launcher.close();
+}
+
+}  // namespace
+}  // namespace quillon::test

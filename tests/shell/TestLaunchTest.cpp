@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "shell/TestLaunch.h"
+
+namespace quillon {
+namespace {
+
+TEST(BuildTestLaunch, BuildsTheExampleCharacterForCharacter) {
+  TestOptions options;
+  options.portPath = "C:\\ports\\doom.exe";
+  options.iwadFile = "main.wad";
+  options.files = {{"a.wad", "C:\\maps\\"}, {"b.wad", "C:\\maps\\b.wad"}, {"fix.deh", "C:\\maps\\"}};
+  options.warp = true;
+  options.warpText = "7";
+  options.params = "-fast";
+  options.noMonsters = true;
+  const LaunchRequest request = BuildTestLaunch(options);
+  EXPECT_EQ(request.Parameters,
+            " -iwad main.wad -file \"C:\\maps\\a.wad\" \"C:\\maps\\b.wad\"  -deh "
+            "\"C:\\maps\\fix.deh\"  -warp 7 -fast -nomonsters");
+  EXPECT_EQ(request.File, "C:\\ports\\doom.exe");
+  EXPECT_EQ(request.Directory, "C:\\ports\\");
+  EXPECT_EQ(request.ShowMode, LaunchRequest::Show::Maximized);
+}
+
+struct Case {
+  const char* what;
+  TestOptions options;
+  const char* parameters;
+};
+
+TestOptions With(void (*change)(TestOptions&)) {
+  TestOptions options;
+  options.portPath = "/ports/crispy-doom";
+  change(options);
+  return options;
+}
+
+class Parameters : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Parameters, AreAssembledInTheirOrder) {
+  EXPECT_EQ(BuildTestLaunch(GetParam().options).Parameters, GetParam().parameters)
+      << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Parameters,
+    ::testing::Values(
+        Case{"nothing at all is one blank", With([](TestOptions&) {}), " "},
+        Case{"an IWAD entry without its file", With([](TestOptions& o) { o.iwadFile = ""; }),
+             " -iwad  "},
+        Case{"only other kinds of file",
+             With([](TestOptions& o) { o.files = {{"notes.txt", "/m/"}, {"demo.lmp", "/m/"}}; }),
+             " "},
+        Case{"upper case and multi-dot extensions",
+             With([](TestOptions& o) {
+               o.files = {{"FIX.BEX", "/m/"}, {"MAP01.WAD", "/m/"}, {"e1m1.fixed.wad", "/m/"}};
+             }),
+             " -file \"/m/MAP01.WAD\" \"/m/e1m1.fixed.wad\"  -deh \"/m/FIX.BEX\"  "},
+        Case{"a name without a dot is judged whole",
+             With([](TestOptions& o) { o.files = {{"wad", "/m/"}, {"readme", "/m/"}}; }),
+             " -file \"/m/wad\"  "},
+        Case{"directory and full-path locations give the same file",
+             With([](TestOptions& o) {
+               o.files = {{"a.wad", "/my maps/"}, {"a.wad", "/my maps/a.wad"}};
+             }),
+             " -file \"/my maps/a.wad\" \"/my maps/a.wad\"  "},
+        Case{"a Windows-style location",
+             With([](TestOptions& o) { o.files = {{"a.wad", "D:\\maps\\a.wad"}}; }),
+             " -file \"D:\\maps\\a.wad\"  "},
+        Case{"warp on with an empty level",
+             With([](TestOptions& o) { o.warp = true; }), " -warp  "},
+        Case{"warp off ignores its text",
+             With([](TestOptions& o) { o.warpText = "7"; }), " "},
+        Case{"episode and map", With([](TestOptions& o) {
+               o.warp = true;
+               o.warpText = "1 3";
+             }),
+             " -warp 1 3 "},
+        Case{"params pass unchanged", With([](TestOptions& o) { o.params = " -skill  4 \"x\""; }),
+             "  -skill  4 \"x\""},
+        Case{"no monsters", With([](TestOptions& o) { o.noMonsters = true; }), "  -nomonsters"},
+        Case{"no music", With([](TestOptions& o) { o.noMusic = true; }), "  -nomusic"},
+        Case{"no sound", With([](TestOptions& o) { o.noSound = true; }), "  -nosound"},
+        Case{"opengl", With([](TestOptions& o) { o.openGL = true; }), "  -opengl"},
+        Case{"no cd", With([](TestOptions& o) { o.noCD = true; }), "  -nocd"},
+        Case{"every switch, after the params", With([](TestOptions& o) {
+               o.params = "-fast";
+               o.noMonsters = o.noMusic = o.noSound = o.openGL = o.noCD = true;
+             }),
+             " -fast -nomonsters -nomusic -nosound -opengl -nocd"}));
+
+TEST(BuildTestLaunch, PortWithoutSeparatorRunsInTheLaunchersDirectory) {
+  TestOptions options;
+  options.portPath = "doom.exe";
+  EXPECT_EQ(BuildTestLaunch(options).Directory, "");
+  options.portPath = "";
+  EXPECT_EQ(BuildTestLaunch(options).Directory, "");
+}
+
+}  // namespace
+}  // namespace quillon
