@@ -48,6 +48,16 @@ void frmQLN2::ApplyWarpField() {
   SetFieldBackground(txtWarp, on ? QPalette::Base : QPalette::Window);
 }
 
+void frmQLN2::SetWarp(bool on) {
+  chkWarp->setChecked(on);
+  ApplyWarpField();
+}
+
+void frmQLN2::SetUseFiles(bool on) {
+  chkEnableFiles->setChecked(on);
+  SetCustomFilesEnabled();
+}
+
 void frmQLN2::SetCustomFilesEnabled() {
   const bool on = chkEnableFiles->isChecked();
   for (QWidget* control : std::initializer_list<QWidget*>{cmdAddPWAD, cmdAddDEH, cmdRemoveFile, lstFiles}) {

@@ -93,16 +93,14 @@ bool frmQLN2::RestoreMemory() {
 
   const auto useFiles = ReadFlag(memory::kUseFiles);
   if (!useFiles) return false;
-  chkEnableFiles->setChecked(*useFiles);
-  SetCustomFilesEnabled();  // also when the box keeps its state: the list is greyed then
+  SetUseFiles(*useFiles);
 
   txtParams->setText(Qs(IniFile.Load(memory::kSection, memory::kParams)));
   txtProgParams->setText(Qs(IniFile.Load(memory::kSection, memory::kProgParams)));
 
   const auto warp = ReadFlag(memory::kWarp);
   if (!warp) return false;
-  chkWarp->setChecked(*warp);
-  ApplyWarpField();
+  SetWarp(*warp);
 
   const QString warpTo = Qs(IniFile.Load(memory::kSection, memory::kWarpTo));
   if (!warpTo.isEmpty()) txtWarp->setText(warpTo);

@@ -331,9 +331,9 @@ void frmQLN2::ConnectHandlers() {
   onTrigger(SetupIWADs, &frmQLN2::cmdIWADs_Click);
   onClick(cmdProgs, &frmQLN2::cmdProgs_Click);
   onTrigger(SetupProgs, &frmQLN2::cmdProgs_Click);
-  onClick(cmdAddPWAD, &frmQLN2::cmdAddPWAD_Click);
-  onClick(cmdAddDEH, &frmQLN2::cmdAddDEH_Click);
-  onClick(cmdRemoveFile, &frmQLN2::cmdRemoveFile_Click);
+  connect(cmdAddPWAD, &QPushButton::clicked, this, [this] { AddCustomFile(FileKind::PWAD); });
+  connect(cmdAddDEH, &QPushButton::clicked, this, [this] { AddCustomFile(FileKind::Patch); });
+  onClick(cmdRemoveFile, &frmQLN2::RemoveCustomFile);
   onTrigger(ProgramSave, &frmQLN2::ProgramSave_Click);
   onTrigger(ProgramLoad, &frmQLN2::ProgramLoad_Click);
   connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);

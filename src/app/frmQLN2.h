@@ -8,7 +8,9 @@
 
 #include "settings/ConfigLayout.h"
 #include "settings/ReadWrite.h"
+#include "schemes/SchemeCommands.h"
 #include "setup/MainWindowLists.h"
+#include "shell/AppTexts.h"
 #include "shell/CommonDialog.h"
 
 class QAction;
@@ -78,24 +80,33 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   void chkWarp_Click();
   void ApplyWarpField();
   void SetCustomFilesEnabled();
+  // A remembered state coming back: the box set, and its field enabled and coloured even
+  // when the box keeps its state.
+  void SetWarp(bool on);
+  void SetUseFiles(bool on);
 
   // Starting the port, a program or the help file (Launching.cpp).
   void cmdTest_Click();
   void LaunchProgram();
   void ShowHelpFile();
 
-  // Actions that later parts of the program fill in.
+  // The setup dialogs and the About box (ListEdits.cpp).
   void cmdAbout_Click();
   void cmdPorts_Click() { OpenSetup(ListId::Ports); }
   void cmdIWADs_Click() { OpenSetup(ListId::IWADs); }
   void cmdProgs_Click() { OpenSetup(ListId::Programs); }
   void OpenSetup(ListId id);
   QComboBox* DropDownOf(ListId id) const;
-  void cmdAddPWAD_Click() {}
-  void cmdAddDEH_Click() {}
-  void cmdRemoveFile_Click() {}
-  void ProgramSave_Click() {}
-  void ProgramLoad_Click() {}
+
+  // The custom file list (CustomFiles.cpp).
+  enum class FileKind { PWAD, Patch };
+  void AddCustomFile(FileKind kind);
+  void RemoveCustomFile();
+
+  // Schemes (CustomFiles.cpp hands the controls to the scheme commands).
+  void ProgramSave_Click();
+  void ProgramLoad_Click();
+  SchemeControls OptionControls();
 
   Desktop& desktop_;
   QString programDir_;
@@ -159,9 +170,5 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   QAction* HelpShow = nullptr;
   QAction* HelpAbout = nullptr;
 };
-
-// Texts every window shares.
-inline constexpr const char* kAppTitle = "Quillon 2.01";
-inline constexpr const char* kIniErrorText = "Error reading from INI file.";
 
 }  // namespace quillon

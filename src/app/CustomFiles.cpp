@@ -1,0 +1,112 @@
+#include <QCheckBox>
+#include <QListWidget>
+
+#include "app/frmQLN2.h"
+#include "settings/NumberConversion.h"
+#include "shell/Desktop.h"
+#include "shell/PathHelpers.h"
+#include "shell/QtText.h"
+
+namespace quillon {
+
+namespace {
+
+struct FileKindInfo {
+  const char* title;
+  const char* filter;
+  std::initializer_list<std::string_view> extensions;
+  const char* refusal;
+};
+
+const FileKindInfo& InfoOf(bool pwad) {
+  static const FileKindInfo kPwad{"Select PWAD", "WAD Files (*.wad)|*.wad", {"wad"},
+                                  "You must select a .wad file to add to this list;"};
+  static const FileKindInfo kPatch{"Select Dehacked Patch",
+                                   "Dehacked Patches (*.deh, *.bex)|*.deh;*.bex",
+                                   {"deh", "bex"},
+                                   "You must select a .deh or .bex file to add to this list;"};
+  return pwad ? kPwad : kPatch;
+}
+
+}  // namespace
+
+void frmQLN2::AddCustomFile(FileKind kind) {
+  const FileKindInfo& info = InfoOf(kind == FileKind::PWAD);
+  cdlOpen.DialogTitle = QString::fromLatin1(info.title);
+  cdlOpen.InitDir.clear();
+  cdlOpen.Filter = QString::fromLatin1(info.filter);
+  cdlOpen.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  if (!cdlOpen.ShowOpen()) return;
+
+  const std::string path = Ss(cdlOpen.FileName);
+  const std::string ext = ExtensionOf(path);
+  if (std::find(info.extensions.begin(), info.extensions.end(), ext) == info.extensions.end()) {
+    desktop_.ShowMessage(this,
+                         QString::fromLatin1(info.refusal) +
+                             QStringLiteral("\r\nNo other file type is acceptable."),
+                         QString::fromLatin1(kAppTitle), MessageIcon::Exclamation,
+                         MessageButtons::Ok);
+    return;
+  }
+  // The configuration could not be read back with one more entry than this.
+  if (lstFiles->count() >= kMaxListCount - 1) {
+    desktop_.ShowMessage(this, QString::fromLatin1(kListFullText), QString::fromLatin1(kAppTitle),
+                         MessageIcon::Exclamation, MessageButtons::Ok);
+    return;
+  }
+
+  const std::string name = FileNameOf(path);
+  const int n = lstFiles->count() + 1;
+  lstFiles->addItem(Qs(name));
+  lstFileDirs->addItem(Qs(DirectoryOf(path)));
+
+  const ListKind& files = KindOf(ListId::Files);
+  IniFile.Save(files.section, NameKey(files, n), name);
+  IniFile.Save(files.section, FileKey(files, n), path);
+  // A count that is no number stays as it is; the entry itself is already written.
+  if (const auto count = ToInt16(IniFile.Load(files.section, files.countKey))) {
+    IniFile.Save(files.section, files.countKey, std::to_string(*count + 1));
+  }
+}
+
+void frmQLN2::RemoveCustomFile() {
+  const int s = lstFiles->currentRow();
+  if (s < 0 || !lstFiles->item(s)->isSelected()) {
+    desktop_.ShowMessage(this, QStringLiteral("No file selected."), QString::fromLatin1(kAppTitle),
+                         MessageIcon::Exclamation, MessageButtons::Ok);
+    return;
+  }
+  const int total = lstFiles->count();
+  delete lstFiles->takeItem(s);
+  if (s < lstFileDirs->count()) delete lstFileDirs->takeItem(s);
+  lstFiles->setCurrentRow(-1);
+
+  // Every later entry moves down one number; the old last number is emptied.
+  const ListKind& files = KindOf(ListId::Files);
+  for (int m = s + 1; m < total; ++m) {
+    IniFile.Save(files.section, NameKey(files, m), IniFile.Load(files.section, NameKey(files, m + 1)));
+    IniFile.Save(files.section, FileKey(files, m), IniFile.Load(files.section, FileKey(files, m + 1)));
+  }
+  IniFile.Save(files.section, NameKey(files, total), "");
+  IniFile.Save(files.section, FileKey(files, total), "");
+
+  // A count that is no number is rebuilt from the list, so the file matches the window.
+  const auto count = ToInt16(IniFile.Load(files.section, files.countKey));
+  IniFile.Save(files.section, files.countKey,
+               std::to_string(count ? *count - 1 : lstFiles->count()));
+}
+
+SchemeControls frmQLN2::OptionControls() {
+  return {cmbPorts,       cmbIWADs,   txtParams,  chkCloseOnTest, chkWarp,
+          txtWarp,        chkNoMonsters, chkNoMusic, chkNoSound,  chkNoCD,
+          chkGLmode,      chkEnableFiles, lstFiles, lstFileDirs,
+          [this](bool on) { SetWarp(on); }, [this](bool on) { SetUseFiles(on); }};
+}
+
+void frmQLN2::ProgramSave_Click() { SaveScheme(cdlOpen, SchemeFile, OptionControls()); }
+
+void frmQLN2::ProgramLoad_Click() {
+  LoadScheme(cdlOpen, SchemeFile, IniFile, desktop_, this, OptionControls());
+}
+
+}  // namespace quillon
