@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QIcon>
 #include <QPalette>
-#include <QPixmap>
 
 class QWidget;
 
@@ -13,9 +11,5 @@ namespace quillon {
 // Base stands for the window background, Window for the grey of an inactive border, and
 // Button for the menu colour.
 void SetFieldBackground(QWidget* field, QPalette::ColorRole systemColour);
-
-// The program's emblem (52 x 53) and its window icon.
-QPixmap EmblemPixmap();
-QIcon EmblemIcon();
 
 }  // namespace quillon

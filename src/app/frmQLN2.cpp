@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "about/Emblem.h"
 #include "app/Appearance.h"
 #include "shell/Desktop.h"
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "about/Emblem.h"
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
 #include "shell/QtDesktop.h"
@@ -9,6 +10,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationVersion(QStringLiteral("2.01"));
+  // Every window and the task bar show the emblem; Wayland matches the window to quillon.desktop.
+  QApplication::setWindowIcon(quillon::EmblemIcon());
+  QApplication::setDesktopFileName(QStringLiteral("quillon"));
 
   // Settings changed during one event reach the disk together, once the event is done:
   // removing the first of thousands of entries is one write, not thousands.

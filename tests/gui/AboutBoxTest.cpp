@@ -1,0 +1,270 @@
+#include <QImage>
+#include <QLabel>
+
+#include "about/frmAbout.h"
+#include "gui/MainWindowFixture.h"
+
+namespace quillon::test {
+namespace {
+
+const QString kTitle = QStringLiteral("Quillon 2.01");
+const QString kFarewell = QStringLiteral("ZOMG u said u = sux L0lZ!!!1 Later n00b!");
+const QString kStopBugging = QStringLiteral("I'm not turning it off, so stop bugging me.");
+
+// What the labels, the button and the caption show, in the order of this list.
+QStringList Captions(const frmAbout& about) {
+  return {about.windowTitle(),      about.lblTitle->text(), about.lblVersion->text(),
+          about.lblContact->text(), about.lblEmail->text(), about.lblAIM->text(),
+          about.lblDC->text(),      about.cmdOK->text()};
+}
+
+const QStringList kNormalCaptions = {
+    "About Quillon",
+    "Quillon",
+    "Version 2.01",
+    "Contact Info:",
+    "Email: quillon@example.org",
+    "Chat: #quillon on irc.example.org",
+    "DC: QuillonDev, in the #quillon game lobby",
+    "Whatever.",
+};
+const QStringList kLeetCaptions = {
+    "OMGOMG 1337 MODE!!!1",
+    "7h15 15 mi prgm b147ch!!!1",
+    "V3r510n 2.01 > j00 LOLz!",
+    "T4lk 2 me u n00b!",
+    "3m41l: qu1ll0n@3x4mpl3.0rg",
+    "Ch47: #qu1ll0n 0n 1rc.3x4mpl3.0rg",
+    "DC!? WTF I 0nlee uz3 ZDaemon dats wear itz at!!1 L0lZ",
+    "I SUCK!",
+};
+
+void ClickEmblem(frmAbout& about, int times) {
+  for (int i = 0; i < times; ++i) QTest::mouseClick(about.picIcon, Qt::LeftButton);
+}
+
+class AboutBoxTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    WriteDefaultIni();
+    Open();
+  }
+
+  // Opens the box from the main window's button, or from Help > About; `script` drives it
+  // while it is up.
+  void OpenAbout(std::function<void(frmAbout&)> script, bool fromMenu = false) {
+    desktop.modalScripts.push_back([script = std::move(script)](QDialog* dialog) {
+      auto* about = qobject_cast<frmAbout*>(dialog);
+      ASSERT_NE(about, nullptr);
+      script(*about);
+    });
+    if (fromMenu) {
+      Action("HelpAbout")->trigger();
+    } else {
+      QTest::mouseClick(Button("cmdAbout"), Qt::LeftButton);
+    }
+  }
+
+  QStringList MessageTexts() const {
+    QStringList texts;
+    for (const auto& message : desktop.messages) texts << message.text;
+    return texts;
+  }
+
+  void ExpectMainWindowBack() {
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(window->isEnabled());
+  }
+};
+
+// The classic places hold where the fonts allow. A fallback font may make the box grow: a
+// control then keeps at least its size and its left edge (the button: its distance from the
+// right edge) and never moves up, and no text is clipped in either set of captions.
+TEST_F(AboutBoxTest, KeepsItsPlacesAndFitsEveryTextInBothModes) {
+  desktop.screen = {1001, 701};  // odd sizes: the halves are rounded down
+  OpenAbout([&](frmAbout& about) {
+    const struct {
+      QWidget* control;
+      QRect place;
+      const char* tip;
+    } controls[] = {
+        {about.picIcon, {8, 8, 56, 57}, "That's right. ph33r me, fools."},
+        {about.lblTitle, {72, 8, 195, 16}, "Not your Quillon, MINE!"},
+        {about.lblVersion, {72, 24, 195, 15}, "Version 2.01 pwnz you, man. You know it's true."},
+        {about.lblContact, {8, 72, 259, 14}, "I have contact info? Who knew?"},
+        {about.lblEmail, {8, 88, 257, 17}, "No spam please."},
+        {about.lblAIM, {8, 104, 257, 17}, "Point that somewhere else, will ya?"},
+        {about.lblDC,
+         {8, 120, 257, 33},
+         "Clan [QLN]: we write the maps, then we frag you on them."},
+        {about.cmdOK, {184, 144, 84, 23}, "Go back to the main screen."},
+    };
+    const int wider = about.width() - 271;
+    ASSERT_GE(wider, 0);
+    ASSERT_GE(about.height(), 169);
+    for (const auto& c : controls) {
+      const std::string name = c.control->objectName().toStdString();
+      const QRect at = c.control->geometry();
+      EXPECT_EQ(c.control->toolTip(), c.tip) << name;
+      EXPECT_GE(at.width(), c.place.width()) << name;
+      EXPECT_GE(at.height(), c.place.height()) << name;
+      EXPECT_GE(at.top(), c.place.top()) << name;
+      if (c.control == about.cmdOK) {
+        EXPECT_EQ(at.right() - wider, c.place.right());
+      } else {
+        EXPECT_EQ(at.left(), c.place.left()) << name;
+      }
+      EXPECT_EQ(c.control->font().bold(),
+                c.control == about.lblTitle || c.control == about.lblContact)
+          << name;
+    }
+    EXPECT_EQ(about.picIcon->pixmap().size(), QSize(52, 53));
+    EXPECT_EQ(about.minimumSize(), about.maximumSize());  // not resizable
+    const QSize outer = about.frameGeometry().size();
+    EXPECT_EQ(about.frameGeometry().topLeft(),
+              QPoint((1001 - outer.width()) / 2, (701 - outer.height()) / 2));
+
+    const QSize size = about.size();
+    for (const bool leet : {false, true}) {
+      if (leet) ClickEmblem(about, 11);
+      ASSERT_EQ(Captions(about), leet ? kLeetCaptions : kNormalCaptions);
+      for (QLabel* label :
+           {about.lblTitle, about.lblVersion, about.lblContact, about.lblEmail, about.lblAIM}) {
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        EXPECT_LE(label->sizeHint().height(), label->height()) << label->text().toStdString();
+      }
+      EXPECT_LE(about.lblDC->heightForWidth(about.lblDC->width()), about.lblDC->height());
+      EXPECT_LE(about.cmdOK->sizeHint().width(), about.cmdOK->width());
+      EXPECT_LE(about.cmdOK->sizeHint().height(), about.cmdOK->height());
+      for (QWidget* control : about.findChildren<QWidget*>()) {
+        EXPECT_TRUE(about.rect().contains(control->geometry()))
+            << control->objectName().toStdString();
+      }
+      EXPECT_EQ(about.size(), size);  // 1337 mode does not resize the box
+    }
+    QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+  });
+}
+
+TEST_F(AboutBoxTest, ClickCounterRunsItsSequenceIntoLeetMode) {
+  const QStringList sequence = {
+      "Don't click me.",
+      "I said don't click me.",
+      "Seriously, quit it.",
+      "Stop it, that's getting annoying...",
+      "Watch it, punk, that's my gun arm!",
+      "I'm warning you...",
+      "I know where you live...",
+      "I know what you did last weekend...",
+      "And I have pictures of it too, so knock it off...",
+      "Quit it, biatch! I will hunt you down!!",
+      "Oh, I get it. You don't think I'll do anything different in 2.0, eh?\r\n"
+      "...Okay, you're right. 1337 MODE!!!",
+      kStopBugging,
+      kStopBugging,
+  };
+  OpenAbout([&](frmAbout& about) {
+    for (int click = 1; click <= sequence.size(); ++click) {
+      ClickEmblem(about, 1);
+      ASSERT_EQ(desktop.messages.size(), static_cast<std::size_t>(click));
+      const auto& shown = desktop.messages.back();
+      EXPECT_EQ(shown.text, sequence[click - 1]) << "click " << click;
+      EXPECT_EQ(shown.title, kTitle);
+      EXPECT_EQ(shown.icon, MessageIcon::None);
+      EXPECT_EQ(shown.buttons, MessageButtons::Ok);
+      EXPECT_EQ(about.ClickCounter(), std::min(click, 11));
+      EXPECT_EQ(Captions(about), click < 11 ? kNormalCaptions : kLeetCaptions) << "click " << click;
+    }
+    // Tooltips stay as they were.
+    EXPECT_EQ(about.lblTitle->toolTip(), "Not your Quillon, MINE!");
+    EXPECT_EQ(about.cmdOK->toolTip(), "Go back to the main screen.");
+    QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+  });
+  EXPECT_EQ(MessageTexts(), sequence + QStringList{kFarewell});
+  ExpectMainWindowBack();
+}
+
+// The button answers a click, Enter and Esc alike; the farewell comes only once the eleventh
+// click has turned 1337 mode on, and the window's close box never shows it.
+TEST_F(AboutBoxTest, FarewellOnlyAfterTheEleventhClick) {
+  enum class Close { Click, Enter, Escape, CloseBox };
+  const struct {
+    int clicks;
+    Close how;
+    bool farewell;
+  } cases[] = {
+      {0, Close::Click, false}, {10, Close::Enter, false},    {10, Close::Escape, false},
+      {11, Close::Click, true}, {11, Close::Enter, true},     {11, Close::Escape, true},
+      {12, Close::Click, true}, {11, Close::CloseBox, false},
+  };
+  for (const auto& c : cases) {
+    desktop.messages.clear();
+    OpenAbout([&](frmAbout& about) {
+      ClickEmblem(about, c.clicks);
+      switch (c.how) {
+        case Close::Click:
+          QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+          break;
+        case Close::Enter:
+          QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+          break;
+        case Close::Escape:
+          QTest::keyClick(about.focusWidget(), Qt::Key_Escape);
+          break;
+        case Close::CloseBox:
+          about.close();
+          break;
+      }
+      EXPECT_FALSE(about.isVisible()) << c.clicks << " clicks, way " << static_cast<int>(c.how);
+    });
+    ASSERT_EQ(desktop.messages.size(), static_cast<std::size_t>(c.clicks + (c.farewell ? 1 : 0)))
+        << c.clicks << " clicks, way " << static_cast<int>(c.how);
+    if (c.farewell) {
+      EXPECT_EQ(desktop.messages.back().text, kFarewell);
+      EXPECT_EQ(desktop.messages.back().title, kTitle);
+      EXPECT_EQ(desktop.messages.back().icon, MessageIcon::None);
+    }
+    ExpectMainWindowBack();
+  }
+}
+
+// Each opening is a new box: the second one, from the menu, starts at 0 with the normal texts.
+TEST_F(AboutBoxTest, OpensModallyFromButtonAndMenuAndStartsAfreshEachTime) {
+  OpenAbout([&](frmAbout& about) {
+    EXPECT_EQ(about.parentWidget(), window.get());
+    EXPECT_EQ(QApplication::activeModalWidget(), &about);
+    EXPECT_EQ(about.focusWidget(), about.cmdOK);
+    EXPECT_TRUE(about.cmdOK->isDefault());
+    ClickEmblem(about, 12);
+    ASSERT_EQ(Captions(about), kLeetCaptions);
+    QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+  });
+  ExpectMainWindowBack();
+  desktop.messages.clear();
+
+  OpenAbout(
+      [&](frmAbout& about) {
+        EXPECT_EQ(about.ClickCounter(), 0);
+        EXPECT_EQ(Captions(about), kNormalCaptions);
+        ClickEmblem(about, 1);
+        QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+      },
+      true);
+  EXPECT_EQ(MessageTexts(), QStringList{"Don't click me."});
+  EXPECT_EQ(desktop.modalDialogs, (std::vector<QString>{"frmAbout", "frmAbout"}));
+  ExpectMainWindowBack();
+}
+
+// The pictures are compiled into the program, each at the size it was drawn for.
+TEST(AboutArtwork, EmblemAndIconsAreBuiltIn) {
+  EXPECT_EQ(QImage(QStringLiteral(":/quillon/emblem.png")).size(), QSize(52, 53));
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    const QImage icon(QStringLiteral(":/quillon/quillon-%1.png").arg(size));
+    EXPECT_EQ(icon.size(), QSize(size, size)) << size;
+    EXPECT_TRUE(icon.hasAlphaChannel()) << size;
+  }
+}
+
+}  // namespace
+}  // namespace quillon::test
