@@ -1,13 +1,12 @@
 #include "setup/SetupDialogs.h"
 
-#include <QDialog>
+#include "setup/frmSetup.h"
 
 namespace quillon {
 
-// Placeholder until the setup dialogs land.
-std::unique_ptr<QDialog> MakeSetupDialog(ListId, Desktop&, const QString&, MainWindowLists&,
-                                         QWidget* owner) {
-  return std::make_unique<QDialog>(owner);
+std::unique_ptr<QDialog> MakeSetupDialog(ListId list, Desktop& desktop, const QString& programDir,
+                                         MainWindowLists& mainLists, QWidget* owner) {
+  return std::make_unique<frmSetup>(list, desktop, programDir, mainLists, owner);
 }
 
 }  // namespace quillon

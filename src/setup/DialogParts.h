@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+#include <QStringList>
+#include <QWidget>
+#include <initializer_list>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace quillon {
+
+// A control named as the user and the tests know it.
+template <class Widget>
+Widget* MakeControl(QWidget* parent, const char* name) {
+  auto* widget = new Widget(parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+// The setup windows' grid: the space between a window's edge and its controls, and between
+// neighbouring controls.
+inline constexpr int kDialogMargin = 8;
+inline constexpr int kDialogGap = 7;
+
+// The setup windows keep the positions and sizes they were designed with, in pixels at
+// 96 dpi. Where the fonts at hand need more room than a stated size, the control grows by
+// just what its text needs and the controls after it move along; these say by how much.
+
+// The size of each button in a row of equal buttons: the stated one, or what the widest
+// caption needs with the style's margins.
+QSize ButtonSize(std::initializer_list<const QPushButton*> row, QSize stated);
+// Places the controls of a row left to right, each of first's size, gap pixels apart.
+void PlaceRow(std::initializer_list<QWidget*> row, QRect first, int gap);
+// The width a one-line label needs for its text.
+int LabelWidth(const QLabel* label, int stated);
+// The height a word-wrapped label of this width needs for the tallest of these texts.
+int WrappedHeight(const QLabel* label, int width, const QStringList& texts, int stated);
+// The height a text box or drop-down list needs to show a line of text unclipped.
+int FieldHeight(const QWidget* field, int stated);
+
+// The face asked for by name; where it is not installed, the nearest of a few common sans
+// faces in the same weight, so a title still stands out.
+QFont NamedFont(const QString& family, qreal points, QFont::Weight weight);
+
+// Left = (screen width - window width) / 2, top likewise, fractions dropped.
+void CentreOnScreen(QWidget* window, QSize screen);
+
+// Inserts an item without changing which item is selected: Qt would select the first item
+// of an empty list by itself.
+void InsertKeepingSelection(QComboBox* list, int position, const QString& text);
+
+}  // namespace quillon

@@ -1,0 +1,135 @@
+#include "setup/frmAddEntry.h"
+
+#include <QComboBox>
+#include <algorithm>
+
+#include "settings/NumberConversion.h"
+#include "setup/MainWindowLists.h"
+#include "shell/Desktop.h"
+#include "shell/PathHelpers.h"
+#include "shell/QtText.h"
+
+namespace quillon {
+
+frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDir,
+                         QComboBox* setupList, MainWindowLists& mainLists, QWidget* owner)
+    : QDialog(owner),
+      instance_(InstanceOf(list)),
+      kind_(KindOf(list)),
+      desktop_(desktop),
+      setupList_(setupList),
+      mainLists_(mainLists),
+      programDir_(programDir),
+      cdlOpen(desktop, this) {
+  setObjectName(Text(instance_.entry.name));
+  setWindowTitle(Text(instance_.entry.caption));
+  CreateControls();
+  ArrangeControls();
+  Form_Load();
+}
+
+frmAddEntry::~frmAddEntry() = default;
+
+void frmAddEntry::SetFields(const QString& name, const QString& file) {
+  txtName->setText(name);
+  txtFile->setText(file);
+}
+
+void frmAddEntry::CreateControls() {
+  lblTitle->setText(Text(instance_.entry.caption));
+  lblTitle->setFont(NamedFont(QStringLiteral("Arial"), 12, QFont::Bold));
+  lblTitle->setAlignment(Qt::AlignCenter);
+  for (QLabel* label : {lblName, lblFile}) label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  lblName->setText(Text(instance_.entry.nameLabel));
+  lblFile->setText(Text(instance_.entry.fileLabel));
+  lblName->setBuddy(txtName);
+  lblFile->setBuddy(txtFile);
+  cmdBrowse->setText(QStringLiteral("Browse"));
+  cmdOk->setText(QStringLiteral("OK"));
+  cmdCancel->setText(QStringLiteral("Cancel"));
+  // Enter in a field means OK; Escape and the close box mean Cancel (QDialog's reject).
+  cmdOk->setDefault(true);
+
+  // Tab then walks the file field, Browse, OK and Cancel: the order the controls are made in.
+  txtName->setFocus();
+
+  connect(cmdBrowse, &QPushButton::clicked, this, &frmAddEntry::cmdBrowse_Click);
+  connect(cmdOk, &QPushButton::clicked, this, &frmAddEntry::cmdOk_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// The layout as designed (client area 225 x 122); see DialogParts.h for the growing.
+void frmAddEntry::ArrangeControls() {
+  constexpr int kRowGap = 5;
+
+  const int titleHeight = std::max(25, lblTitle->fontMetrics().height());
+  const int labelNeeds = std::max(LabelWidth(lblName, 0), LabelWidth(lblFile, 0));
+  const int labelWidth = std::max(instance_.entry.labelWidth, labelNeeds);
+  const int fieldLeft = std::max(72, kDialogMargin + labelNeeds + kDialogGap);
+  const int rowHeight = FieldHeight(txtName, 19);
+  // A label as tall as its field, so that both texts stand on one line.
+  const int labelHeight = std::max(17, rowHeight);
+  const QSize button = ButtonSize({cmdBrowse, cmdOk, cmdCancel}, {65, 25});
+
+  const int right = std::max({fieldLeft + 145, kDialogMargin + 3 * button.width() + 2 * kDialogGap,
+                              kDialogMargin + LabelWidth(lblTitle, 209)});
+  const int nameTop = kDialogMargin + titleHeight + kDialogGap;
+  const int fileTop = nameTop + rowHeight + kRowGap;
+  const int buttonTop = fileTop + rowHeight + kRowGap;
+
+  lblTitle->setGeometry(kDialogMargin, kDialogMargin, right - kDialogMargin, titleHeight);
+  lblName->setGeometry(kDialogMargin, nameTop, labelWidth, labelHeight);
+  txtName->setGeometry(fieldLeft, nameTop, right - fieldLeft, rowHeight);
+  lblFile->setGeometry(kDialogMargin, fileTop, labelWidth, labelHeight);
+  txtFile->setGeometry(fieldLeft, fileTop, right - fieldLeft, rowHeight);
+  PlaceRow({cmdBrowse, cmdOk, cmdCancel}, {QPoint(kDialogMargin, buttonTop), button}, kDialogGap);
+  setFixedSize(right + kDialogMargin, buttonTop + button.height() + 9);
+}
+
+void frmAddEntry::Form_Load() {
+  CentreOnScreen(this, desktop_.ScreenSize());
+  IniFile.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
+}
+
+void frmAddEntry::cmdBrowse_Click() {
+  cdlOpen.DialogTitle = Text(instance_.browse.title);
+  cdlOpen.InitDir = Qs(DirectoryOf(Ss(txtFile->text())));
+  cdlOpen.Filter = Text(instance_.browse.filter);
+  cdlOpen.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  cdlOpen.ShowOpen();
+  const QString chosen = cdlOpen.FileName;
+  if (chosen.isEmpty()) return;
+
+  const QString bareName = Qs(FileNameOf(Ss(chosen)));
+  txtFile->setText(instance_.browse.keepsBareName ? bareName : chosen);
+  // A name without a "." is taken whole.
+  const qsizetype dot = bareName.lastIndexOf(u'.');
+  txtName->setText(dot < 0 ? bareName : bareName.left(dot));
+}
+
+void frmAddEntry::cmdOk_Click() {
+  const QStringList words = Tag.split(u' ', Qt::SkipEmptyParts);
+  if (words.size() < 2) return;
+  const bool adding = words[0] == QStringLiteral("Add");
+  const auto position = ToInt16(Ss(words[1]));
+  // The setup dialog never hands out more; this keeps every entry number within 16 bits.
+  if (!position || *position < 0 || (adding && *position >= kLargestList)) return;
+  const int n = *position;
+  const int entry = n + 1;
+  const QString name = txtName->text();
+
+  // The lists first: they show the change even when the file cannot be written.
+  if (adding) {
+    InsertKeepingSelection(setupList_, n, name);
+    mainLists_.InsertEntry(kind_.id, n, name);
+  } else {
+    setupList_->setItemText(n, name);
+    mainLists_.RenameEntry(kind_.id, n, name);
+  }
+  IniFile.Save(kind_.section, NameKey(kind_, entry), Ss(name));
+  IniFile.Save(kind_.section, FileKey(kind_, entry), Ss(txtFile->text()));
+  if (adding) IniFile.Save(kind_.section, kind_.countKey, std::to_string(entry));
+  accept();
+}
+
+}  // namespace quillon

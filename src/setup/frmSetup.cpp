@@ -1,0 +1,238 @@
+#include "setup/frmSetup.h"
+
+#include <QDateTime>
+#include <QListView>
+#include <QLocale>
+#include <algorithm>
+
+#include "settings/NumberConversion.h"
+#include "setup/MainWindowLists.h"
+#include "setup/frmAddEntry.h"
+#include "shell/AppTexts.h"
+#include "shell/Desktop.h"
+#include "shell/PathHelpers.h"
+#include "shell/QtText.h"
+
+namespace quillon {
+
+namespace {
+
+// The application title every message box carries.
+// The system's short date and long time, as the file manager would show them.
+QString FileDateText(const QDateTime& when) {
+  const QLocale locale = QLocale::system();
+  return locale.toString(when.date(), QLocale::ShortFormat) + u' ' +
+         locale.toString(when.time(), QLocale::LongFormat);
+}
+
+// What the information label shows for an entry: the name above the file's date.
+QString EntryInfoText(const QString& name, const QDateTime& when) {
+  return name + QStringLiteral("\r\n") + FileDateText(when);
+}
+
+}  // namespace
+
+frmSetup::frmSetup(ListId list, Desktop& desktop, QString programDir, MainWindowLists& mainLists,
+                   QWidget* owner)
+    : QDialog(owner),
+      instance_(InstanceOf(list)),
+      kind_(KindOf(list)),
+      desktop_(desktop),
+      programDir_(std::move(programDir)),
+      mainLists_(mainLists) {
+  setObjectName(Text(instance_.window.name));
+  setWindowTitle(Text(instance_.window.caption));
+  CreateControls();
+  ArrangeControls();
+  Form_Load();
+}
+
+frmSetup::~frmSetup() = default;
+
+void frmSetup::CreateControls() {
+  lblTitle->setText(Text(instance_.window.caption));
+  lblTitle->setFont(NamedFont(QStringLiteral("Arial Black"), 14.25, QFont::Black));
+  lblTitle->setAlignment(Qt::AlignCenter);
+
+  // Lists may hold tens of thousands of entries: never measure them all.
+  cmbList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  if (auto* view = qobject_cast<QListView*>(cmbList->view())) view->setUniformItemSizes(true);
+
+  fraInfo->setTitle(Text(instance_.frame.caption));
+  lblInfo->setText(Text(instance_.frame.labelText));
+  lblInfo->setWordWrap(true);
+  lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  cmdAdd->setText(QStringLiteral("Add"));
+  cmdChange->setText(QStringLiteral("Change"));
+  cmdRemove->setText(QStringLiteral("Remove"));
+  cmdDone->setText(QStringLiteral("Done"));
+  cmdDone->setDefault(true);
+
+  // Tab then walks the list, Add, Change and Remove: the order the controls are made in.
+  cmdDone->setFocus();
+
+  // A pick by the user, not a change made by the program: Add and Remove leave the label.
+  if (instance_.showsEntryInfo) {
+    connect(cmbList, &QComboBox::activated, this, &frmSetup::cmbList_Click);
+  }
+  connect(cmdAdd, &QPushButton::clicked, this, &frmSetup::cmdAdd_Click);
+  connect(cmdChange, &QPushButton::clicked, this, &frmSetup::cmdChange_Click);
+  connect(cmdRemove, &QPushButton::clicked, this, &frmSetup::cmdRemove_Click);
+  connect(cmdDone, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+// The layout as designed (client area 298 x 138); see DialogParts.h for the growing.
+void frmSetup::ArrangeControls() {
+  constexpr int kFrameTop = 32;
+
+  // Each half of the window is two buttons wide; the title spans both.
+  const QSize button = ButtonSize({cmdAdd, cmdChange, cmdRemove, cmdDone}, {65, 25});
+  const int titleWidth = LabelWidth(lblTitle, 4 * button.width() + 3 * kDialogGap);
+  const int column = std::max(2 * button.width() + kDialogGap, (titleWidth - kDialogGap + 1) / 2);
+  const int titleHeight = std::max(25, lblTitle->fontMetrics().height());
+  const int below = titleHeight - 25;
+
+  // The style draws the frame's caption above its border; the label starts below both, tall
+  // enough for its first text, the lookup failure, and a name above a date that may itself
+  // take two lines.
+  fraInfo->resize(column, 65);
+  const int labelTop = std::max(16, fraInfo->contentsRect().top());
+  const int labelWidth = column - 16;
+  QStringList texts{lblInfo->text()};
+  if (instance_.showsEntryInfo) {
+    texts << Text(instance_.messages.lookupFailed)
+          << EntryInfoText(QStringLiteral("Name"),
+                           QDateTime(QDate(2000, 12, 28), QTime(23, 58, 58)));
+  }
+  const int labelHeight = WrappedHeight(lblInfo, labelWidth, texts, 41);
+  const int frameHeight = std::max(65, labelTop + labelHeight + 8);
+  const int buttonTop = kFrameTop + below + frameHeight + kDialogGap;
+
+  lblTitle->setGeometry(kDialogMargin, 0, 2 * column + kDialogGap, titleHeight);
+  cmbList->setGeometry(kDialogMargin, 40 + below, column, FieldHeight(cmbList, 21));
+  fraInfo->setGeometry(kDialogMargin + column + kDialogGap, kFrameTop + below, column, frameHeight);
+  lblInfo->setGeometry(8, labelTop, labelWidth, labelHeight);
+  PlaceRow({cmdAdd, cmdChange, cmdRemove, cmdDone}, {QPoint(kDialogMargin, buttonTop), button},
+           kDialogGap);
+  setFixedSize(kDialogMargin + 2 * column + kDialogGap + 9, buttonTop + button.height() + 9);
+}
+
+void frmSetup::Form_Load() {
+  CentreOnScreen(this, desktop_.ScreenSize());
+  IniFile.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
+  FillList();
+}
+
+// A count that is missing, not a number, not positive or beyond what the main window
+// reads gives an empty list: the dialog still opens, and Add starts the list afresh.
+void frmSetup::FillList() {
+  const auto count = ToInt16(IniFile.Load(kind_.section, kind_.countKey));
+  if (!count || *count <= 0 || *count > kLargestList) return;
+  QStringList names;
+  names.reserve(*count);
+  for (int entry = 1; entry <= *count; ++entry) {
+    names << Qs(IniFile.Load(kind_.section, NameKey(kind_, entry)));
+  }
+  cmbList->addItems(names);
+  cmbList->setCurrentIndex(-1);
+}
+
+void frmSetup::cmbList_Click() {
+  const int position = cmbList->currentIndex();
+  if (position < 0) {
+    lblInfo->clear();
+    return;
+  }
+  const QString file = Qs(StoredFile(position + 1));
+  const QDateTime when = desktop_.FileExists(file) ? desktop_.LastModified(file) : QDateTime();
+  if (!when.isValid()) {
+    QStringList lines;
+    for (const char* line : instance_.messages.notFound) lines << Text(line);
+    desktop_.ShowMessage(this, lines.join(QStringLiteral("\r\n")), Text(kAppTitle),
+                         MessageIcon::None, MessageButtons::Ok);
+    lblInfo->setText(Text(instance_.messages.lookupFailed));
+    return;
+  }
+  lblInfo->setText(EntryInfoText(Qs(StoredName(position + 1)), when));
+}
+
+void frmSetup::cmdAdd_Click() {
+  const int count = cmbList->count();
+  if (count >= kLargestList) {
+    Complain(Text(instance_.messages.listFull).arg(kLargestList));
+    return;
+  }
+  ShowEntryDialog(QStringLiteral("Add %1").arg(count), 0);
+}
+
+void frmSetup::cmdChange_Click() {
+  const int position = cmbList->currentIndex();
+  if (position < 0) {
+    Complain(Text(instance_.messages.changeWithoutSelection));
+    return;
+  }
+  ShowEntryDialog(QStringLiteral("Change %1").arg(position), position + 1);
+}
+
+// The add/change dialog over this one, handed its mode and, to change an entry, the
+// entry's stored fields.
+void frmSetup::ShowEntryDialog(const QString& mode, int changedEntry) {
+  frmAddEntry entryDialog(kind_.id, desktop_, programDir_, cmbList, mainLists_, this);
+  if (changedEntry > 0) {
+    entryDialog.SetFields(Qs(StoredName(changedEntry)), Qs(StoredFile(changedEntry)));
+  }
+  entryDialog.Tag = mode;
+  desktop_.ShowModal(&entryDialog);
+}
+
+void frmSetup::cmdRemove_Click() {
+  const int position = cmbList->currentIndex();
+  if (position < 0) {
+    Complain(Text(instance_.messages.removeWithoutSelection));
+    return;
+  }
+  const int entry = position + 1;
+  const int count = cmbList->count();
+  const QString question = QStringLiteral("Are you sure you want to remove ") +
+                           Qs(StoredName(entry)) + Text(instance_.messages.removalQuestionEnd);
+  if (desktop_.ShowMessage(this, question, Text(kAppTitle), MessageIcon::None,
+                           MessageButtons::YesNo) != MessageResult::Yes) {
+    return;
+  }
+
+  WriteEntry(entry, {}, {});
+  IniFile.Save(kind_.section, kind_.countKey, std::to_string(count - 1));
+  // Qt would select a neighbour; the list has no selection after a removal, and the label
+  // keeps what it showed (only the user's pick changes it).
+  cmbList->removeItem(position);
+  cmbList->setCurrentIndex(-1);
+  mainLists_.RemoveEntry(kind_.id, position);
+  if (entry < count) {
+    // The later entries move down one number, in order; the old last keys stay, emptied.
+    for (int moved = entry; moved < count; ++moved) {
+      WriteEntry(moved, StoredName(moved + 1), StoredFile(moved + 1));
+    }
+    WriteEntry(count, {}, {});
+  }
+}
+
+std::string frmSetup::StoredName(int entry) const {
+  return IniFile.Load(kind_.section, NameKey(kind_, entry));
+}
+
+std::string frmSetup::StoredFile(int entry) const {
+  return IniFile.Load(kind_.section, FileKey(kind_, entry));
+}
+
+void frmSetup::WriteEntry(int entry, const std::string& name, const std::string& file) {
+  IniFile.Save(kind_.section, NameKey(kind_, entry), name);
+  IniFile.Save(kind_.section, FileKey(kind_, entry), file);
+}
+
+void frmSetup::Complain(const QString& text) {
+  desktop_.ShowMessage(this, text, Text(kAppTitle), MessageIcon::Exclamation,
+                       MessageButtons::Ok);
+}
+
+}  // namespace quillon

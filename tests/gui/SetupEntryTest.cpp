@@ -1,0 +1,188 @@
+#include "gui/SetupFixture.h"
+
+namespace quillon::test {
+namespace {
+
+using SetupEntryTest = SetupTest;
+
+TEST_F(SetupEntryTest, BrowseAndOkOnAnEmptyListWriteTheFirstEntryAndShowIt) {
+  const QString anyProgram = QStringLiteral("All Files (*)|*|Programs (*.exe)|*.exe");
+  const struct {
+    ListId id;
+    QString chosen;  // what the file dialog reports
+    FileDialogRequest request;
+    QStringList keys;  // the list's section afterwards
+    QString shown;     // the main window's list, above its placeholder
+  } cases[] = {
+      {ListId::Ports,
+       "/usr/games/chocolate-doom",
+       {"Select Source Port EXE", anyProgram, "", 0x1004, false},
+       {"NumPorts=1", "Port1Name=chocolate-doom", "Port1Path=/usr/games/chocolate-doom"},
+       "chocolate-doom"},
+      {ListId::IWADs,
+       "D:\\Games\\Doom\\doom2.wad",
+       {"Select IWAD", "IWADs (*.wad)|*.wad", "", 0x1004, false},
+       {"NumIWADs=1", "IWAD1Name=doom2", "IWAD1File=doom2.wad"},
+       "doom2"},
+      {ListId::Programs,
+       "/opt/tools/my.map.editor",
+       {"Select Program", anyProgram, "", 0x1004, false},
+       {"NumProgs=1", "Prog1Name=my.map", "Prog1Path=/opt/tools/my.map.editor"},
+       "my.map"},
+  };
+  for (const auto& c : cases) {
+    WriteDefaultIni();
+    Open();
+    desktop.fileDialogs.clear();
+    desktop.fileChoices.push_back(c.chosen);
+    RunSetup(c.id, {[&](QDialog* setup) {
+                      Click(setup, "cmdAdd");
+                      EXPECT_EQ(Items(ListIn(setup)), QStringList{c.shown});
+                      EXPECT_EQ(ListIn(setup)->currentIndex(), -1);
+                    },
+                    [&](QDialog* entry) {
+                      EXPECT_EQ(TagOf(entry), "Add 0");
+                      EXPECT_TRUE(entry->isModal());
+                      Click(entry, "cmdBrowse");
+                      Click(entry, "cmdOk");
+                    }});
+    ASSERT_EQ(desktop.fileDialogs.size(), 1u);
+    EXPECT_EQ(desktop.fileDialogs[0], c.request);
+    EXPECT_EQ(SectionLines(KindOf(c.id).section), c.keys);
+    EXPECT_EQ(MainItems(c.id).first(), c.shown);
+    EXPECT_EQ(MainItems(c.id).size(), 2);
+  }
+}
+
+TEST_F(SetupEntryTest, AddToThreeProgramsWritesTheFourthAndSurvivesARestart) {
+  WriteDefaultIni();
+  PutList(ListId::Programs, {"P", "Q", "R"});
+  Put("Memory", "Prog", "4");
+  Open();
+  RunSetup(ListId::Programs, {[&](QDialog* setup) { Click(setup, "cmdAdd"); },
+                              [&](QDialog* entry) {
+                                EXPECT_EQ(TagOf(entry), "Add 3");
+                                NameIn(entry)->setText(QStringLiteral("Editor"));
+                                FileIn(entry)->setText(QStringLiteral(" /bin/ed"));
+                                Click(entry, "cmdOk");
+                              }});
+  EXPECT_EQ(SectionLines("Programs").mid(7),
+            (QStringList{"Prog4Name=Editor", "Prog4Path= /bin/ed"}));
+  EXPECT_EQ(Get("Programs", "NumProgs"), "4");
+  const QStringList shown{"P", "Q", "R", "Editor", "[No Program]"};
+  EXPECT_EQ(MainItems(ListId::Programs), shown);
+  EXPECT_EQ(List("cmbProgs")->currentText(), "[No Program]");  // the choice stays
+  Close();
+  Open();
+  EXPECT_EQ(MainItems(ListId::Programs), shown);
+}
+
+TEST_F(SetupEntryTest, ChangeOpensWithTheStoredFieldsAndRewritesOnlyThatEntry) {
+  const struct {
+    ListId id;
+    int position;
+    QStringList keys;
+    QStringList shown;
+  } cases[] = {
+      {ListId::IWADs,
+       0,
+       {"NumIWADs=2", "IWAD1Name=New", "IWAD1File=new", "IWAD2Name=Two", "IWAD2File=Two.path"},
+       {"New", "Two", "[Default (no -iwad)]"}},
+      {ListId::Ports,
+       1,
+       {"NumPorts=2", "Port1Name=One", "Port1Path=One.path", "Port2Name=New", "Port2Path=new"},
+       {"One", "New", "[No Source Port]"}},
+  };
+  for (const auto& c : cases) {
+    WriteDefaultIni();
+    PutList(c.id, {"One", "Two"});
+    Put("Memory", "IWAD", "1");
+    Put("Memory", "Port", "1");
+    Open();
+    RunSetup(c.id, {[&](QDialog* setup) {
+                      Pick(ListIn(setup), c.position);
+                      Click(setup, "cmdChange");
+                      EXPECT_EQ(Items(ListIn(setup)), c.shown.mid(0, 2));
+                    },
+                    [&](QDialog* entry) {
+                      const QString stored = c.position == 0 ? "One" : "Two";
+                      EXPECT_EQ(TagOf(entry), QStringLiteral("Change %1").arg(c.position));
+                      EXPECT_EQ(NameIn(entry)->text(), stored);
+                      EXPECT_EQ(FileIn(entry)->text(), stored + ".path");
+                      NameIn(entry)->setText(QStringLiteral("New"));
+                      FileIn(entry)->setText(QStringLiteral("new"));
+                      Click(entry, "cmdOk");
+                    }});
+    EXPECT_EQ(SectionLines(KindOf(c.id).section), c.keys);
+    EXPECT_EQ(MainItems(c.id), c.shown);
+    EXPECT_EQ(List(MainOf(c.id).second)->currentIndex(), 0);  // the choice stays
+  }
+}
+
+TEST_F(SetupEntryTest, BrowseFillsTheFieldsFromTheChosenFileAndACancelKeepsThem) {
+  const struct {
+    ListId id;
+    QString before;  // the file field when Browse is pressed
+    std::optional<QString> chosen;
+    QString initDir;
+    QString name;
+    QString file;
+  } cases[] = {
+      {ListId::Ports, "/opt/old", "/opt/ports/new.x86_64", "/opt/", "new", "/opt/ports/new.x86_64"},
+      {ListId::Ports, "C:\\Old\\x.exe", "D:\\Ports\\engine.exe", "C:\\Old\\", "engine",
+       "D:\\Ports\\engine.exe"},
+      {ListId::Programs, "", "/usr/bin/editor", "", "editor", "/usr/bin/editor"},
+      {ListId::IWADs, "doom.wad", "/srv/MY.MAP.WAD", "", "MY.MAP", "MY.MAP.WAD"},
+      {ListId::IWADs, "/srv/x.wad", "/srv/.wad", "/srv/", "", ".wad"},
+      {ListId::Ports, "/opt/old", std::nullopt, "/opt/", "kept", "/opt/old"},
+  };
+  WriteDefaultIni();
+  Open();
+  for (const auto& c : cases) {
+    desktop.fileDialogs.clear();
+    desktop.fileChoices.push_back(c.chosen);
+    RunSetup(c.id, {[&](QDialog* setup) { Click(setup, "cmdAdd"); },
+                    [&](QDialog* entry) {
+                      NameIn(entry)->setText(QStringLiteral("kept"));
+                      FileIn(entry)->setText(c.before);
+                      Click(entry, "cmdBrowse");
+                      EXPECT_EQ(NameIn(entry)->text(), c.name) << c.file.toStdString();
+                      EXPECT_EQ(FileIn(entry)->text(), c.file);
+                      Click(entry, "cmdCancel");
+                    }});
+    ASSERT_EQ(desktop.fileDialogs.size(), 1u);
+    EXPECT_EQ(desktop.fileDialogs[0].initDir, c.initDir) << c.file.toStdString();
+  }
+}
+
+TEST_F(SetupEntryTest, CancelEscapeAndTheCloseBoxWriteNothingAfterABrowse) {
+  const Script leave[] = {
+      [](QDialog* entry) { Click(entry, "cmdCancel"); },
+      [](QDialog* entry) { QTest::keyClick(entry, Qt::Key_Escape); },
+      [](QDialog* entry) { entry->close(); },
+  };
+  WriteDefaultIni();
+  PutList(ListId::Ports, {"A"});
+  const QByteArray before = IniBytes();
+  Open();
+  for (const Script& close : leave) {
+    for (const char* button : {"cmdAdd", "cmdChange"}) {
+      desktop.fileChoices.push_back(QStringLiteral("/usr/games/crispy-doom"));
+      RunSetup(ListId::Ports, {[&](QDialog* setup) {
+                                 Pick(ListIn(setup), 0);
+                                 Click(setup, button);
+                                 EXPECT_EQ(Items(ListIn(setup)), QStringList{"A"});
+                               },
+                               [&](QDialog* entry) {
+                                 Click(entry, "cmdBrowse");
+                                 close(entry);
+                                 EXPECT_FALSE(entry->isVisible());
+                               }});
+    }
+  }
+  EXPECT_EQ(IniBytes(), before);
+  EXPECT_EQ(MainItems(ListId::Ports), (QStringList{"A", "[No Source Port]"}));
+}
+
+}  // namespace
+}  // namespace quillon::test
