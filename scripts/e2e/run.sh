@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# End to end: the real Quillon under Xvfb with a window manager, driven only by the keyboard
+# and mouse (xdotool), against real source ports and the Freedoom IWAD.
+# Usage: run.sh PATH/TO/Quillon [SHOTS_DIR]; run inside an X server (see Makefile: e2e).
+set -euo pipefail
+
+exe=$(realpath "$1")
+shots=$(realpath -m "${2:-docs/screenshots}")
+here=$(dirname "$(realpath "$0")")
+mkdir -p "$shots"
+work=$(mktemp -d)
+trap 'pkill -f "$work" 2>/dev/null || true; pkill -x chocolate-doom 2>/dev/null || true; pkill -x crispy-doom 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -p "$work/quillon" "$work/my maps"
+cp "$exe" "$work/quillon/Quillon"
+python3 "$here/make_wad.py" "$work/my maps/room.wad"
+export SDL_AUDIODRIVER=dummy  # no sound card here; the ports run without one
+
+step() { printf '\n== %s\n' "$*"; }
+fail() { printf 'E2E FAILED: %s\n' "$*" >&2; import -window root "$shots/e2e-failure.png" || true; exit 1; }
+pause() { sleep "${1:-0.5}"; }
+key() { xdotool key --clearmodifiers "$@"; pause 0.4; }
+type_text() { xdotool type --delay 10 -- "$1"; pause 0.3; }
+shot() { pause 0.5; import -window root "$shots/$1.png"; }
+# Waits for a visible window whose title matches, prints its id.
+window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || fail "no window '$1'"
+  echo "$id"
+}
+focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; pause 0.3; }
+# Clicks a point of the main window, in its own coordinates.
+click() { focus "$main"; xdotool mousemove --window "$main" "$1" "$2" click 1; pause 0.5; }
+ini() { tr -d '\r' < "$work/quillon/QLN2.ini"; }
+key_of() { ini | sed -n "/^\[$1\]/,/^\[/p" | grep "^$2=" | head -1 | cut -d= -f2-; }
+start_quillon() {
+  ( cd / && "$work/quillon/Quillon" ) >"$work/quillon.log" 2>&1 &
+  quillon=$!
+}
+# The newest process of a port, its arguments and working directory, as the system sees them.
+port_pid() {
+  local pid=""
+  for _ in $(seq 100); do
+    pid=$(pgrep -n -x "$1" || true)
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  [ -n "$pid" ] || fail "$1 did not start"
+  echo "$pid"
+}
+args_of() { tr '\0' '\n' < "/proc/$1/cmdline"; }
+expect_args() {  # pid, expected args one per line
+  local got
+  got=$(args_of "$1")
+  [ "$got" = "$2" ] || fail "arguments of $1 were:
+$got
+expected:
+$2"
+  [ "$(readlink "/proc/$1/cwd")" = /usr/games ] || fail "working directory $(readlink "/proc/$1/cwd")"
+}
+
+# Positions of the main window's controls (the layout is fixed-size; fonts from fonts-dejavu).
+P_PORTS="130 118"; P_IWADS="130 168"; P_ENABLE="364 66"; P_ADDPWAD="396 93"
+P_NOMONSTERS="204 278"; P_PARAMS="170 385"
+
+step "1. First start in an empty directory"
+start_quillon
+msg=$(window "^Quillon 2.01$")
+shot e2e-1-first-start
+focus "$msg"; key Return
+main=$(window "^Quillon$")
+expected_ini=$(printf '%s\r\n' "[Ports]" "NumPorts=0" "" "[IWADs]" "NumIWADs=0" "" "[Programs]" \
+  "NumProgs=0" "" "[Files]" "NumFiles=0" "" "[Memory]" "Port=0" "IWAD=0" "Prog=0" "UseFiles=0" \
+  "ExitOnTest=0" "Warp=0" "WarpTo=1" "NoMonsters=0" "NoMusic=0" "NoSound=0" "NoCD=0" "OpenGL=0" "" | od -c)
+[ "$(od -c < "$work/quillon/QLN2.ini")" = "$expected_ini" ] || fail "the new QLN2.ini is not the default file"
+shot e2e-1-main-window
+
+step "2. Set up a port, an IWAD and a PWAD by hand"
+add_entry() {  # F-key, dialog title, name, file
+  focus "$main"; key "$1"
+  focus "$(window "$2")"
+  key Tab; key Tab; key space        # Done -> list -> Add
+  focus "$(window "^Add/Change")"
+  type_text "$3"; key Tab; type_text "$4"; key Return
+  focus "$(window "$2")"; key Escape
+}
+add_entry F5 "^Source Port Setup$" "Chocolate Doom" /usr/games/chocolate-doom
+add_entry F6 "^IWAD Setup$" "Freedoom 2" freedoom2.wad
+[ "$(key_of Ports Port1Path)" = /usr/games/chocolate-doom ] || fail "port not written"
+[ "$(key_of IWADs IWAD1File)" = freedoom2.wad ] || fail "IWAD not written"
+# The user picks the new entries: click the list, close its popup, take the first item.
+click $P_PORTS; key Escape; key Home
+click $P_IWADS; key Escape; key Home
+click $P_ENABLE
+click $P_ADDPWAD
+focus "$(window "^Select PWAD$")"
+type_text "$work/my maps/room.wad"; key Return
+focus "$main"
+[ "$(key_of Files File1Path)" = "$work/my maps/room.wad" ] || fail "PWAD not written"
+click $P_NOMONSTERS
+click $P_PARAMS; type_text "-window"
+shot e2e-2-set-up
+
+step "3. Test starts the real port"
+focus "$main"; key F2
+choco=$(port_pid chocolate-doom)
+expect_args "$choco" "/usr/games/chocolate-doom
+-iwad
+freedoom2.wad
+-file
+$work/my maps/room.wad
+-warp
+1
+-window
+-nomonsters"
+window "Chocolate Doom" >/dev/null
+sleep 4
+shot e2e-3-chocolate-doom
+
+step "4. The same set-up in a second port, both running"
+add_entry F5 "^Source Port Setup$" "Crispy Doom" /usr/games/crispy-doom
+click $P_PORTS; key Escape; key Down
+focus "$main"; key F2
+crispy=$(port_pid crispy-doom)
+expect_args "$crispy" "/usr/games/crispy-doom
+-iwad
+freedoom2.wad
+-file
+$work/my maps/room.wad
+-warp
+1
+-window
+-nomonsters"
+kill -0 "$choco" || fail "the first port ended"
+window "Crispy Doom" >/dev/null
+sleep 4
+shot e2e-4-two-ports
+
+step "5. Close Quillon with its close box; everything comes back"
+focus "$main"; key alt+F4
+for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close"
+for k in "Port=2" "IWAD=1" "UseFiles=1" "Warp=1" "WarpTo=1" "NoMonsters=1" "Params=-window"; do
+  [ "$(key_of Memory "${k%%=*}")" = "${k#*=}" ] || fail "Memory holds $(key_of Memory "${k%%=*}") for $k"
+done
+pkill -x crispy-doom || true
+start_quillon
+main=$(window "^Quillon$")
+shot e2e-5-restarted
+focus "$main"; key F2
+again=$(port_pid crispy-doom)
+[ "$(args_of "$again")" = "$(printf '%s\n' /usr/games/crispy-doom -iwad freedoom2.wad -file "$work/my maps/room.wad" -warp 1 -window -nomonsters | head -c -1)" ] ||
+  fail "after the restart the port got: $(args_of "$again")"
+focus "$main"; key alt+F4
+echo
+echo "E2E: 5 passed, 0 failed"
