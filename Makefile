@@ -12,6 +12,9 @@ TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
 BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev
 RUN_PACKAGES   := $(BUILD_PACKAGES) xdg-utils
 LOOK_PACKAGES  := xvfb xauth imagemagick xdotool
+E2E_PACKAGES   := $(LOOK_PACKAGES) openbox python3 chocolate-doom crispy-doom freedoom procps
+MEMCHECK_PACKAGES := $(TEST_PACKAGES) valgrind
+FUZZ_PACKAGES  := cmake make clang-14 libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -27,7 +30,8 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: all run test bench deps-run deps-test deps-bench build screenshot clean
+.PHONY: all run test bench e2e deps-run deps-test deps-bench build screenshot clean \
+        sanitize memcheck fuzz
 
 all: build
 
@@ -59,11 +63,60 @@ bench: deps-bench
 	$(call cmake_build,build-bench,-DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_BENCH=ON)
 	cd build-bench && QT_QPA_PLATFORM=offscreen ./bench/quillon_bench
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer; any report
+# fails its test. Qt is not instrumented; a leak of its own would go in lsan.supp.
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=undefined \
+                  -fno-omit-frame-pointer
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+sanitize: deps-test
+	$(call cmake_build,build-asan,-DQUILLON_TESTS=ON -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)")
+	cd build-asan && QT_QPA_PLATFORM=offscreen $(SANITIZE_ENV) \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# valgrind's memcheck over two starts and closes of the real window: a first start that
+# creates the configuration, then one that reads it.
+memcheck: deps-test
+	$(call ensure_packages,$(MEMCHECK_PACKAGES))
+	$(call cmake_build,$(BUILD),-DQUILLON_TESTS=ON)
+	tests/sanitizer/memcheck.sh $(BUILD)/tests/quillon_memcheck_driver
+
+# libFuzzer targets over the core, each for FUZZ_SECONDS; new inputs collect in
+# build-fuzz/corpus, crashes in build-fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := ini number scheme testlaunch
+fuzz:
+	$(call ensure_packages,$(FUZZ_PACKAGES))
+	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	@mkdir -p build-fuzz/artifacts
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s (log: build-fuzz/fuzz_$$t.log)"; \
+	  if build-fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	       -artifact_prefix=build-fuzz/artifacts/$$t- build-fuzz/corpus/$$t fuzz/corpus/$$t \
+	       > build-fuzz/fuzz_$$t.log 2>&1; then \
+	    grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' build-fuzz/fuzz_$$t.log; \
+	  else \
+	    tail -n 60 build-fuzz/fuzz_$$t.log; exit 1; \
+	  fi; \
+	done
+
 # A look at the real window under Xvfb, saved as docs/screenshots/*.png.
 screenshot: deps-run
 	$(call ensure_packages,$(LOOK_PACKAGES))
 	$(call cmake_build,$(BUILD),-DQUILLON_TESTS=OFF)
 	scripts/screenshot.sh $(BUILD)/Quillon
 
+# The real program under Xvfb and a window manager, real ports and the Freedoom IWAD; the
+# screenshots of each step land in docs/screenshots/.
+e2e: deps-run
+	$(call ensure_packages,$(E2E_PACKAGES))
+	$(call cmake_build,$(BUILD),-DQUILLON_TESTS=OFF)
+	xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
+	  'openbox >/dev/null 2>&1 & sleep 1; scripts/e2e/run.sh $(BUILD)/Quillon docs/screenshots'
+
 clean:
-	rm -rf $(BUILD) build-bench
+	rm -rf $(BUILD) build-bench build-asan build-fuzz

@@ -17,7 +17,9 @@ std::string SchemeSectionName(std::string_view path) {
 }
 
 std::vector<std::string> SchemeTemplateLines(std::string_view section) {
-  return {"[" + std::string(section) + "]",
+  std::string header(1, '[');
+  header.append(section).append(1, ']');
+  return {header,
           "Port=",
           "IWAD=",
           "Params=",

@@ -101,8 +101,8 @@ TEST_F(SchemeTest, CancelledDialogsChangeNothing) {
 
 TEST_F(SchemeTest, SavingOverALongerSchemeLeavesItsExtraKeysInert) {
   Save(Scheme("s.qls"));
-  Find<QListWidget>("lstFiles")->takeItem(2);
-  Find<QListWidget>("lstFileDirs")->takeItem(2);
+  delete Find<QListWidget>("lstFiles")->takeItem(2);
+  delete Find<QListWidget>("lstFileDirs")->takeItem(2);
   Save(Scheme("s.qls"));
   EXPECT_EQ(SchemeKey("s.qls", "NumFiles"), "2");
   EXPECT_EQ(SchemeKey("s.qls", "File3Name"), "fix.deh");  // left from the longer list

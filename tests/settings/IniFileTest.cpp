@@ -1,8 +1,14 @@
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -62,6 +68,39 @@ class IniTest : public testing::Test {
     if (!std::ofstream(File("probe"))) return true;
     fs::remove(File("probe"));
     return false;
+  }
+
+  enum class Privileges { Keep, Drop };
+
+  // Runs the body in a child process, so limits it sets stay there. Root passes every
+  // permission check, so with Drop a root child first becomes "nobody", owning the folder.
+  void InChild(Privileges privileges, const std::function<void()>& body) const {
+    constexpr int kCannotDropRoot = 3;
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (privileges == Privileges::Drop && ::geteuid() == 0) {
+        constexpr uid_t kNobody = 65534;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+          if (::chown(entry.path().c_str(), kNobody, kNobody) != 0) ::_exit(kCannotDropRoot);
+        }
+        if (::chown(dir_.c_str(), kNobody, kNobody) != 0 || ::setgroups(0, nullptr) != 0 ||
+            ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+          ::_exit(kCannotDropRoot);
+        }
+      }
+      body();
+      std::fflush(stdout);  // the child's failures are printed there
+      ::_exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child died";
+    if (WEXITSTATUS(status) == kCannotDropRoot) {
+      GTEST_SKIP() << "root cannot become an ordinary user here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's expectations failed (see above)";
   }
 
   Names Listing() const {
@@ -204,29 +243,69 @@ TEST_F(IniTest, CreateFailuresThrowAndLeaveNoTempFile) {
 
 TEST_F(IniTest, ReadOnlyDirectoryNeitherTearsNorLoses) {
   WriteBytes(File(), "[A]\r\nk=1\r\n");
-  auto ini = Open(File());
-  if (!MakeReadOnly()) GTEST_SKIP() << "read-only directories do not stop this user";
-  EXPECT_THROW(ini->Create({"[B]"}), IniWriteError);
-  EXPECT_EQ(ini->Load("A", "k"), "1");
-  ini->Save("A", "k", "2");
-  EXPECT_FALSE(IniCache::FlushAll());
-  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
-  EXPECT_EQ(Listing(), Names{"QLN2.ini"});
-  fs::permissions(dir_, fs::perms::owner_all);
-  EXPECT_TRUE(IniCache::FlushAll());
-  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+  InChild(Privileges::Drop, [&] {
+    auto ini = Open(File());
+    ASSERT_TRUE(MakeReadOnly()) << "the directory still takes new files";
+    EXPECT_THROW(ini->Create({"[B]"}), IniWriteError);
+    EXPECT_EQ(ini->Load("A", "k"), "1");
+    ini->Save("A", "k", "2");
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+    EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_TRUE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+  });
 }
 
 TEST_F(IniTest, ReadOnlyFileIsNotReplaced) {
   WriteBytes(File(), "[A]\r\nk=1\r\n");
-  fs::permissions(File(), fs::perms::owner_read);
-  if (std::ofstream(File(), std::ios::app)) GTEST_SKIP() << "read-only files do not stop this user";
-  auto ini = Open(File());
-  ini->Save("A", "k", "2");
-  EXPECT_FALSE(IniCache::FlushAll());
-  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
-  fs::permissions(File(), fs::perms::owner_read | fs::perms::owner_write);
+  InChild(Privileges::Drop, [&] {
+    fs::permissions(File(), fs::perms::owner_read);
+    ASSERT_FALSE(std::ofstream(File(), std::ios::app)) << "the file still takes writes";
+    auto ini = Open(File());
+    ini->Save("A", "k", "2");
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+    EXPECT_EQ(ini->Load("A", "k"), "2");
+  });
 }
+
+class FullDisk : public IniTest, public testing::WithParamInterface<bool> {};
+
+// A full disk, played by a file size limit: every write stops part way, yet the old file
+// stays whole with nothing left beside it, the process goes on, and the change is written
+// once there is room again.
+TEST_P(FullDisk, KeepsTheOldFileAndThePendingChange) {
+  const std::string before = "[A]\r\nk=1\r\n";
+  WriteBytes(File(), before);
+  InChild(Privileges::Keep, [&] {
+    ::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of killing us
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit roomy = limit;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+
+    if (GetParam()) IniCache::SetFlushRequester([] {});
+    auto ini = Open(File());
+    const std::string big(10'000, 'x');
+    ini->Save("A", "big", big);
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_THROW(ini->Create({"[B]", big}), IniWriteError);
+    EXPECT_EQ(ReadBytes(File()), before);
+    EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+    EXPECT_TRUE(IniCache::HasPendingWrites());
+    EXPECT_EQ(ini->Load("A", "big"), big.substr(0, 254));
+    EXPECT_EQ(ini->Load("A", "k"), "1");
+
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &roomy), 0);
+    EXPECT_TRUE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), before + "big=" + big + "\r\n");
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FullDisk, testing::Bool());
 
 TEST_F(IniTest, ObjectsOnOnePathShareUnflushedWrites) {
   IniCache::SetFlushRequester([] {});

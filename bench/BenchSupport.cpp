@@ -1,0 +1,59 @@
+#include "BenchSupport.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+
+#include "settings/ConfigLayout.h"
+
+namespace quillon::bench {
+
+MessageResult QuietDesktop::ShowMessage(QWidget*, const QString&, const QString&, MessageIcon,
+                                        MessageButtons buttons) {
+  return buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
+}
+
+int QuietDesktop::ShowModal(QDialog* dialog) {
+  if (modalScript) modalScript(dialog);
+  return 0;
+}
+
+bool QuietDesktop::FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+
+QDateTime QuietDesktop::LastModified(const QString& path) {
+  return QFileInfo(path).lastModified();
+}
+
+QByteArray Configuration(int entries) {
+  QByteArray out;
+  if (entries < 0) {
+    for (const auto& line : DefaultIniLines()) out += QByteArray::fromStdString(line) + "\r\n";
+    return out;
+  }
+  for (ListId id : {ListId::Ports, ListId::IWADs, ListId::Programs, ListId::Files}) {
+    const ListKind& kind = KindOf(id);
+    out += "[" + QByteArray::fromStdString(std::string(kind.section)) + "]\r\n" +
+           QByteArray::fromStdString(std::string(kind.countKey)) + "=" +
+           QByteArray::number(entries) + "\r\n";
+    for (int n = 1; n <= entries; ++n) {
+      const QByteArray number = QByteArray::number(n);
+      out += QByteArray::fromStdString(NameKey(kind, n)) + "=Entry number " + number + "\r\n";
+      out += QByteArray::fromStdString(FileKey(kind, n)) +
+             "=/home/mapper/doom/stuff/entry" + number + ".wad\r\n";
+    }
+    out += "\r\n";
+  }
+  const QByteArray last = QByteArray::number(entries);
+  out += "[Memory]\r\nPort=" + last + "\r\nIWAD=" + last + "\r\nProg=" + last +
+         "\r\nUseFiles=1\r\nExitOnTest=0\r\nWarp=1\r\nWarpTo=1\r\nNoMonsters=0\r\nNoMusic=0\r\n"
+         "NoSound=0\r\nNoCD=0\r\nOpenGL=0\r\nParams=-fast\r\nProgParams=\r\n\r\n";
+  return out;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  file.write(bytes);
+}
+
+}  // namespace quillon::bench

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "shell/Desktop.h"
+
+namespace quillon::bench {
+
+// A desktop that never waits on a person: OK and Yes to every message, a set file for
+// every file dialog, and a set script for every modal window.
+class QuietDesktop : public Desktop {
+ public:
+  std::optional<QString> chosenFile;
+  std::function<void(QDialog*)> modalScript;
+
+  MessageResult ShowMessage(QWidget*, const QString&, const QString&, MessageIcon,
+                            MessageButtons buttons) override;
+  std::optional<QString> ChooseFile(QWidget*, const FileDialogRequest&) override {
+    return chosenFile;
+  }
+  int ShowModal(QDialog* dialog) override;
+  void Launch(QWidget*, const LaunchRequest&) override {}
+  bool FileExists(const QString& path) override;
+  QDateTime LastModified(const QString& path) override;
+  QSize ScreenSize() override { return {1920, 1080}; }
+};
+
+// A configuration whose four lists hold `entries` entries each (negative: the default
+// file), every selection on the last entry, as years of use would leave it.
+QByteArray Configuration(int entries);
+
+void WriteFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace quillon::bench

@@ -1,0 +1,155 @@
+// The INI engine against the plain model: arbitrary file bytes, then an arbitrary run of
+// loads, saves, flushes, outside appends and re-creations, written now or deferred.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <memory>
+
+#include "IniModel.h"
+#include "settings/IniCache.h"
+#include "settings/ReadWrite.h"
+
+namespace {
+
+using namespace quillon;
+using namespace quillon::fuzz;
+
+// Names that meet the file's own often, and the tricky ones.
+std::string Name(FuzzedDataProvider& data) {
+  static constexpr std::array<const char*, 12> kNames = {
+      "A", "a", "Ports", " ports ", "NumPorts", "k", "K\t", "", "[x", "k=1", "x]y", "\xC3\xA9"};
+  if (data.ConsumeBool()) {
+    return kNames[data.ConsumeIntegralInRange<std::size_t>(0, kNames.size() - 1)];
+  }
+  return data.ConsumeRandomLengthString(16);
+}
+
+std::string Value(FuzzedDataProvider& data) {
+  if (data.ConsumeIntegralInRange(0, 15) == 0) {
+    return std::string(data.ConsumeIntegralInRange(250, 300), 'v') +
+           data.ConsumeRandomLengthString(4);
+  }
+  return data.ConsumeRandomLengthString(24);
+}
+
+// What the engine must show: the file on disk, and the picture it answers from, which runs
+// ahead of the disk while saves wait for a flush.
+struct Expected {
+  std::optional<std::string> disk;  // nullopt: no file
+  std::string base;                 // the disk as the engine last read or wrote it
+  IniModel view;
+  std::vector<std::array<std::string, 3>> pending;
+  bool dirty = false;
+  bool deferred = false;
+
+  std::string DiskBytes() const { return disk.value_or(""); }
+
+  void Refresh() {
+    if (!dirty) view = IniModel::Parse(DiskBytes()), base = DiskBytes();
+  }
+  void Flush() {
+    if (!dirty) return;
+    if (DiskBytes() != base) {  // someone else wrote: theirs, then ours on top
+      view = IniModel::Parse(DiskBytes());
+      for (const auto& save : pending) view.Save(save[0], save[1], save[2]);
+    }
+    disk = base = view.Serialize();
+    pending.clear();
+    dirty = false;
+  }
+  void Save(const std::string& section, const std::string& key, const std::string& value) {
+    Refresh();
+    view.Save(section, key, value);
+    pending.push_back({section, key, value});
+    dirty = true;
+    if (!deferred) Flush();
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  const std::filesystem::path file = ScratchDirectory() / "QLN2.ini";
+  std::filesystem::remove(file);
+
+  Expected expected;
+  const std::string original = data.ConsumeRandomLengthString(2048);
+  const bool existed = data.ConsumeBool();
+  if (existed) {
+    WriteBytes(file, original, false);
+    expected.disk = original;
+  }
+  bool outsideEdits = false;
+  expected.deferred = data.ConsumeBool();
+  IniCache::SetFlushRequester(expected.deferred ? std::function<void()>([] {}) : nullptr);
+
+  {
+    auto ini = std::make_unique<ReadWrite>();
+    ini->SetFileName(file.string());
+    for (int op = 0; op < 64 && data.remaining_bytes() > 0; ++op) {
+      switch (data.ConsumeIntegralInRange(0, 9)) {
+        case 0:
+        case 1:
+        case 2: {
+          const std::string section = Name(data);
+          const std::string key = Name(data);
+          expected.Refresh();
+          Check(ini->Load(section, key) == expected.view.Load(section, key), "Load");
+          break;
+        }
+        case 3:
+        case 4:
+        case 5: {
+          const std::string section = Name(data);
+          const std::string key = Name(data);
+          const std::string value = Value(data);
+          ini->Save(section, key, value);
+          expected.Save(section, key, value);
+          break;
+        }
+        case 6:
+          Check(IniCache::FlushAll(), "FlushAll");
+          expected.Flush();
+          break;
+        case 7: {  // another program appends, so the change always shows in the size
+          const std::string text = data.ConsumeRandomLengthString(32);
+          WriteBytes(file, text, true);
+          expected.disk = expected.DiskBytes() + text;
+          outsideEdits = true;
+          break;
+        }
+        case 8: {
+          std::vector<std::string> lines(data.ConsumeIntegralInRange(0, 4));
+          for (auto& line : lines) line = data.ConsumeRandomLengthString(16);
+          ini->Create(lines);
+          std::string created;
+          for (const auto& line : lines) created += NoBreaks(line) + "\r\n";
+          expected.disk = expected.base = created;
+          expected.view = IniModel::Parse(created);
+          expected.pending.clear();
+          expected.dirty = false;
+          outsideEdits = true;
+          break;
+        }
+        case 9:  // a second object on the same file shares every unwritten change
+          ini = std::make_unique<ReadWrite>();
+          ini->SetFileName((ScratchDirectory() / "." / "QLN2.ini").string());
+          break;
+      }
+      if (!expected.dirty) {
+        Check(ReadBytes(file) == expected.disk, "file after a write");
+      }
+    }
+  }
+  IniCache::SetFlushRequester(nullptr);
+  Check(IniCache::FlushAll(), "last FlushAll");
+  expected.Flush();
+  const auto written = ReadBytes(file);
+  Check(written == expected.disk, "file at the end");
+  if (!outsideEdits && written) {
+    Check(KeepsOriginalLines(existed ? original : "", *written), "original lines kept");
+  }
+  return 0;
+}

@@ -1,0 +1,117 @@
+// The scheme reader over arbitrary file bytes, then a scheme written over that same file
+// and into a new one: each must read back exactly what was written, and the old file must
+// keep every line the scheme does not own.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include "IniModel.h"
+#include "schemes/SchemeFormat.h"
+#include "settings/ConfigLayout.h"
+#include "settings/IniCache.h"
+
+namespace {
+
+using namespace quillon;
+using namespace quillon::fuzz;
+
+const std::string_view kFlagKeys[] = {scheme::kExitOnTest, scheme::kWarp,    scheme::kNoMonsters,
+                                      scheme::kNoMusic,    scheme::kNoSound, scheme::kNoCD,
+                                      scheme::kOpenGL,     scheme::kUseFiles};
+
+// Reads everything a load would, as far as the counts allow.
+void ReadAll(const SchemeReader& reader) {
+  for (auto key : {scheme::kPort, scheme::kIWAD, scheme::kParams, scheme::kWarpTo}) {
+    reader.Text(key);
+  }
+  for (auto key : kFlagKeys) reader.Flag(key);
+  const auto count = reader.Number(scheme::kNumFiles);
+  const ListKind& files = KindOf(ListId::Files);
+  for (int n = 1; count && n <= std::min<int>(*count, 64); ++n) {
+    reader.Text(NameKey(files, n));
+    reader.Text(FileKey(files, n));
+  }
+}
+
+// A value that survives the reading rules unchanged: one line, no blanks at its ends, no
+// enclosing quotes, short enough never to be cut.
+std::string Plain(FuzzedDataProvider& data) {
+  std::string text = data.ConsumeRandomLengthString(300);
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = '_';
+  }
+  if (text.size() > 250) text.resize(250);
+  text = Trim(text);
+  if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0]) {
+    text += 'x';
+  }
+  return text;
+}
+
+SchemeOptions Options(FuzzedDataProvider& data) {
+  SchemeOptions options;
+  options.port = Plain(data);
+  if (options.port.empty()) options.port = "[No Source Port]";  // never empty in the window
+  options.iwad = Plain(data);
+  options.params = Plain(data);
+  options.warpTo = Plain(data);
+  for (bool* flag : {&options.exitOnTest, &options.warp, &options.noMonsters, &options.noMusic,
+                     &options.noSound, &options.noCD, &options.openGL, &options.useFiles}) {
+    *flag = data.ConsumeBool();
+  }
+  options.files.resize(data.ConsumeIntegralInRange(0, 12));
+  for (CustomFile& file : options.files) {
+    file.name = Plain(data);
+    file.location = Plain(data);
+  }
+  return options;
+}
+
+void CheckReadsBack(ReadWrite& file, const std::string& path, const SchemeOptions& options) {
+  const SchemeReader reader(file, path);
+  Check(reader.Text(scheme::kPort) == options.port, "Port");
+  Check(reader.Text(scheme::kIWAD) == options.iwad, "IWAD");
+  Check(reader.Text(scheme::kParams) == options.params, "Params");
+  Check(reader.Text(scheme::kWarpTo) == options.warpTo, "WarpTo");
+  const bool flags[] = {options.exitOnTest, options.warp, options.noMonsters, options.noMusic,
+                        options.noSound,    options.noCD, options.openGL,     options.useFiles};
+  for (std::size_t i = 0; i < std::size(flags); ++i) {
+    Check(reader.Flag(kFlagKeys[i]) == flags[i], "a flag");
+  }
+  Check(reader.Number(scheme::kNumFiles) == static_cast<int>(options.files.size()), "NumFiles");
+  const ListKind& files = KindOf(ListId::Files);
+  for (std::size_t n = 1; n <= options.files.size(); ++n) {
+    Check(reader.Text(NameKey(files, static_cast<int>(n))) == options.files[n - 1].name, "name");
+    Check(reader.Text(FileKey(files, static_cast<int>(n))) == options.files[n - 1].location,
+          "path");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  const std::string old = ScratchDirectory() / "old.qls";
+  const std::string fresh = ScratchDirectory() / "new.qls";
+  std::filesystem::remove(fresh);
+
+  // Arbitrary bytes, with the right section now and then so the reader gets past Port.
+  std::string original = data.ConsumeRandomLengthString(2048);
+  if (data.ConsumeBool()) {
+    original.insert(0, "[old.qls" + std::string(kSchemeSectionSuffix) + "]\n");
+  }
+  WriteBytes(old, original, false);
+  IniCache::SetFlushRequester(data.ConsumeBool() ? std::function<void()>([] {}) : nullptr);
+
+  ReadWrite file;
+  ReadAll(SchemeReader(file, old));
+  const SchemeOptions options = Options(data);
+  Check(WriteScheme(file, old, options), "write over the old file");
+  Check(WriteScheme(file, fresh, options), "write a new file");
+  CheckReadsBack(file, old, options);
+  CheckReadsBack(file, fresh, options);
+
+  IniCache::SetFlushRequester(nullptr);
+  Check(IniCache::FlushAll(), "FlushAll");
+  Check(KeepsOriginalLines(original, ReadBytes(old).value_or("")), "old lines kept");
+  return 0;
+}
