@@ -53,6 +53,10 @@ port_pid() {
   echo "$pid"
 }
 args_of() { tr '\0' '\n' < "/proc/$1/cmdline"; }
+# What the set-up of step 2 must give a port, one argument a line.
+set_up_args() {
+  printf '%s\n' "$1" -iwad freedoom2.wad -file "$work/my maps/room.wad" -warp 1 -window -nomonsters
+}
 expect_args() {  # pid, expected args one per line
   local got
   got=$(args_of "$1")
@@ -108,15 +112,7 @@ shot e2e-2-set-up
 step "3. Test starts the real port"
 focus "$main"; key F2
 choco=$(port_pid chocolate-doom)
-expect_args "$choco" "/usr/games/chocolate-doom
--iwad
-freedoom2.wad
--file
-$work/my maps/room.wad
--warp
-1
--window
--nomonsters"
+expect_args "$choco" "$(set_up_args /usr/games/chocolate-doom)"
 window "Chocolate Doom" >/dev/null
 sleep 4
 shot e2e-3-chocolate-doom
@@ -126,15 +122,7 @@ add_entry F5 "^Source Port Setup$" "Crispy Doom" /usr/games/crispy-doom
 click $P_PORTS; key Escape; key Down
 focus "$main"; key F2
 crispy=$(port_pid crispy-doom)
-expect_args "$crispy" "/usr/games/crispy-doom
--iwad
-freedoom2.wad
--file
-$work/my maps/room.wad
--warp
-1
--window
--nomonsters"
+expect_args "$crispy" "$(set_up_args /usr/games/crispy-doom)"
 kill -0 "$choco" || fail "the first port ended"
 window "Crispy Doom" >/dev/null
 sleep 4
@@ -153,7 +141,7 @@ main=$(window "^Quillon$")
 shot e2e-5-restarted
 focus "$main"; key F2
 again=$(port_pid crispy-doom)
-[ "$(args_of "$again")" = "$(printf '%s\n' /usr/games/crispy-doom -iwad freedoom2.wad -file "$work/my maps/room.wad" -warp 1 -window -nomonsters | head -c -1)" ] ||
+[ "$(args_of "$again")" = "$(set_up_args /usr/games/crispy-doom)" ] ||
   fail "after the restart the port got: $(args_of "$again")"
 focus "$main"; key alt+F4
 echo
