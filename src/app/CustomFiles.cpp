@@ -49,7 +49,7 @@ void frmQLN2::AddCustomFile(FileKind kind) {
     return;
   }
   // The configuration could not be read back with one more entry than this.
-  if (lstFiles->count() >= kMaxListCount - 1) {
+  if (lstFiles->count() >= kLargestList) {
     desktop_.ShowMessage(this, QString::fromLatin1(kListFullText), QString::fromLatin1(kAppTitle),
                          MessageIcon::Exclamation, MessageButtons::Ok);
     return;

@@ -12,11 +12,6 @@
 namespace quillon {
 
 namespace {
-// A listed entry is any item but the placeholder, which is always the last one.
-bool ListedEntrySelected(const QComboBox* list) {
-  return list->currentIndex() >= 0 && list->currentIndex() < list->count() - 1;
-}
-
 // The file key of the entry at a list position, read at the moment of the click.
 std::string EntryFile(const ReadWrite& ini, ListId id, int position) {
   const ListKind& kind = KindOf(id);
@@ -27,7 +22,7 @@ std::string EntryFile(const ReadWrite& ini, ListId id, int position) {
 void frmQLN2::cmdTest_Click() {
   TestOptions options;
   options.portPath = EntryFile(IniFile, ListId::Ports, cmbPorts->currentIndex());
-  if (ListedEntrySelected(cmbIWADs)) {
+  if (!PlaceholderOrNone(cmbIWADs)) {
     options.iwadFile = EntryFile(IniFile, ListId::IWADs, cmbIWADs->currentIndex());
   }
   // Unchecking "Enable" leaves the files off the command line; the list stays as it is.

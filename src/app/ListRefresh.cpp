@@ -83,12 +83,9 @@ bool frmQLN2::FillCustomFiles() {
   return true;
 }
 
-namespace {
-// Nothing selected counts as the placeholder: there is nothing to start either way.
-bool PlaceholderOrNone(const QComboBox* list) {
+bool frmQLN2::PlaceholderOrNone(const QComboBox* list) {
   return list->currentIndex() < 0 || list->currentIndex() == list->count() - 1;
 }
-}  // namespace
 
 void frmQLN2::cmbPorts_Click() {
   const bool portChosen = !PlaceholderOrNone(cmbPorts);

@@ -14,14 +14,6 @@ namespace quillon {
 
 namespace {
 
-// The number a closing window stores for a list's selection: 0 for none or the
-// placeholder (always the last item), otherwise the item counted from 1.
-QString SelectionNumber(const QComboBox* list) {
-  const int index = list->currentIndex();
-  const bool none = index < 0 || index == list->count() - 1;
-  return QString::number(none ? 0 : index + 1);
-}
-
 QString Flag(const QCheckBox* box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); }
 
 }  // namespace
@@ -57,14 +49,11 @@ void frmQLN2::Form_Load() {
   CentreOnScreen();
 
   // Only disables: a list with nothing or its placeholder selected offers nothing to start.
-  auto noneSelected = [](const QComboBox* list) {
-    return list->currentIndex() < 0 || list->currentIndex() == list->count() - 1;
-  };
-  if (noneSelected(cmbPorts)) {
+  if (PlaceholderOrNone(cmbPorts)) {
     cmdTest->setEnabled(false);
     ProgramTest->setEnabled(false);
   }
-  if (noneSelected(cmbProgs)) cmdLaunch->setEnabled(false);
+  if (PlaceholderOrNone(cmbProgs)) cmdLaunch->setEnabled(false);
 }
 
 void frmQLN2::GiveEachListItsPlaceholder() {
@@ -161,9 +150,13 @@ void frmQLN2::Form_Unload() {
   const auto save = [this](std::string_view key, const QString& value) {
     IniFile.Save(memory::kSection, key, Ss(value));
   };
-  save(memory::kPort, SelectionNumber(cmbPorts));
-  save(memory::kIWAD, SelectionNumber(cmbIWADs));
-  save(memory::kProg, SelectionNumber(cmbProgs));
+  // 0 for none or the placeholder, otherwise the item counted from 1.
+  const auto selection = [](const QComboBox* list) {
+    return QString::number(PlaceholderOrNone(list) ? 0 : list->currentIndex() + 1);
+  };
+  save(memory::kPort, selection(cmbPorts));
+  save(memory::kIWAD, selection(cmbIWADs));
+  save(memory::kProg, selection(cmbProgs));
   save(memory::kUseFiles, Flag(chkEnableFiles));
   save(memory::kWarp, Flag(chkWarp));
   save(memory::kWarpTo, txtWarp->text());

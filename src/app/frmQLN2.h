@@ -71,6 +71,8 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
 
   // List refresh and the selection reactions (ListRefresh.cpp).
   bool FillDropDown(QComboBox* list, ListId id, const QString& placeholder);
+  // Nothing selected counts as the placeholder, the last item: no entry is chosen either way.
+  static bool PlaceholderOrNone(const QComboBox* list);
   bool FillCustomFiles();
   void cmbPorts_Click();
   void cmbProgs_Click();

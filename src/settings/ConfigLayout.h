@@ -26,8 +26,10 @@ const ListKind& KindOf(ListId id);
 std::string NameKey(const ListKind& kind, int entry);
 std::string FileKey(const ListKind& kind, int entry);
 
-// Counts, entry numbers and list positions are 16-bit; a list holds fewer than this.
+// Counts, entry numbers and list positions are 16-bit; a count read back must stay below
+// kMaxListCount, so a list takes at most kLargestList entries.
 inline constexpr int kMaxListCount = 32767;
+inline constexpr int kLargestList = kMaxListCount - 1;
 
 namespace memory {
 inline constexpr std::string_view kSection = "Memory";

@@ -7,10 +7,6 @@
 
 namespace quillon {
 
-// The most entries a list may hold. The main window reads a count only below kMaxListCount,
-// so the last entry a list can take is number kMaxListCount - 1.
-inline constexpr int kLargestList = kMaxListCount - 1;
-
 // Everything in which the setup dialogs and the add/change dialogs of the source ports, the
 // IWADs and the programs differ. The dialogs themselves are one design each.
 struct SetupInstance {
