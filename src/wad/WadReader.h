@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon::wad {
+
+// Where the reader's bytes come from; every read goes through Read, which counts them.
+class WadSource {
+ public:
+  virtual ~WadSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Fills `out` from `offset`; false when the bytes cannot all be had.
+  bool Read(std::uint64_t offset, std::span<char> out);
+  std::uint64_t BytesRead() const { return bytesRead_; }
+
+ private:
+  virtual bool ReadAt(std::uint64_t offset, std::span<char> out) = 0;
+  std::uint64_t bytesRead_ = 0;
+};
+
+// Bytes already in memory (tests, fuzzing).
+class MemorySource : public WadSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+
+ private:
+  bool ReadAt(std::uint64_t offset, std::span<char> out) override;
+  std::string_view bytes_;
+};
+
+enum class WadKind : std::uint8_t { kIwad, kPwad };
+enum class MapFormat : std::uint8_t { kDoom, kHexen, kUdmf };
+
+struct Lump {
+  std::string name;  // up to the first NUL, at most 8 characters, as stored
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+};
+
+struct MapInfo {
+  std::string name;  // upper case: "MAP07", "E2M3"
+  MapFormat format = MapFormat::kDoom;
+};
+
+struct WadDirectory {
+  WadKind kind = WadKind::kPwad;
+  std::vector<Lump> lumps;
+  std::vector<MapInfo> maps;  // each name once, in map order (see MapOrderLess)
+};
+
+// What is wrong with a file, if anything. Broken files are reported, never trusted.
+enum class WadStatus : std::uint8_t {
+  kOk,
+  kFileNotFound,
+  kUnreadable,    // there, but opening or reading it failed
+  kNotAWad,       // does not start with "IWAD" or "PWAD"
+  kCutShort,      // shorter than its 12-byte header
+  kBadDirectory,  // negative lump count or offset, or a directory outside the file
+  kBadLump,       // a lump with a negative offset or size, or data outside the file
+};
+
+struct WadReadResult {
+  WadStatus status = WadStatus::kUnreadable;
+  std::string detail;      // one line saying what is wrong; empty when all is well
+  WadDirectory directory;  // meaningful only when status is kOk
+  std::uint64_t fileSize = 0;
+  std::uint64_t bytesRead = 0;
+  bool Ok() const { return status == WadStatus::kOk; }
+};
+
+// Reads the header and the lump directory, nothing else. Memory stays bounded by the size of
+// the source whatever the header claims.
+WadReadResult ReadWad(WadSource& source);
+
+// The same from a file on disk.
+WadReadResult ReadWadFile(const std::string& path);
+
+// The maps among the lumps: a marker named ExMy or MAPxx directly followed by a map lump
+// (THINGS, LINEDEFS, ..., BEHAVIOR, or TEXTMAP for UDMF). A name found twice counts once,
+// with the format of its last marker, as the ports load the last one.
+std::vector<MapInfo> FindMaps(const std::vector<Lump>& lumps);
+
+}  // namespace quillon::wad
