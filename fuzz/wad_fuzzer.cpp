@@ -1,0 +1,75 @@
+// The WAD reader over arbitrary bytes, in memory and from a file: it never reads outside
+// the input, what it accepts is consistent with the bytes, and both ways agree. The map
+// names it finds feed the tooltip text and the warp conversion.
+
+#include <algorithm>
+#include <set>
+
+#include "IniModel.h"
+#include "wad/MapNames.h"
+#include "wad/WadDescription.h"
+#include "wad/WadReader.h"
+
+namespace {
+
+using namespace quillon;
+using namespace quillon::wad;
+using fuzz::Check;
+
+bool IsNumberForm(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(),
+                                      [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
+}
+
+void CheckAccepted(const WadReadResult& result, std::uint64_t size) {
+  const WadDirectory& wad = result.directory;
+  Check(result.bytesRead == 12 + 16 * wad.lumps.size(), "only header and directory read");
+  Check(result.bytesRead <= size, "read within the file");
+  for (const Lump& lump : wad.lumps) {
+    Check(lump.name.size() <= 8 && lump.name.find('\0') == std::string::npos, "lump name");
+    Check(lump.size == 0 || std::uint64_t{lump.offset} + lump.size <= size, "lump in file");
+  }
+  std::set<std::string> names;
+  for (const MapInfo& map : wad.maps) {
+    Check(ParseMapName(map.name).has_value(), "a map's name is a map name");
+    Check(names.insert(map.name).second, "each map once");
+    Check(IsNumberForm(WarpArgument(map.name)), "a map name warps by number");
+  }
+  Check(std::is_sorted(
+            wad.maps.begin(), wad.maps.end(),
+            [](const MapInfo& a, const MapInfo& b) { return MapOrderLess(a.name, b.name); }),
+        "maps in order");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(bytes), size);
+  MemorySource source(input);
+  const WadReadResult result = ReadWad(source);
+  Check(result.fileSize == size, "file size");
+  Check(result.Ok() == result.detail.empty(), "a detail exactly for a broken file");
+  if (result.Ok()) {
+    CheckAccepted(result, size);
+  } else {
+    Check(result.directory.lumps.empty() && result.directory.maps.empty(), "nothing trusted");
+  }
+
+  const std::string path = (fuzz::ScratchDirectory() / "input.wad").string();
+  fuzz::WriteBytes(path, input, false);
+  const WadReadResult fromFile = ReadWadFile(path);
+  Check(fromFile.status == result.status && fromFile.bytesRead == result.bytesRead &&
+            fromFile.directory.lumps.size() == result.directory.lumps.size() &&
+            fromFile.directory.maps.size() == result.directory.maps.size(),
+        "file and memory agree");
+
+  const FileDescription description = DescribeFile(path, result);
+  Check(!description.text.empty() && description.broken == !result.Ok(), "description");
+
+  // The warp box takes any text; the conversion leaves anything but a map name alone.
+  const std::string typed = input.substr(0, 16);
+  const std::string argument = WarpArgument(typed);
+  Check(argument == typed || (IsNumberForm(argument) && argument.size() < typed.size()),
+        "warp text: as typed, or the shorter number form of a map name");
+  return 0;
+}
