@@ -14,6 +14,7 @@ struct CandidateRow {
   const char* portPath;
   WadSearchPlaces places;
   Paths candidates;
+  friend void PrintTo(const CandidateRow& row, std::ostream* os) { *os << row.name; }
 };
 
 WadSearchPlaces Places(std::string dir, std::string path,

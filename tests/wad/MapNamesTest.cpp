@@ -9,6 +9,7 @@ struct WarpRow {
   const char* name;
   const char* typed;
   const char* argument;
+  friend void PrintTo(const WarpRow& row, std::ostream* os) { *os << row.name; }
 };
 
 const WarpRow kWarpRows[] = {

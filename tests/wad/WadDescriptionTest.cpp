@@ -44,6 +44,7 @@ struct DescriptionRow {
   WadReadResult read;
   const char* text;
   bool broken;
+  friend void PrintTo(const DescriptionRow& row, std::ostream* os) { *os << row.name; }
 };
 
 const DescriptionRow kDescriptionRows[] = {

@@ -32,6 +32,7 @@ struct BrokenRow {
   const char* name;
   std::string bytes;
   WadStatus status;
+  friend void PrintTo(const BrokenRow& row, std::ostream* os) { *os << row.name; }
 };
 
 // A valid one-lump body ("data" at offset 12) that the broken rows bend one field of.
@@ -142,6 +143,7 @@ struct MapRow {
   std::vector<TestLump> lumps;
   std::vector<std::string> maps;
   MapFormat firstFormat = MapFormat::kDoom;
+  friend void PrintTo(const MapRow& row, std::ostream* os) { *os << row.name; }
 };
 
 const MapRow kMapRows[] = {
