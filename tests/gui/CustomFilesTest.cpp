@@ -69,6 +69,9 @@ struct RemoveCase {
   int listed;
   int removed;  // position
   QStringList left;
+  friend void PrintTo(const RemoveCase& c, std::ostream* os) {
+    *os << "Row" << c.removed + 1 << "Of" << c.listed;
+  }
 };
 
 class RemoveFile : public CustomFilesTest, public ::testing::WithParamInterface<RemoveCase> {};
@@ -101,7 +104,30 @@ INSTANTIATE_TEST_SUITE_P(Positions, RemoveFile,
                          ::testing::Values(RemoveCase{3, 0, {"2", "3"}},
                                            RemoveCase{3, 1, {"1", "3"}},
                                            RemoveCase{3, 2, {"1", "2"}},
-                                           RemoveCase{1, 0, {}}));
+                                           RemoveCase{1, 0, {}}),
+                         ::testing::PrintToStringParamName());
+
+// The configuration reads back at most 32766 entries, so that is as far as the list grows.
+TEST_F(CustomFilesTest, TakesThe32766thFileThenSaysTheListIsFull) {
+  WriteDefaultIni();
+  Put("Files", "NumFiles", "32765");
+  Put("Memory", "UseFiles", "1");
+  Open();
+  ASSERT_EQ(Files()->count(), 32765);
+  Add("cmdAddPWAD", "/m/last.wad");
+  EXPECT_TRUE(desktop.messages.empty());
+  EXPECT_EQ(Files()->count(), 32766);
+  EXPECT_EQ(Get("Files", "NumFiles"), "32766");
+
+  const QByteArray full = IniBytes();
+  Add("cmdAddPWAD", "/m/more.wad");
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].text,
+            "This list is full: Quillon keeps at most 32766 entries in a list.");
+  EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(Files()->count(), 32766);
+  EXPECT_EQ(IniBytes(), full);
+}
 
 TEST_F(CustomFilesTest, RemoveWithoutSelectionSaysSo) {
   OpenEnabled();

@@ -1,4 +1,5 @@
 #include "gui/MainWindowFixture.h"
+#include "support/ParamNames.h"
 
 namespace quillon::test {
 namespace {
@@ -24,6 +25,7 @@ struct CountCase {
   const char* numPorts;
   QStringList items;  // what cmbPorts holds afterwards
   bool error;
+  friend void PrintTo(const CountCase& c, std::ostream* os) { *os << TextName(c.numPorts); }
 };
 
 class PortCount : public MainWindowTest, public ::testing::WithParamInterface<CountCase> {};
@@ -56,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"0", {"[No Source Port]"}, false},
                       CountCase{"-4", {"[No Source Port]"}, false},
                       CountCase{"", {}, true}, CountCase{"lots", {}, true},
-                      CountCase{"32767", {}, true}, CountCase{"1e3", {}, true}));
+                      CountCase{"32767", {}, true}, CountCase{"1e3", {}, true}),
+    ::testing::PrintToStringParamName());
 
 TEST_F(MainWindowTest, MissingCountStopsTheRefreshButNotTheRestore) {
   WriteDefaultIni();

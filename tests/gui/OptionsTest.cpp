@@ -7,6 +7,7 @@ struct TipCase {
   const char* box;
   const char* checkedTip;
   const char* uncheckedTip;
+  friend void PrintTo(const TipCase& c, std::ostream* os) { *os << c.box; }
 };
 
 class OptionTooltip : public MainWindowTest, public ::testing::WithParamInterface<TipCase> {};
@@ -37,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "Program will not exit upon clicking test"},
         TipCase{"chkWarp", "Level warp is on", "Level warp is off"},
         TipCase{"chkEnableFiles", "Click to disable custom files", "Click to enable custom files"},
-        TipCase{"chkGLmode", "", ""}));
+        TipCase{"chkGLmode", "", ""}),
+    ::testing::PrintToStringParamName());
 
 TEST_F(MainWindowTest, WarpOffGreysTheLevelWithoutClearingIt) {
   WriteDefaultIni();

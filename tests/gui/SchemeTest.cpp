@@ -1,4 +1,5 @@
 #include "gui/MainWindowFixture.h"
+#include "support/ParamNames.h"
 
 namespace quillon::test {
 namespace {
@@ -162,6 +163,7 @@ TEST_F(SchemeTest, DuplicateNamesSelectTheLaterEntry) {
 struct FlagCase {
   const char* noMusic;
   bool loaded;  // false: the error, with the earlier options applied and the files kept
+  friend void PrintTo(const FlagCase& c, std::ostream* os) { *os << TextName(c.noMusic); }
 };
 
 class SchemeFlag : public SchemeTest, public ::testing::WithParamInterface<FlagCase> {};
@@ -169,7 +171,7 @@ class SchemeFlag : public SchemeTest, public ::testing::WithParamInterface<FlagC
 TEST_P(SchemeFlag, ReadsAnyNonZeroNumberAsOn) {
   dir.Write("f.qls", CrLf({"[f.qls - Scheme for Quillon V2.0]", "Port=Chocolate", "IWAD=Doom II",
                            "Params=-fast", "ExitOnTest=0", "Warp=0", "WarpTo=5", "NoMonsters=1",
-                           "NoMusic=0", "NoSound=0", "NoCD=0", "OpenGL=0", "UseFiles=0",
+                           "NoMusic=0", "NoSound=0", "NoCD=0", "OpenGL=0", "UseFiles=1",
                            "NumFiles=1", "File1Name=x.wad", "File1Path=/x/x.wad"}));
   ReadWrite scheme;
   scheme.SetFileName(Scheme("f.qls").toStdString());
@@ -180,10 +182,14 @@ TEST_P(SchemeFlag, ReadsAnyNonZeroNumberAsOn) {
   if (GetParam().loaded) {
     EXPECT_TRUE(desktop.messages.empty());
     EXPECT_TRUE(Box("chkNoMusic")->isChecked());
+    EXPECT_TRUE(Box("chkEnableFiles")->isChecked());
     EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), QStringList{"x.wad"});
   } else {
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
+    // "Enable" comes after the five switches, so the load stops before it.
+    EXPECT_FALSE(Box("chkEnableFiles")->isChecked());
+    EXPECT_FALSE(Button("cmdAddPWAD")->isEnabled());
     EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"a.wad", "b.wad", "fix.deh"}));
     EXPECT_EQ(Get("Files", "NumFiles"), "3");
   }
@@ -192,7 +198,8 @@ TEST_P(SchemeFlag, ReadsAnyNonZeroNumberAsOn) {
 INSTANTIATE_TEST_SUITE_P(Values, SchemeFlag,
                          ::testing::Values(FlagCase{"2", true}, FlagCase{" 1", true},
                                            FlagCase{"yes", false}, FlagCase{"", false},
-                                           FlagCase{"40000", false}));
+                                           FlagCase{"40000", false}),
+                         ::testing::PrintToStringParamName());
 
 TEST_F(SchemeTest, LoadedFilesReachTheConfigurationAndSurviveARestart) {
   dir.Write("u.qls", CrLf({"[u.qls - Scheme for Quillon V2.0]", "Port=Chocolate", "IWAD=Doom II",

@@ -1,4 +1,5 @@
 #include "gui/MainWindowFixture.h"
+#include "support/ParamNames.h"
 
 namespace quillon::test {
 namespace {
@@ -73,6 +74,7 @@ struct SelectionCase {
   const char* port;
   int expectedIndex;  // -1: the error message and nothing later restored
   bool testEnabled;
+  friend void PrintTo(const SelectionCase& c, std::ostream* os) { *os << TextName(c.port); }
 };
 
 class PortSelection : public MainWindowTest,
@@ -115,11 +117,13 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectionCase{"1.5", 0, true},    // 0.5 rounds to the even 0
                       SelectionCase{"2.5", 2, false},   // 1.5 rounds to the even 2
                       SelectionCase{" 2 ", 1, true},
-                      SelectionCase{"5", -1, false},    // no such item
+                      SelectionCase{"4", -1, false},    // the first number past the placeholder
+                      SelectionCase{"5", -1, false},
                       SelectionCase{"-1", -1, false},
                       SelectionCase{"", -1, false},
                       SelectionCase{"two", -1, false},
-                      SelectionCase{"99999", -1, false}));
+                      SelectionCase{"99999", -1, false}),
+    ::testing::PrintToStringParamName());
 
 TEST_F(MainWindowTest, ClosingStoresEachSelectionCountedFromOne) {
   WriteDefaultIni();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,12 +22,16 @@
 #include "settings/IniCache.h"
 #include "settings/ReadWrite.h"
 
+#include "SyncCalls.h"
+
 namespace quillon {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using Names = std::vector<std::string>;
+
+constexpr uid_t kNobody = 65534;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -81,7 +86,6 @@ class IniTest : public testing::Test {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       if (privileges == Privileges::Drop && ::geteuid() == 0) {
-        constexpr uid_t kNobody = 65534;
         for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
           if (::chown(entry.path().c_str(), kNobody, kNobody) != 0) ::_exit(kCannotDropRoot);
         }
@@ -305,7 +309,11 @@ TEST_P(FullDisk, KeepsTheOldFileAndThePendingChange) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FullDisk, testing::Bool());
+std::string DeferredOrNotName(const testing::TestParamInfo<bool>& info) {
+  return info.param ? "Deferred" : "AtOnce";
+}
+
+INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FullDisk, testing::Bool(), DeferredOrNotName);
 
 TEST_F(IniTest, ObjectsOnOnePathShareUnflushedWrites) {
   IniCache::SetFlushRequester([] {});
@@ -348,7 +356,8 @@ TEST_P(OutsideEdits, NextLoadSeesThem) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, OutsideEdits,
                          testing::Values(OutsideEdit::Grow, OutsideEdit::SameSizeLaterTime,
-                                         OutsideEdit::ReplacedByRename));
+                                         OutsideEdit::ReplacedByRename),
+                         testing::PrintToStringParamName());
 
 TEST_F(IniTest, DeferredSavesWaitForFlushAll) {
   int requests = 0;
@@ -405,7 +414,7 @@ TEST_P(FailedWrites, KeepThePendingChange) {
   EXPECT_EQ(ReadBytes(dir_ / "later" / "QLN2.ini"), "[A]\r\nk=1\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FailedWrites, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FailedWrites, testing::Bool(), DeferredOrNotName);
 
 TEST_F(IniTest, WritesKeepPermissions) {
   constexpr auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
@@ -418,6 +427,49 @@ TEST_F(IniTest, WritesKeepPermissions) {
   WriteBytes(File("plain"), "");
   Open(File("new.ini"))->Save("A", "k", "1");
   EXPECT_EQ(fs::status(File("new.ini")).permissions(), fs::status(File("plain")).permissions());
+}
+
+// Root saving another user's file (a setup run under sudo) must leave it theirs.
+TEST_F(IniTest, WritesKeepTheOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  WriteBytes(File(), "[A]\r\n");
+  ASSERT_EQ(::chown(File().c_str(), kNobody, kNobody), 0);
+  Open(File())->Save("A", "k", "1");
+  struct stat info {};
+  ASSERT_EQ(::stat(File().c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kNobody);
+  EXPECT_EQ(info.st_gid, kNobody);
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+}
+
+// A power cut keeps only what reached the disk: the new bytes must be there before the
+// rename makes them the file, and the rename before the save counts as done. A killed
+// process cannot show this; the order of the calls can.
+TEST_F(IniTest, SaveSyncsTheNewBytesThenRenamesThenSyncsTheFolder) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  const auto calls = test::RecordSyncCalls([&] { ini->Save("A", "k", "2"); });
+  ASSERT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+
+  const fs::path folder = fs::canonical(dir_);
+  fs::path temp;
+  for (const auto& call : calls) {
+    if (call.kind == test::SyncCall::Kind::Rename) temp = fs::weakly_canonical(call.path);
+  }
+  const auto name = [&](const fs::path& path) {
+    const fs::path canonical = fs::weakly_canonical(path);
+    if (canonical == folder) return "folder"s;
+    if (canonical == folder / "QLN2.ini") return "QLN2.ini"s;
+    if (canonical == temp && temp.parent_path() == folder) return "temp"s;
+    return path.string();
+  };
+  Names seen;
+  for (const auto& call : calls) {
+    seen.push_back(call.kind == test::SyncCall::Kind::Fsync
+                       ? "fsync " + name(call.path)
+                       : "rename " + name(call.path) + " " + name(call.to));
+  }
+  EXPECT_EQ(seen, (Names{"fsync temp", "rename temp QLN2.ini", "fsync folder"}));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "shell/TestLaunch.h"
+#include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
@@ -27,6 +30,7 @@ struct Case {
   const char* what;
   TestOptions options;
   const char* parameters;
+  friend void PrintTo(const Case& c, std::ostream* os) { *os << test::PhraseName(c.what); }
 };
 
 TestOptions With(void (*change)(TestOptions&)) {
@@ -88,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                o.params = "-fast";
                o.noMonsters = o.noMusic = o.noSound = o.openGL = o.noCD = true;
              }),
-             " -fast -nomonsters -nomusic -nosound -opengl -nocd"}));
+             " -fast -nomonsters -nomusic -nosound -opengl -nocd"}),
+    ::testing::PrintToStringParamName());
 
 TEST(BuildTestLaunch, PortWithoutSeparatorRunsInTheLaunchersDirectory) {
   TestOptions options;
