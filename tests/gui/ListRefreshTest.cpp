@@ -25,7 +25,9 @@ struct CountCase {
   const char* numPorts;
   QStringList items;  // what cmbPorts holds afterwards
   bool error;
-  friend void PrintTo(const CountCase& c, std::ostream* os) { *os << TextName(c.numPorts); }
+  friend void PrintTo(const CountCase& c, std::ostream* os) {
+    *os << "NumPorts_" << TextName(c.numPorts);
+  }
 };
 
 class PortCount : public MainWindowTest, public ::testing::WithParamInterface<CountCase> {};

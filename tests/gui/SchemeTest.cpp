@@ -163,7 +163,9 @@ TEST_F(SchemeTest, DuplicateNamesSelectTheLaterEntry) {
 struct FlagCase {
   const char* noMusic;
   bool loaded;  // false: the error, with the earlier options applied and the files kept
-  friend void PrintTo(const FlagCase& c, std::ostream* os) { *os << TextName(c.noMusic); }
+  friend void PrintTo(const FlagCase& c, std::ostream* os) {
+    *os << "NoMusic_" << TextName(c.noMusic);
+  }
 };
 
 class SchemeFlag : public SchemeTest, public ::testing::WithParamInterface<FlagCase> {};

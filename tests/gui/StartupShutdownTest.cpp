@@ -74,7 +74,9 @@ struct SelectionCase {
   const char* port;
   int expectedIndex;  // -1: the error message and nothing later restored
   bool testEnabled;
-  friend void PrintTo(const SelectionCase& c, std::ostream* os) { *os << TextName(c.port); }
+  friend void PrintTo(const SelectionCase& c, std::ostream* os) {
+    *os << "Port_" << TextName(c.port);
+  }
 };
 
 class PortSelection : public MainWindowTest,

@@ -18,8 +18,8 @@ struct Case {
   std::optional<std::int16_t> expected;
   std::int64_t offset = 0;
   friend void PrintTo(const Case& c, std::ostream* os) {
-    *os << test::TextName(c.text);
-    if (c.offset != 0) *os << "_Offset" << test::TextName(std::to_string(c.offset));
+    *os << "Text_" << test::TextName(c.text);
+    if (c.offset != 0) *os << "_Offset_" << test::TextName(std::to_string(c.offset));
   }
 };
 constexpr std::nullopt_t kFails = std::nullopt;
