@@ -54,8 +54,10 @@ void frmQLN2::LaunchProgram() {
 }
 
 void frmQLN2::ShowHelpFile() {
-  const std::string dir = Ss(programDir_);
-  desktop_.Launch(this, {JoinPath(dir, kHelpFileName), "", dir, LaunchRequest::Show::Normal});
+  const std::string file = Ss(helpFile_);
+  std::string dir = DirectoryOf(file);
+  if (dir.size() > 1) dir.pop_back();  // the folder as it is named, without its separator
+  desktop_.Launch(this, {file, "", dir, LaunchRequest::Show::Normal});
 }
 
 }  // namespace quillon

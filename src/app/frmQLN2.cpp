@@ -21,7 +21,10 @@
 
 #include "about/Emblem.h"
 #include "app/Appearance.h"
+#include "settings/ConfigLayout.h"
 #include "shell/Desktop.h"
+#include "shell/PathHelpers.h"
+#include "shell/QtText.h"
 
 namespace quillon {
 
@@ -82,10 +85,12 @@ QFont TitleFont() {
 
 }  // namespace
 
-frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QWidget* parent)
+frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QWidget* parent)
     : QMainWindow(parent),
       desktop_(desktop),
       programDir_(std::move(programDir)),
+      helpFile_(helpFile.isEmpty() ? Qs(JoinPath(Ss(programDir_), kHelpFileName))
+                                   : std::move(helpFile)),
       cdlOpen(desktop, this) {
   setObjectName(QStringLiteral("frmQLN2"));
   setWindowTitle(QStringLiteral("Quillon"));

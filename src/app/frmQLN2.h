@@ -34,8 +34,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   Q_OBJECT
 
  public:
-  // programDir is the folder that holds QLN2.ini and QLN2.txt: the executable's own.
-  frmQLN2(Desktop& desktop, QString programDir, QWidget* parent = nullptr);
+  // programDir is the folder that holds QLN2.ini; helpFile is QLN2.txt, by default the one in
+  // programDir. Which folders they are is ProgramLocations' choice.
+  frmQLN2(Desktop& desktop, QString programDir, QString helpFile = {}, QWidget* parent = nullptr);
   ~frmQLN2() override;
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
@@ -112,6 +113,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
 
   Desktop& desktop_;
   QString programDir_;
+  QString helpFile_;
   bool unloaded_ = false;
 
   ReadWrite IniFile;

@@ -1,10 +1,14 @@
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include "about/Emblem.h"
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
+#include "shell/ProgramLocations.h"
 #include "shell/QtDesktop.h"
+#include "shell/QtText.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -20,8 +24,17 @@ int main(int argc, char** argv) {
       [] { QTimer::singleShot(0, [] { quillon::IniCache::FlushAll(); }); });
   QObject::connect(&app, &QApplication::aboutToQuit, [] { quillon::IniCache::FlushAll(); });
 
+  // A portable copy keeps its files beside the executable; an installed one in the user's
+  // folders, which a fresh account does not have yet.
+  const quillon::ProgramLocations where = quillon::DecideProgramLocations(
+      quillon::Ss(QApplication::applicationDirPath()),
+      {quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
+       qEnvironmentVariable("XDG_STATE_HOME").toStdString(),
+       [](const std::string& path) { return QFileInfo::exists(quillon::Qs(path)); }});
+  if (where.installed) QDir().mkpath(quillon::Qs(where.configDir));
+
   quillon::QtDesktop desktop;
-  quillon::frmQLN2 window(desktop, QApplication::applicationDirPath());
+  quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile));
   window.show();
   const int code = QApplication::exec();
   quillon::IniCache::FlushAll();

@@ -102,6 +102,20 @@ TEST_F(LaunchingTest, HelpOpensTheHelpFileOfTheProgramDirectory) {
   EXPECT_EQ(desktop.launches[1], expected);
 }
 
+// An installed copy reads its settings from the user's folder and its help from the shared one.
+TEST_F(LaunchingTest, HelpOpensTheHelpFileGivenApartFromTheSettings) {
+  WriteDefaultIni();
+  window = std::make_unique<frmQLN2>(desktop, dir.Path(), "/usr/share/quillon/QLN2.txt");
+  window->show();
+  Button("cmdHelp")->click();
+  Action("HelpShow")->trigger();
+  const LaunchRequest expected{"/usr/share/quillon/QLN2.txt", "", "/usr/share/quillon",
+                               LaunchRequest::Show::Normal};
+  ASSERT_EQ(desktop.launches.size(), 2u);
+  EXPECT_EQ(desktop.launches[0], expected);
+  EXPECT_EQ(desktop.launches[1], expected);
+}
+
 // The whole way from a click to a real process.
 TEST_F(LaunchingTest, TestStartsARealPortWithExactlyItsArguments) {
   const QString portDir = dir.FilePath(QStringLiteral("my ports"));

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// Where the program keeps its files. A portable copy keeps everything in its own folder, as
+// on Windows. An installed copy cannot write there, so its settings and logs go to the user's
+// XDG folders and its help file comes from the shared data of its prefix.
+//
+// The rule: installed when the executable lies in a folder named "bin" whose sibling
+// "share/quillon/QLN2.txt" exists and no QLN2.ini lies beside the executable; portable
+// otherwise. A QLN2.ini placed beside an installed executable so makes that copy portable.
+struct ProgramLocations {
+  bool installed = false;
+  std::string configDir;  // holds QLN2.ini
+  std::string helpFile;   // QLN2.txt
+  std::string logDir;     // logs of started ports
+
+  bool operator==(const ProgramLocations&) const = default;
+};
+
+// What the rule looks at besides the executable's folder.
+struct LocationEnvironment {
+  std::string home;           // the user's home folder
+  std::string xdgConfigHome;  // $XDG_CONFIG_HOME; empty when unset
+  std::string xdgStateHome;   // $XDG_STATE_HOME; empty when unset
+  std::function<bool(const std::string& path)> fileExists;
+};
+
+// exeDir is the folder of the running executable, an absolute path.
+ProgramLocations DecideProgramLocations(std::string_view exeDir, const LocationEnvironment& env);
+
+}  // namespace quillon
