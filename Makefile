@@ -15,6 +15,9 @@ LOOK_PACKAGES  := xvfb xauth imagemagick xdotool
 E2E_PACKAGES   := $(LOOK_PACKAGES) openbox python3 chocolate-doom crispy-doom freedoom procps
 MEMCHECK_PACKAGES := $(TEST_PACKAGES) valgrind
 FUZZ_PACKAGES  := cmake make clang-14 libclang-rt-14-dev
+DEB_PACKAGES   := $(BUILD_PACKAGES) dpkg-dev file gzip
+DEB_TEST_PACKAGES := $(DEB_PACKAGES) lintian desktop-file-utils appstream man-db \
+                     xvfb xauth xdotool openbox imagemagick
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -31,7 +34,7 @@ define ensure_packages
 endef
 
 .PHONY: all run test bench e2e deps-run deps-test deps-bench build screenshot clean \
-        sanitize memcheck fuzz
+        sanitize memcheck fuzz deb deb-test
 
 all: build
 
@@ -118,5 +121,28 @@ e2e: deps-run
 	xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
 	  'openbox >/dev/null 2>&1 & sleep 1; scripts/e2e/run.sh $(BUILD)/Quillon docs/screenshots'
 
+# The Debian package, quillon_<version>_<arch>.deb in build-deb/: the standard layout
+# (/usr/bin/quillon, /usr/share/...), built with Debian's hardening flags, stripped, its
+# dependencies found by dpkg-shlibdeps.
+DEB_FLAGS     = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+DEB_CXXFLAGS  = $(shell $(DEB_FLAGS) CPPFLAGS) $(shell $(DEB_FLAGS) CXXFLAGS)
+DEB_LDFLAGS   = $(shell $(DEB_FLAGS) LDFLAGS)
+deb:
+	$(call ensure_packages,$(DEB_PACKAGES))
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_PACKAGE=ON \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="$(DEB_CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(DEB_LDFLAGS)" $(CMAKE_ARGS)
+	cmake --build build-deb -j $(JOBS)
+	rm -f build-deb/quillon_*.deb
+	cd build-deb && cpack -G DEB
+	@ls build-deb/quillon_*.deb
+
+# The package checked and then installed, started by a user with a fresh home, and removed
+# again: scripts/deb-test.sh. Installs into this machine's /usr through apt.
+deb-test: deb
+	$(call ensure_packages,$(DEB_TEST_PACKAGES))
+	xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh -c \
+	  'openbox >/dev/null 2>&1 & scripts/deb-test.sh build-deb/quillon_*.deb'
+
 clean:
-	rm -rf $(BUILD) build-bench build-asan build-fuzz
+	rm -rf $(BUILD) build-bench build-asan build-fuzz build-deb
