@@ -6,7 +6,8 @@ include(GNUInstallDirs)
 set(quillon_packaging_dir "${CMAKE_CURRENT_LIST_DIR}/../packaging")
 set(quillon_packaging_out "${CMAKE_BINARY_DIR}/packaging")
 
-set_target_properties(quillon PROPERTIES OUTPUT_NAME quillon)
+# Qt is found in the system library folders; no search path of our own.
+set_target_properties(quillon PROPERTIES OUTPUT_NAME quillon INSTALL_RPATH "")
 install(TARGETS quillon RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${quillon_resource_dir}/QLN2.txt" DESTINATION "${CMAKE_INSTALL_DATADIR}/quillon")
 install(FILES "${quillon_resource_dir}/quillon.desktop"
