@@ -124,14 +124,13 @@ e2e: deps-run
 # The Debian package, quillon_<version>_<arch>.deb in build-deb/: the standard layout
 # (/usr/bin/quillon, /usr/share/...), built with Debian's hardening flags, stripped, its
 # dependencies found by dpkg-shlibdeps.
-DEB_FLAGS     = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
-DEB_CXXFLAGS  = $(shell $(DEB_FLAGS) CPPFLAGS) $(shell $(DEB_FLAGS) CXXFLAGS)
-DEB_LDFLAGS   = $(shell $(DEB_FLAGS) LDFLAGS)
+# Asked in the recipe's shell: dpkg-buildflags may have only just been installed.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 deb:
 	$(call ensure_packages,$(DEB_PACKAGES))
 	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_PACKAGE=ON \
-	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="$(DEB_CXXFLAGS)" \
-	  -DCMAKE_EXE_LINKER_FLAGS="$(DEB_LDFLAGS)" $(CMAKE_ARGS)
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)" $(CMAKE_ARGS)
 	cmake --build build-deb -j $(JOBS)
 	rm -f build-deb/quillon_*.deb
 	cd build-deb && cpack -G DEB
