@@ -84,8 +84,10 @@ void frmQLN2::RemoveCustomFile() {
   // Every later entry moves down one number; the old last number is emptied.
   const ListKind& files = KindOf(ListId::Files);
   for (int m = s + 1; m < total; ++m) {
-    IniFile.Save(files.section, NameKey(files, m), IniFile.Load(files.section, NameKey(files, m + 1)));
-    IniFile.Save(files.section, FileKey(files, m), IniFile.Load(files.section, FileKey(files, m + 1)));
+    IniFile.Save(files.section, NameKey(files, m),
+                 IniFile.LoadRaw(files.section, NameKey(files, m + 1)));
+    IniFile.Save(files.section, FileKey(files, m),
+                 IniFile.LoadRaw(files.section, FileKey(files, m + 1)));
   }
   IniFile.Save(files.section, NameKey(files, total), "");
   IniFile.Save(files.section, FileKey(files, total), "");

@@ -8,11 +8,13 @@
 #include <fstream>
 #include <iterator>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #endif
 
 namespace quillon::filestore {
@@ -27,6 +29,10 @@ bool SameFile(const FileStamp& a, const FileStamp& b) {
 
 namespace {
 
+constexpr std::string_view kTempChars =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTempSuffixLength = 6;
+
 // Hidden, beside the target (a rename only stays atomic within one file system), and
 // unique enough that two writers never pick the same name.
 std::filesystem::path TempPathFor(const std::filesystem::path& target) {
@@ -40,12 +46,11 @@ std::filesystem::path TempPathFor(const std::filesystem::path& target) {
     }
     return std::mt19937_64{seed};
   }();
-  static constexpr std::string_view kChars =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static constexpr std::string_view kChars = kTempChars;
   std::string name(1, '.');  // appended piece by piece: g++ 12 -O3 warns on the + chain
   name += target.filename().string();
   name += '.';
-  for (int i = 0; i < 6; ++i) name += kChars[engine() % kChars.size()];
+  for (std::size_t i = 0; i < kTempSuffixLength; ++i) name += kChars[engine() % kChars.size()];
   return target.parent_path() / name;
 }
 
@@ -195,6 +200,60 @@ void SyncDirectory(const std::filesystem::path& directory) {
   ::close(fd);
 }
 
+// True for a name TempPathFor gives the target: "." + its name + "." + six of kTempChars.
+bool IsTempNameFor(std::string_view name, std::string_view targetName) {
+  if (name.size() != targetName.size() + 2 + kTempSuffixLength || name.front() != '.' ||
+      name.substr(1, targetName.size()) != targetName || name[targetName.size() + 1] != '.') {
+    return false;
+  }
+  const std::string_view suffix = name.substr(targetName.size() + 2);
+  return suffix.find_first_not_of(kTempChars) == std::string_view::npos;
+}
+
+// A crash between creating a temporary file and renaming it leaves the copy behind. One
+// that has not changed for ten minutes belongs to no write still running; other people's
+// files and anything not named as ours stay.
+void RemoveStaleTempFiles(const std::filesystem::path& target) {
+  constexpr std::time_t kStaleAfterSeconds = 10 * 60;
+  const std::filesystem::path parent = target.parent_path();
+  const std::filesystem::path directory = parent.empty() ? std::filesystem::path(".") : parent;
+  DIR* listing = ::opendir(directory.c_str());
+  if (!listing) return;
+  const std::string targetName = target.filename().string();
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(listing)) {
+    if (!IsTempNameFor(entry->d_name, targetName)) continue;
+    struct stat info;
+    if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
+    if (now - info.st_mtime < kStaleAfterSeconds) continue;
+    ::unlinkat(::dirfd(listing), entry->d_name, 0);
+  }
+  ::closedir(listing);
+}
+
+// For a file whose folder takes no new files: overwrite it where it stands. Not crash-safe
+// (a crash part way leaves a mix of old and new), but the change is not lost. Room is
+// reserved first, so a full disk fails before the old text is touched.
+bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes, off_t oldSize) {
+  Descriptor file(OpenRetrying(target.c_str(), O_WRONLY | O_CLOEXEC));
+  if (file.get() < 0) return false;
+  const auto newSize = static_cast<off_t>(bytes.size());
+  if (newSize > oldSize) {
+    const int error = ::posix_fallocate(file.get(), 0, newSize);
+    if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+      if (::ftruncate(file.get(), oldSize) != 0) {
+        // Only the reserved tail could remain, which the next write trims.
+      }
+      return false;
+    }
+  }
+  bool ok = WriteAll(file.get(), bytes);
+  ok = ok && ::ftruncate(file.get(), newSize) == 0;
+  ok = ok && ::fsync(file.get()) == 0;
+  return file.Close() && ok;
+}
+
 }  // namespace
 
 FileStamp Stat(const std::filesystem::path& path) {
@@ -260,7 +319,11 @@ std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temp = TempPathFor(target);
     fd = OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return std::nullopt;
+    if (fd < 0 && errno != EEXIST) {
+      // The folder refuses new files, yet the file itself may take writes.
+      if (!hadOld || !WriteInPlace(target, bytes, old.st_size)) return std::nullopt;
+      return Stat(path);
+    }
   }
   if (fd < 0) return std::nullopt;
   Descriptor file(fd);
@@ -288,6 +351,7 @@ std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
   }
   const std::filesystem::path directory = target.parent_path();
   SyncDirectory(directory.empty() ? std::filesystem::path(".") : directory);
+  RemoveStaleTempFiles(target);
   return Stat(path);
 }
 

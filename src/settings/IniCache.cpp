@@ -1,6 +1,7 @@
 #include "settings/IniCache.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
@@ -30,6 +31,8 @@ class IniFileHandle : public std::enable_shared_from_this<IniFileHandle> {
   filestore::FileStamp stamp;  // the file as we last read or wrote it
   bool loaded = false;
   bool dirty = false;
+  // The event in which the stamp was last checked against the disk (see RefreshIfChanged).
+  std::uint64_t checkedIn = 0;
   // Every Save since the last successful write, to replay over an outside edit.
   std::vector<PendingSave> pending;
 };
@@ -42,6 +45,8 @@ struct CacheState {
   std::vector<std::shared_ptr<IniFileHandle>> dirty;
   std::function<void()> requester;
   bool flushRequested = false;
+  // Counts the app's events: each FlushAll ends one. Never 0, so a new handle is unchecked.
+  std::uint64_t event = 1;
 };
 
 CacheState& State() {
@@ -57,11 +62,28 @@ void Reload(IniFileHandle& file) {
   file.loaded = true;
 }
 
-// While dirty, our copy is the truth until the flush, which does its own check.
+// Asks the app once to call FlushAll when the current event is done.
+void RequestFlush() {
+  CacheState& state = State();
+  if (state.flushRequested) return;
+  state.flushRequested = true;
+  state.requester();
+}
+
+// While dirty, our copy is the truth until the flush, which does its own check. Otherwise
+// the disk is asked once per event when the app defers (another program cannot act in the
+// middle of one of our handlers) and at every call when it does not.
 void RefreshIfChanged(IniFileHandle& file) {
   if (file.dirty) return;
-  if (file.loaded && filestore::SameFile(filestore::Stat(file.path), file.stamp)) return;
-  Reload(file);
+  CacheState& state = State();
+  const bool perEvent = static_cast<bool>(state.requester);
+  if (perEvent && file.loaded && file.checkedIn == state.event) return;
+  if (!file.loaded || !filestore::SameFile(filestore::Stat(file.path), file.stamp)) Reload(file);
+  // A file we could not examine is looked at again on the next call.
+  if (perEvent && file.stamp.state != filestore::FileStamp::State::Unknown) {
+    file.checkedIn = state.event;
+    RequestFlush();  // the end of the event, even one that only reads, ends this trust
+  }
 }
 
 bool Flush(IniFileHandle& file) {
@@ -117,24 +139,32 @@ std::string CachedLoad(IniFileHandle& file, std::string_view section, std::strin
   return raw ? ValueForLoad(*raw) : std::string();
 }
 
+std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key) {
+  RefreshIfChanged(file);
+  const auto raw = file.document.RawValue(CleanName(section), CleanName(key));
+  return raw ? std::string(*raw) : std::string();
+}
+
 void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
                 std::string_view value) {
   RefreshIfChanged(file);
   PendingSave save{CleanName(section), CleanName(key), WithoutLineBreaks(value)};
-  file.document.Set(save.section, save.key, save.value);
-  file.pending.push_back(std::move(save));
-
-  CacheState& state = State();
-  if (!file.dirty) {
-    file.dirty = true;
-    state.dirty.push_back(file.shared_from_this());
+  const auto stored = file.document.RawValue(save.section, save.key);
+  // Legacy text that Load converted is written back as it was when it comes back unchanged.
+  if (!stored || !IsLegacyTextOf(*stored, save.value)) {
+    file.document.Set(save.section, save.key, save.value);
+    file.pending.push_back(std::move(save));
+    if (!file.dirty) {
+      file.dirty = true;
+      State().dirty.push_back(file.shared_from_this());
+    }
   }
-  if (!state.requester) {
+  if (!file.dirty) return;
+  if (!State().requester) {
     // A failed write leaves the file dirty; the next Save or FlushAll tries again.
     if (Flush(file)) ForgetDirty(file);
-  } else if (!state.flushRequested) {
-    state.flushRequested = true;
-    state.requester();
+  } else {
+    RequestFlush();
   }
 }
 
@@ -159,11 +189,13 @@ namespace IniCache {
 void SetFlushRequester(std::function<void()> requester) {
   State().requester = std::move(requester);
   State().flushRequested = false;
+  ++State().event;
 }
 
 bool FlushAll() {
   CacheState& state = State();
   state.flushRequested = false;
+  ++state.event;  // the event is over: the next call asks the disk again
   std::vector<std::shared_ptr<IniFileHandle>> dirty = std::move(state.dirty);
   state.dirty.clear();
   bool allWritten = true;

@@ -66,6 +66,44 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
   return length;
 }
 
+// Windows-1252 at 0x80-0x9F; its five unassigned bytes map to the C1 controls, as Windows
+// itself reads them. From 0xA0 on it agrees with Latin-1.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendWindows1252(std::string& out, unsigned char byte) {
+  const char32_t code = byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
+  if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  }
+  out += static_cast<char>(0x80 | (code & 0x3F));
+}
+
+bool IsStrayByte(std::string_view text, std::size_t i, std::size_t length) {
+  return length == 1 && static_cast<unsigned char>(text[i]) >= 0x80;
+}
+
+// The text as UTF-8: valid sequences as they are, every other byte as Windows-1252.
+std::string FromLegacyBytes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = CharLength(text, i);
+    if (IsStrayByte(text, i, length)) {
+      AppendWindows1252(out, static_cast<unsigned char>(text[i]));
+    } else {
+      out.append(text.substr(i, length));
+    }
+    i += length;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::size_t AsciiCaseHash::operator()(std::string_view text) const {
@@ -227,10 +265,23 @@ std::string ValueForLoad(std::string_view raw) {
     value = value.substr(1, value.size() - 2);
   }
   std::size_t end = 0;
+  bool legacy = false;
   for (std::size_t chars = 0; chars < kMaxLoadChars && end < value.size(); ++chars) {
-    end += CharLength(value, end);
+    const std::size_t length = CharLength(value, end);
+    legacy = legacy || IsStrayByte(value, end, length);
+    end += length;
   }
-  return std::string(value.substr(0, end));
+  return legacy ? FromLegacyBytes(value.substr(0, end)) : std::string(value.substr(0, end));
+}
+
+bool IsLegacyTextOf(std::string_view raw, std::string_view value) {
+  bool legacy = false;
+  for (std::size_t i = 0; i < raw.size() && !legacy;) {
+    const std::size_t length = CharLength(raw, i);
+    legacy = IsStrayByte(raw, i, length);
+    i += length;
+  }
+  return legacy && ValueForLoad(raw) == value;
 }
 
 std::string WithoutLineBreaks(std::string_view text) {

@@ -63,8 +63,12 @@ class IniDocument {
 };
 
 // What Load makes of a raw value: blanks trimmed, one pair of enclosing quotes dropped,
-// cut to 254 characters without splitting a UTF-8 sequence.
+// cut to 254 characters without splitting a UTF-8 sequence, and each byte that is not
+// part of valid UTF-8 read as Windows-1252 (files made on Windows), so the result is UTF-8.
 std::string ValueForLoad(std::string_view raw);
+
+// True when the stored text is not UTF-8 and Load turns it into exactly `value`.
+bool IsLegacyTextOf(std::string_view raw, std::string_view value);
 
 // Written text must not carry line breaks: each CR and LF becomes a blank.
 std::string WithoutLineBreaks(std::string_view text);
@@ -78,6 +82,7 @@ class IniFileHandle;
 namespace detail {
 std::shared_ptr<IniFileHandle> OpenCachedFile(const std::string& fileName);
 std::string CachedLoad(IniFileHandle& file, std::string_view section, std::string_view key);
+std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key);
 void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
                 std::string_view value);
 // Throws IniWriteError; on failure the cached state stays as it was.

@@ -18,6 +18,11 @@ std::string ReadWrite::Load(std::string_view strSection, std::string_view strLin
   return detail::CachedLoad(*file_, strSection, strLine);
 }
 
+std::string ReadWrite::LoadRaw(std::string_view strSection, std::string_view strLine) const {
+  if (!file_) return {};
+  return detail::CachedLoadRaw(*file_, strSection, strLine);
+}
+
 void ReadWrite::Save(std::string_view strSection, std::string_view strLine,
                      std::string_view strInput) {
   if (!file_) return;

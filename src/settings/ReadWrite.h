@@ -30,10 +30,17 @@ class ReadWrite {
 
   // The value of the key, blanks and one pair of enclosing quotes removed, at most 254
   // characters; empty when the file, the section or the key is missing.
+  // Bytes that are not valid UTF-8 are read as Windows-1252, so the result is UTF-8.
   std::string Load(std::string_view strSection, std::string_view strLine) const;
 
+  // The stored text after the key's '=', exactly as it stands (no trimming, unquoting,
+  // cutting or conversion); empty when the key is missing. For moving values between keys
+  // unchanged.
+  std::string LoadRaw(std::string_view strSection, std::string_view strLine) const;
+
   // Sets the key: in place when it exists, else at the end of its section, else in a new
-  // section at the end of the file. Never reports a failure.
+  // section at the end of the file. Never reports a failure. Text that Load converted from
+  // Windows-1252 keeps its stored bytes when saved back unchanged.
   void Save(std::string_view strSection, std::string_view strLine, std::string_view strInput);
 
   // Replaces the whole file with these lines, each followed by CR LF.

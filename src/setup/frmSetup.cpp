@@ -211,7 +211,8 @@ void frmSetup::cmdRemove_Click() {
   if (entry < count) {
     // The later entries move down one number, in order; the old last keys stay, emptied.
     for (int moved = entry; moved < count; ++moved) {
-      WriteEntry(moved, StoredName(moved + 1), StoredFile(moved + 1));
+      WriteEntry(moved, IniFile.LoadRaw(kind_.section, NameKey(kind_, moved + 1)),
+                 IniFile.LoadRaw(kind_.section, FileKey(kind_, moved + 1)));
     }
     WriteEntry(count, {}, {});
   }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -137,32 +138,41 @@ const std::string x253(253, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LoadRules,
-    testing::Values(
-        LoadCase{"IgnoresCase", "[Ports]\r\nNumPorts=0\r\n", "ports", "numports", "0"},
-        LoadCase{"TrimsBlanks", "[A]\r\n \t Key \t=  \t a b \t\r\n", "A", "Key", "a b"},
-        LoadCase{"DoubleQuotes", "[A]\r\nk=\" padded \"\r\n", "A", "k", " padded "},
-        LoadCase{"SingleQuotes", "[A]\r\nk='x'\r\n", "A", "k", "x"},
-        LoadCase{"OnePairOnly", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
-        LoadCase{"UnmatchedQuote", "[A]\r\nk=\"x'\r\n", "A", "k", "\"x'"},
-        LoadCase{"LoneQuote", "[A]\r\nk=\"\r\n", "A", "k", "\""},
-        LoadCase{"EqualsInValue", "[A]\r\nk=a=b\r\n", "A", "k", "a=b"},
-        LoadCase{"EmptyValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", ""},
-        LoadCase{"MissingFile", std::nullopt, "A", "k", ""},
-        LoadCase{"MissingSection", "[A]\r\nk=1\r\n", "B", "k", ""},
-        LoadCase{"MissingKey", "[A]\r\nk=1\r\n", "A", "j", ""},
-        LoadCase{"KeyOfNextSection", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", ""},
-        LoadCase{"FirstKeyWins", "[A]\r\nk=1\r\nK=2\r\n", "A", "k", "1"},
-        LoadCase{"FirstSectionWins", "[A]\r\nk=1\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j", ""},
-        LoadCase{"NoSectionNoKeys", "k=1\r\n[A]\r\n", "", "k", ""},
-        LoadCase{"UnclosedHeader", "  [ Open \r\nk=1\r\n", "open", "k", "1"},
-        LoadCase{"TextAfterHeader", "[A] ; x = y\r\nk=1\r\n", "A", "k", "1"},
-        LoadCase{"CrOnly", "[A]\rk=1\rj=2", "A", "j", "2"},
-        LoadCase{"LfOnly", "[A]\nk=1\nj=2\n", "A", "j", "2"},
-        LoadCase{"MixedEndings", "[A]\n\rk=1\r\nj=2\rm=3", "A", "m", "3"},
-        LoadCase{"NulKept", "[A]\r\nk=a\0b\r\n"s, "A", "k", "a\0b"s},
-        LoadCase{"CutKeepsUtf8Whole", "[A]\nk=" + x253 + "\xC3\xA9\xC3\xA9", "A", "k",
-                 x253 + "\xC3\xA9"},
-        LoadCase{"BadByteIsOneChar", "[A]\nk=" + x253 + "\xE2\x82\xFF", "A", "k", x253 + "\xE2"}),
+    testing::Values(LoadCase{"IgnoresCase", "[Ports]\r\nNumPorts=0\r\n", "ports", "numports", "0"},
+                    LoadCase{"TrimsBlanks", "[A]\r\n \t Key \t=  \t a b \t\r\n", "A", "Key", "a b"},
+                    LoadCase{"DoubleQuotes", "[A]\r\nk=\" padded \"\r\n", "A", "k", " padded "},
+                    LoadCase{"SingleQuotes", "[A]\r\nk='x'\r\n", "A", "k", "x"},
+                    LoadCase{"OnePairOnly", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
+                    LoadCase{"UnmatchedQuote", "[A]\r\nk=\"x'\r\n", "A", "k", "\"x'"},
+                    LoadCase{"LoneQuote", "[A]\r\nk=\"\r\n", "A", "k", "\""},
+                    LoadCase{"EqualsInValue", "[A]\r\nk=a=b\r\n", "A", "k", "a=b"},
+                    LoadCase{"EmptyValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", ""},
+                    LoadCase{"MissingFile", std::nullopt, "A", "k", ""},
+                    LoadCase{"MissingSection", "[A]\r\nk=1\r\n", "B", "k", ""},
+                    LoadCase{"MissingKey", "[A]\r\nk=1\r\n", "A", "j", ""},
+                    LoadCase{"KeyOfNextSection", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", ""},
+                    LoadCase{"FirstKeyWins", "[A]\r\nk=1\r\nK=2\r\n", "A", "k", "1"},
+                    LoadCase{"FirstSectionWins", "[A]\r\nk=1\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j",
+                             ""},
+                    LoadCase{"NoSectionNoKeys", "k=1\r\n[A]\r\n", "", "k", ""},
+                    LoadCase{"UnclosedHeader", "  [ Open \r\nk=1\r\n", "open", "k", "1"},
+                    LoadCase{"TextAfterHeader", "[A] ; x = y\r\nk=1\r\n", "A", "k", "1"},
+                    LoadCase{"CrOnly", "[A]\rk=1\rj=2", "A", "j", "2"},
+                    LoadCase{"LfOnly", "[A]\nk=1\nj=2\n", "A", "j", "2"},
+                    LoadCase{"MixedEndings", "[A]\n\rk=1\r\nj=2\rm=3", "A", "m", "3"},
+                    LoadCase{"NulKept", "[A]\r\nk=a\0b\r\n"s, "A", "k", "a\0b"s},
+                    LoadCase{"CutKeepsUtf8Whole", "[A]\nk=" + x253 + "\xC3\xA9\xC3\xA9", "A", "k",
+                             x253 + "\xC3\xA9"},
+                    LoadCase{"BadByteIsOneChar", "[A]\nk=" + x253 + "\xE2\x82\xFF", "A", "k",
+                             x253 + "\xC3\xA2"},
+                    LoadCase{"Windows1252", "[A]\r\nk=caf\xE9 \xAB\xFF\xBB\r\n", "A", "k",
+                             "caf\xC3\xA9 \xC2\xAB\xC3\xBF\xC2\xBB"},
+                    LoadCase{"Windows1252Specials", "[A]\r\nk=\x80\x93\x9D\x9F\r\n", "A", "k",
+                             "\xE2\x82\xAC\xE2\x80\x9C\xC2\x9D\xC5\xB8"},
+                    LoadCase{"Utf8BesideStrayBytes", "[A]\r\nk=\xC3\xA9\xE9\xED\xA0\x80\r\n", "A",
+                             "k", "\xC3\xA9\xC3\xA9\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+                    LoadCase{"Windows1252CutAt254", "[A]\nk=" + x253 + "\xE9\xE9", "A", "k",
+                             x253 + "\xC3\xA9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IniTest, SaveKeepsLongValuesWhileLoadCutsThem) {
@@ -245,20 +255,29 @@ TEST_F(IniTest, CreateFailuresThrowAndLeaveNoTempFile) {
   EXPECT_EQ(Listing(), Names{"QLN2.ini"});
 }
 
-TEST_F(IniTest, ReadOnlyDirectoryNeitherTearsNorLoses) {
+// The folder takes no temporary file but the file takes writes: it is written in place,
+// growing and shrinking, and a file that does not exist yet still cannot be made there.
+TEST_F(IniTest, ReadOnlyDirectoryIsWrittenInPlace) {
   WriteBytes(File(), "[A]\r\nk=1\r\n");
   InChild(Privileges::Drop, [&] {
     auto ini = Open(File());
     ASSERT_TRUE(MakeReadOnly()) << "the directory still takes new files";
-    EXPECT_THROW(ini->Create({"[B]"}), IniWriteError);
-    EXPECT_EQ(ini->Load("A", "k"), "1");
+    const std::string longValue(5000, 'v');
+    ini->Save("A", "k", longValue);
+    EXPECT_FALSE(IniCache::HasPendingWrites());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=" + longValue + "\r\n");
     ini->Save("A", "k", "2");
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+    ini->Create({"[B]"});
+    EXPECT_EQ(ReadBytes(File()), "[B]\r\n");
+    EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+    EXPECT_THROW(Open(File("new.ini"))->Create({"[B]"}), IniWriteError);
+    Open(File("new.ini"))->Save("A", "k", "1");
     EXPECT_FALSE(IniCache::FlushAll());
-    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
     EXPECT_EQ(Listing(), Names{"QLN2.ini"});
     fs::permissions(dir_, fs::perms::owner_all);
     EXPECT_TRUE(IniCache::FlushAll());
-    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+    EXPECT_EQ(ReadBytes(File("new.ini")), "[A]\r\nk=1\r\n");
   });
 }
 
@@ -352,6 +371,32 @@ TEST_P(OutsideEdits, NextLoadSeesThem) {
     fs::rename(File("new"), File());
   }
   EXPECT_NE(ini->Load("A", "k"), "1");
+}
+
+// As the app runs: the stat is made once per event, and the event's end (the requested
+// FlushAll) ends that trust, also after an event that only read.
+TEST_P(OutsideEdits, NextEventSeesThemWhenDeferred) {
+  int requests = 0;
+  IniCache::SetFlushRequester([&] { ++requests; });
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ASSERT_EQ(ini->Load("A", "k"), "1");
+  ASSERT_EQ(requests, 1) << "an event that reads must ask for its end";
+  EXPECT_TRUE(IniCache::FlushAll());
+  const auto time = fs::last_write_time(File());
+  if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
+  if (GetParam() == OutsideEdit::SameSizeLaterTime) {
+    WriteBytes(File(), "[A]\r\nk=2\r\n");
+    fs::last_write_time(File(), time + std::chrono::seconds(5));
+  }
+  if (GetParam() == OutsideEdit::ReplacedByRename) {
+    WriteBytes(File("new"), "[A]\r\nk=2\r\n");
+    fs::rename(File("new"), File());
+  }
+  EXPECT_NE(ini->Load("A", "k"), "1");
+  ini->Save("A", "j", "3");  // and a write of the next event keeps that edit
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()).find("k=1"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, OutsideEdits,
@@ -471,6 +516,118 @@ TEST_F(IniTest, SaveSyncsTheNewBytesThenRenamesThenSyncsTheFolder) {
   }
   EXPECT_EQ(seen, (Names{"fsync temp", "rename temp QLN2.ini", "fsync folder"}));
 }
+
+TEST_F(IniTest, EveryCallOfAnEventSeesItsEarlierWrites) {
+  IniCache::SetFlushRequester([] {});
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto reader = Open(File());
+  auto writer = Open(File());
+  ASSERT_EQ(reader->Load("A", "k"), "1");
+  writer->Save("A", "k", "2");
+  EXPECT_EQ(reader->Load("A", "k"), "2");
+  EXPECT_TRUE(IniCache::FlushAll());
+  ASSERT_EQ(reader->Load("A", "k"), "2");
+  writer->Create({"[A]", "k=3"});
+  EXPECT_EQ(reader->Load("A", "k"), "3");
+  writer->Save("A", "k", "4");
+  EXPECT_EQ(reader->LoadRaw("A", "k"), "4");
+}
+
+struct RawCase {
+  const char* name;
+  std::string value;  // as stored after "k="
+};
+
+class LoadRawKeeps : public IniTest, public testing::WithParamInterface<RawCase> {};
+
+// Moving an entry to another number copies its text through LoadRaw and Save; whatever
+// Load would trim, unquote, cut or convert arrives unchanged.
+TEST_P(LoadRawKeeps, TheStoredTextThroughAMove) {
+  const std::string value = GetParam().value;
+  WriteBytes(File(), "[Ports]\r\nPort1Path=old\r\nPort2Path=" + value + "\r\n");
+  auto ini = Open(File());
+  EXPECT_EQ(ini->LoadRaw("ports", " Port2Path "), value);
+  ini->Save("Ports", "Port1Path", ini->LoadRaw("Ports", "Port2Path"));
+  EXPECT_EQ(ReadBytes(File()), "[Ports]\r\nPort1Path=" + value + "\r\nPort2Path=" + value + "\r\n");
+  EXPECT_EQ(ini->LoadRaw("Ports", "Port3Path"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadRawKeeps,
+    testing::Values(RawCase{"LongPath", "/home/" + std::string(400, 'd') + "/doom"},
+                    RawCase{"Blanks", "  /opt/doom port/  "}, RawCase{"Quotes", "\"/opt/x\""},
+                    RawCase{"Windows1252", "C:\\Jeux\\caf\xE9.exe"}, RawCase{"Empty", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LegacyCase {
+  const char* name;
+  std::string stored;  // the bytes after "Params="
+  std::string saved;   // what the window writes back
+  std::string after;   // the bytes after "Params=" then
+};
+
+class LegacyText : public IniTest, public testing::WithParamInterface<LegacyCase> {};
+
+// A file made on Windows: Latin text read as Windows-1252 survives a restore and close.
+TEST_P(LegacyText, SurvivesItsWayBack) {
+  const LegacyCase& c = GetParam();
+  WriteBytes(File(), "[Memory]\r\nParams=" + c.stored + "\r\n");
+  auto ini = Open(File());
+  ini->Save("Memory", "Params", c.saved);
+  EXPECT_EQ(ReadBytes(File()), "[Memory]\r\nParams=" + c.after + "\r\n");
+  EXPECT_EQ(ini->Load("Memory", "Params"), c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LegacyText,
+    testing::Values(
+        LegacyCase{"UnchangedKeepsBytes", " \"-file caf\xE9.wad\" ", "-file caf\xC3\xA9.wad",
+                   " \"-file caf\xE9.wad\" "},
+        LegacyCase{"ChangedBecomesUtf8", "caf\xE9", "caf\xC3\xA9 -fast", "caf\xC3\xA9 -fast"},
+        LegacyCase{"Utf8IsReplacedAsBefore", " caf\xC3\xA9 ", "caf\xC3\xA9", "caf\xC3\xA9"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StaleCase {
+  const char* name;
+  std::string file;
+  int minutesOld;
+  bool directory;
+  bool removed;
+};
+
+class LeftoverTempFiles : public IniTest, public testing::WithParamInterface<StaleCase> {};
+
+// Copies a crash left between writing and renaming go at the next successful write; a
+// recent one may be another writer's work in progress, and other names are not ours.
+TEST_P(LeftoverTempFiles, GoOnlyWhenOursAndStale) {
+  const StaleCase& c = GetParam();
+  if (c.directory) {
+    fs::create_directory(File(c.file));
+  } else {
+    WriteBytes(File(c.file), "[A]\r\nk=half");
+  }
+  fs::last_write_time(File(c.file),
+                      fs::file_time_type::clock::now() - std::chrono::minutes(c.minutesOld));
+  Open(File())->Save("A", "k", "1");
+  Names expected{"QLN2.ini"};
+  if (!c.removed) expected.push_back(c.file);
+  Names listing = Listing();
+  std::sort(listing.begin(), listing.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listing, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LeftoverTempFiles,
+    testing::Values(StaleCase{"Stale", ".QLN2.ini.a1B2c3", 11, false, true},
+                    StaleCase{"Recent", ".QLN2.ini.a1B2c3", 9, false, false},
+                    StaleCase{"ShortSuffix", ".QLN2.ini.a1B2c", 60, false, false},
+                    StaleCase{"LongSuffix", ".QLN2.ini.a1B2c3d", 60, false, false},
+                    StaleCase{"OtherChars", ".QLN2.ini.a1-2c3", 60, false, false},
+                    StaleCase{"OtherFile", ".other.ini.a1B2c3", 60, false, false},
+                    StaleCase{"NotHidden", "QLN2.ini.a1B2c3", 60, false, false},
+                    StaleCase{"Directory", ".QLN2.ini.a1B2c3", 60, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quillon
