@@ -129,6 +129,41 @@ inline std::size_t Utf8Length(std::string_view text, std::size_t i) {
   return length;
 }
 
+// True when some byte of the text is not part of valid UTF-8.
+inline bool HasStrayBytes(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); i += Utf8Length(text, i)) {
+    if (Utf8Length(text, i) == 1 && static_cast<unsigned char>(text[i]) >= 0x80) return true;
+  }
+  return false;
+}
+
+// Valid UTF-8 as it is; every other byte read as Windows-1252 and written as UTF-8.
+inline std::string FromWindows1252(std::string_view text) {
+  static constexpr unsigned kHigh[32] = {
+      0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8Length(text, i);
+    const unsigned byte = static_cast<unsigned char>(text[i]);
+    if (length > 1 || byte < 0x80) {
+      out += text.substr(i, length);
+    } else {
+      const unsigned code = byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+      if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+      } else {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+      }
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    i += length;
+  }
+  return out;
+}
+
 inline std::string LoadForm(std::string_view raw) {
   std::string value = Trim(raw);
   if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
@@ -136,7 +171,7 @@ inline std::string LoadForm(std::string_view raw) {
   }
   std::size_t end = 0;
   for (int chars = 0; chars < 254 && end < value.size(); ++chars) end += Utf8Length(value, end);
-  return value.substr(0, end);
+  return FromWindows1252(value.substr(0, end));
 }
 
 inline std::string NoBreaks(std::string_view text) {
@@ -167,6 +202,17 @@ class IniModel {
     if (!found.key) return {};
     const std::string& text = lines_[*found.key].text;
     return LoadForm(std::string_view(text).substr(text.find('=') + 1));
+  }
+
+  // True when the key's stored text is not UTF-8 and Load makes exactly this value of it:
+  // such a Save leaves the stored bytes alone.
+  bool KeepsStoredText(std::string_view section, std::string_view key,
+                       std::string_view value) const {
+    const auto found = Find(Trim(NoBreaks(section)), Trim(NoBreaks(key)));
+    if (!found.key) return false;
+    const std::string& text = lines_[*found.key].text;
+    const std::string_view raw = std::string_view(text).substr(text.find('=') + 1);
+    return HasStrayBytes(raw) && LoadForm(raw) == NoBreaks(value);
   }
 
   void Save(std::string_view rawSection, std::string_view rawKey, std::string_view rawValue) {
