@@ -16,6 +16,7 @@
 #include <optional>
 #include <ostream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -95,7 +96,12 @@ class IniTest : public testing::Test {
           ::_exit(kCannotDropRoot);
         }
       }
-      body();
+      try {
+        body();
+      } catch (const std::exception& error) {
+        // Caught here, or the child's own test runner would go on with the other tests.
+        ADD_FAILURE() << "the child threw: " << error.what();
+      }
       std::fflush(stdout);  // the child's failures are printed there
       ::_exit(testing::Test::HasFailure() ? 1 : 0);
     }
@@ -536,6 +542,7 @@ TEST_F(IniTest, EveryCallOfAnEventSeesItsEarlierWrites) {
 struct RawCase {
   const char* name;
   std::string value;  // as stored after "k="
+  friend void PrintTo(const RawCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LoadRawKeeps : public IniTest, public testing::WithParamInterface<RawCase> {};
@@ -564,6 +571,7 @@ struct LegacyCase {
   std::string stored;  // the bytes after "Params="
   std::string saved;   // what the window writes back
   std::string after;   // the bytes after "Params=" then
+  friend void PrintTo(const LegacyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LegacyText : public IniTest, public testing::WithParamInterface<LegacyCase> {};
@@ -593,6 +601,7 @@ struct StaleCase {
   int minutesOld;
   bool directory;
   bool removed;
+  friend void PrintTo(const StaleCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LeftoverTempFiles : public IniTest, public testing::WithParamInterface<StaleCase> {};
