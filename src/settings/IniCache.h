@@ -5,13 +5,15 @@
 namespace quillon::IniCache {
 
 // Saves change the shared cached document and mark it dirty. With a requester installed,
-// the engine calls it once when a file first becomes dirty, and the application answers
-// by calling FlushAll when its event loop gets control back. With none installed (the
-// default), every Save writes the file at once.
+// the engine calls it once per event (when a file is first checked against the disk or
+// first becomes dirty), and the application answers by calling FlushAll when its event
+// loop gets control back. Until then a file checked once is not stat'ed again. With none
+// installed (the default), every call checks the disk and every Save writes at once.
 void SetFlushRequester(std::function<void()> requester);
 
-// Writes every dirty file atomically. Returns false when a write failed; such a file
-// stays dirty in memory and is tried again at the next flush.
+// Ends the current event: writes every dirty file, and the next call checks the disk
+// again. Returns false when a write failed; such a file stays dirty in memory and is tried
+// again at the next flush.
 bool FlushAll();
 
 // True while some file has changes not yet written.
