@@ -22,7 +22,8 @@ class QuietDesktop : public Desktop {
     return chosenFile;
   }
   int ShowModal(QDialog* dialog) override;
-  void Launch(QWidget*, const LaunchRequest&) override {}
+  LaunchResult Launch(QWidget*, const LaunchRequest&) override { return {}; }
+  void OpenDocument(const QString&) override {}
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;
   QSize ScreenSize() override { return {1920, 1080}; }

@@ -4,6 +4,7 @@
 #include <QListWidget>
 
 #include "app/frmQLN2.h"
+#include "shell/AppTexts.h"
 #include "shell/Desktop.h"
 #include "shell/PathHelpers.h"
 #include "shell/QtText.h"
@@ -16,6 +17,18 @@ namespace {
 std::string EntryFile(const ReadWrite& ini, ListId id, int position) {
   const ListKind& kind = KindOf(id);
   return ini.Load(kind.section, FileKey(kind, position + 1));
+}
+
+// Starts the request; when it cannot start, says why and returns false.
+bool StartOrTell(Desktop& desktop, QWidget* owner, const LaunchRequest& request) {
+  const LaunchResult result = desktop.Launch(owner, request);
+  if (result.Started()) return true;
+  desktop.ShowMessage(owner,
+                      QStringLiteral("Could not start ") + Qs(request.File) + QStringLiteral(": ") +
+                          Qs(result.failure) + u'.',
+                      QString::fromLatin1(kAppTitle), MessageIcon::Exclamation,
+                      MessageButtons::Ok);
+  return false;
 }
 }  // namespace
 
@@ -42,22 +55,28 @@ void frmQLN2::cmdTest_Click() {
   options.openGL = chkGLmode->isChecked();
   options.noCD = chkNoCD->isChecked();
 
-  desktop_.Launch(this, BuildTestLaunch(options));
-  // Closes even when the start failed: the user asked to leave once Test was pressed.
+  LaunchRequest request = BuildTestLaunch(options);
+  // Watched: its output goes to a log beside the configuration, and a failure is shown.
+  request.LogDirectory = JoinPath(Ss(programDir_), "logs");
+  request.Title = Ss(cmbPorts->currentText());
+  // A failed start keeps the window open, so the user can read why and fix the entry.
+  if (!StartOrTell(desktop_, this, request)) return;
   if (chkCloseOnTest->isChecked()) close();
 }
 
 void frmQLN2::LaunchProgram() {
   const std::string path = EntryFile(IniFile, ListId::Programs, cmbProgs->currentIndex());
-  desktop_.Launch(this, {path, Ss(txtProgParams->text()), DirectoryOf(path),
-                         LaunchRequest::Show::Normal});
+  LaunchRequest request;
+  request.File = path;
+  request.Parameters = Ss(txtProgParams->text());
+  request.Directory = DirectoryOf(path);
+  request.Title = Ss(cmbProgs->currentText());
+  StartOrTell(desktop_, this, request);
 }
 
 void frmQLN2::ShowHelpFile() {
-  const std::string file = Ss(helpFile_);
-  std::string dir = DirectoryOf(file);
-  if (dir.size() > 1) dir.pop_back();  // the folder as it is named, without its separator
-  desktop_.Launch(this, {file, "", dir, LaunchRequest::Show::Normal});
+  // Opened, never executed, even where the file system marks every file executable.
+  desktop_.OpenDocument(helpFile_);
 }
 
 }  // namespace quillon

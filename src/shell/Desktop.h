@@ -42,7 +42,11 @@ class Desktop {
   // Shows the dialog modally and returns when it has closed (QDialog::exec on the desktop).
   virtual int ShowModal(QDialog* dialog) = 0;
 
-  virtual void Launch(QWidget* owner, const LaunchRequest& request) = 0;
+  // Starts the program and returns at once; a watched one (LogDirectory set) that stops
+  // with an error later gets a notice owned by `owner`.
+  virtual LaunchResult Launch(QWidget* owner, const LaunchRequest& request) = 0;
+  // Opens a document with the desktop's handler for its type; never executes it.
+  virtual void OpenDocument(const QString& path) = 0;
 
   virtual bool FileExists(const QString& path) = 0;
   // Invalid when the file cannot be found.

@@ -1,19 +1,35 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quillon {
 
-// What is handed to the system to start an executable or open a document.
+// What is handed to the system to start an executable.
 struct LaunchRequest {
   enum class Show { Normal = 1, Maximized = 3 };
 
-  std::string File;        // full path
-  std::string Parameters;  // one text, passed on unchanged
+  std::string File;        // full path, or a program name looked up on PATH
+  std::string Parameters;  // one text, as the user would read it
   std::string Directory;   // working directory; empty: the launcher's own
   Show ShowMode = Show::Normal;
+  // The exact arguments; none: Parameters split as typed (SplitParameters).
+  std::optional<std::vector<std::string>> Arguments;
+  // Where the program's output goes, one log per start; empty: not logged or watched.
+  std::string LogDirectory;
+  // The name the user gave the program, for the log and the "stopped" notice.
+  std::string Title;
 
   bool operator==(const LaunchRequest&) const = default;
+};
+
+// What became of a request: started, or why not.
+struct LaunchResult {
+  std::string failure;  // empty: the program runs
+
+  bool Started() const { return failure.empty(); }
+  bool operator==(const LaunchResult&) const = default;
 };
 
 }  // namespace quillon

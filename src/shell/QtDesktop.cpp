@@ -7,12 +7,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 
 #include "shell/CommonDialog.h"
 #include "shell/QtText.h"
+#include "shell/frmPortStopped.h"
 
 namespace quillon {
 
@@ -39,6 +39,14 @@ QString AnyCaseGlob(const QString& pattern) {
 }
 
 }  // namespace
+
+QtDesktop::QtDesktop() {
+  QObject::connect(&launcher_, &PortLauncher::Ended, &launcher_, [this](const PortEnd& end) {
+    if (!end.watched || !end.Failed()) return;
+    auto* notice = new frmPortStopped(end, *this, end.owner);
+    notice->show();
+  });
+}
 
 QStringList QtDesktop::QtNameFilters(const QString& filter) {
   QStringList result;
@@ -125,22 +133,14 @@ int QtDesktop::ShowModal(QDialog* dialog) {
   return dialog->exec();
 }
 
-void QtDesktop::Launch(QWidget*, const LaunchRequest& request) {
+LaunchResult QtDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
   // ShowMode is not used: X11 and Wayland give a launcher no portable way to ask for a
   // maximized first window, and the ports choose their own window size anyway.
-  const QString file = Qs(request.File);
-  if (file.isEmpty()) return;
-  const QFileInfo info(file);
-  if (!info.exists()) return;
+  return launcher_.Start(owner, request);
+}
 
-  if (info.isFile() && info.isExecutable()) {
-    // The arguments are split here, never by a shell, so nothing in the text is expanded.
-    // An empty working directory makes the child inherit ours.
-    QProcess::startDetached(file, QProcess::splitCommand(Qs(request.Parameters)),
-                            Qs(request.Directory));
-    return;
-  }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+void QtDesktop::OpenDocument(const QString& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
 bool QtDesktop::FileExists(const QString& path) {

@@ -3,20 +3,25 @@
 #include <QStringList>
 
 #include "shell/Desktop.h"
+#include "shell/PortLauncher.h"
 
 class QFileDialog;
 class QMessageBox;
 
 namespace quillon {
 
-// The desktop as it really is: QMessageBox, QFileDialog, QProcess and QDesktopServices.
+// The desktop as it really is: QMessageBox, QFileDialog, QDesktopServices, and a
+// PortLauncher that starts programs and shows a notice when a watched one fails.
 class QtDesktop : public Desktop {
  public:
+  QtDesktop();
+
   MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
                             MessageIcon icon, MessageButtons buttons) override;
   std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
   int ShowModal(QDialog* dialog) override;
-  void Launch(QWidget* owner, const LaunchRequest& request) override;
+  LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
+  void OpenDocument(const QString& path) override;
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;
   QSize ScreenSize() override;
@@ -28,6 +33,11 @@ class QtDesktop : public Desktop {
   static void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
                                   MessageIcon icon, MessageButtons buttons);
   static void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+
+  PortLauncher& Launcher() { return launcher_; }
+
+ private:
+  PortLauncher launcher_;
 };
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "shell/PathHelpers.h"
+#include "shell/TestArguments.h"
 
 namespace quillon {
 
@@ -55,8 +56,13 @@ LaunchRequest BuildTestLaunch(const TestOptions& options) {
     if (on) text += flag;
   }
 
-  return {options.portPath, std::move(text), DirectoryOf(options.portPath),
-          LaunchRequest::Show::Maximized};
+  LaunchRequest request;
+  request.File = options.portPath;
+  request.Parameters = std::move(text);
+  request.Directory = DirectoryOf(options.portPath);
+  request.ShowMode = LaunchRequest::Show::Maximized;
+  request.Arguments = BuildTestArguments(options);
+  return request;
 }
 
 }  // namespace quillon

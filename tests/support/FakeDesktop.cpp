@@ -61,9 +61,19 @@ int FakeDesktop::ShowModal(QDialog* dialog) {
   return dialog->result();
 }
 
-void FakeDesktop::Launch(QWidget*, const LaunchRequest& request) {
+LaunchResult FakeDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
   launches.push_back(request);
   calls << "launch";
+  if (launcher) return launcher(owner, request);
+  if (launchResults.empty()) return {};
+  const LaunchResult result = launchResults.front();
+  launchResults.pop_front();
+  return result;
+}
+
+void FakeDesktop::OpenDocument(const QString& path) {
+  documents << path;
+  calls << "open";
 }
 
 bool FakeDesktop::FileExists(const QString& path) { return QFileInfo(path).isFile(); }

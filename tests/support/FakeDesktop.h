@@ -31,20 +31,25 @@ class FakeDesktop : public Desktop {
   std::deque<std::optional<QString>> fileChoices;        // nullopt: the user cancels
   std::deque<std::function<void(QDialog*)>> modalScripts;  // drive the dialog, then close it
   QSize screen{1024, 768};
+  std::deque<LaunchResult> launchResults;  // none left: the program starts
+  // When set, launches really happen through it (after being recorded).
+  std::function<LaunchResult(QWidget*, const LaunchRequest&)> launcher;
 
   // Records.
   std::vector<Message> messages;
   std::vector<FileDialogRequest> fileDialogs;
   std::vector<QString> modalDialogs;  // objectName of each dialog shown
   std::vector<LaunchRequest> launches;
-  QStringList calls;       // "message", "file", "modal:<name>", "launch", in order
+  QStringList documents;  // paths opened with the desktop's handler
+  QStringList calls;       // "message", "file", "modal:<name>", "launch", "open", in order
   QStringList unscripted;  // what appeared without an answer
 
   MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
                             MessageIcon icon, MessageButtons buttons) override;
   std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
   int ShowModal(QDialog* dialog) override;
-  void Launch(QWidget* owner, const LaunchRequest& request) override;
+  LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
+  void OpenDocument(const QString& path) override;
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;
   QSize ScreenSize() override { return screen; }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+inline constexpr std::size_t kLogsKept = 20;
+inline constexpr std::size_t kNoticeLines = 40;
+
+// "20261207-081530-042 Chocolate Doom.log": the start time first, so that the names sort
+// oldest first; characters a file name should not hold become '_'.
+std::string LogFileName(std::string_view stamp, std::string_view portName);
+
+// Of the log names in a folder, those to delete so that `keep` remain (the oldest go first).
+// Names that do not end in ".log" are never touched.
+std::vector<std::string> LogsToRemove(std::vector<std::string> names, std::size_t keep);
+
+// The last `count` lines of a text, without their line ends; a last line without an end
+// counts.
+std::vector<std::string> LastLines(std::string_view text, std::size_t count);
+
+// How a port ended, as the notice says it: "It ended with exit status 255." or
+// "It was ended by signal 9 (Killed)."
+std::string DescribeEnd(bool bySignal, int code, std::string_view signalName);
+
+// "0.4 seconds", "12 seconds", "3 minutes 5 seconds", "1 hour 2 minutes".
+std::string DescribeDuration(long long milliseconds);
+
+}  // namespace quillon
