@@ -42,10 +42,17 @@ TEST_F(LaunchingTest, TestAndF2StartTheSelectedPortWithTheSelectedIwad) {
   QApplication::setActiveWindow(window.get());
   QTest::keyClick(window.get(), Qt::Key_F2);
   ASSERT_EQ(desktop.launches.size(), 2u);
-  const LaunchRequest expected{"/usr/games/crispy-doom",
-                               " -iwad freedoom2.wad -file \"/maps/map01.wad\"  -deh "
-                               "\"/maps/fix.deh\"  ",
-                               "/usr/games/", LaunchRequest::Show::Maximized};
+  LaunchRequest expected;
+  expected.File = "/usr/games/crispy-doom";
+  expected.Parameters =
+      " -iwad freedoom2.wad -file \"/maps/map01.wad\"  -deh \"/maps/fix.deh\"  ";
+  expected.Directory = "/usr/games/";
+  expected.ShowMode = LaunchRequest::Show::Maximized;
+  expected.Arguments = {"-iwad", "freedoom2.wad", "-file", "/maps/map01.wad", "-deh",
+                        "/maps/fix.deh"};
+  // Watched under the name the user gave the port, logged beside the configuration.
+  expected.Title = "Crispy";
+  expected.LogDirectory = (dir.Path() + "/logs").toStdString();
   EXPECT_EQ(desktop.launches[0], expected);
   EXPECT_EQ(desktop.launches[1].File, "/opt/crispy/crispy-doom");
   EXPECT_EQ(desktop.launches[1].Directory, "/opt/crispy/");
@@ -85,8 +92,11 @@ TEST_F(LaunchingTest, LaunchPassesTheProgramParametersAsTyped) {
   Text("txtProgParams")->setText("  -o \"out file.wad\" ; rm -rf x");
   Button("cmdLaunch")->click();
   ASSERT_EQ(desktop.launches.size(), 1u);
-  EXPECT_EQ(desktop.launches[0], (LaunchRequest{"nodebuilder", "  -o \"out file.wad\" ; rm -rf x",
-                                                "", LaunchRequest::Show::Normal}));
+  LaunchRequest expected;
+  expected.File = "nodebuilder";
+  expected.Parameters = "  -o \"out file.wad\" ; rm -rf x";
+  expected.Title = "Builder";
+  EXPECT_EQ(desktop.launches[0], expected);
   EXPECT_TRUE(window->isVisible());
 }
 
@@ -95,11 +105,10 @@ TEST_F(LaunchingTest, HelpOpensTheHelpFileOfTheProgramDirectory) {
   Open();
   Button("cmdHelp")->click();
   Action("HelpShow")->trigger();
-  const LaunchRequest expected{(dir.Path() + "/QLN2.txt").toStdString(), "",
-                               dir.Path().toStdString(), LaunchRequest::Show::Normal};
-  ASSERT_EQ(desktop.launches.size(), 2u);
-  EXPECT_EQ(desktop.launches[0], expected);
-  EXPECT_EQ(desktop.launches[1], expected);
+  // Opened as a document, never started, however the file system marks it.
+  EXPECT_TRUE(desktop.launches.empty());
+  const QString help = dir.Path() + "/QLN2.txt";
+  EXPECT_EQ(desktop.documents, QStringList({help, help}));
 }
 
 // An installed copy reads its settings from the user's folder and its help from the shared one.

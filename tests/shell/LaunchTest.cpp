@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "shell/ProgramLookup.h"
 #include "shell/QtDesktop.h"
 #include "shell/QtText.h"
 #include "support/FakePort.h"
@@ -75,7 +76,7 @@ TEST_F(Launch, PassesArgumentsUnchangedByAnyShell) {
     request.Parameters = row.parameters;
     request.Directory = Ss(dir_->path());
 
-    desktop_.Launch(nullptr, request);
+    EXPECT_TRUE(desktop_.Launch(nullptr, request).Started());
 
     const QStringList lines = WaitForLines(out);
     ASSERT_FALSE(lines.isEmpty()) << "the program did not run";
@@ -97,28 +98,36 @@ TEST_F(Launch, EmptyDirectoryRunsInOurWorkingDirectory) {
   EXPECT_EQ(WaitForLines(out), QStringList({Canonical(QDir::currentPath()), "-iwad", "doom.wad"}));
 }
 
-TEST_F(Launch, OpensOtherFilesAsDocuments) {
+TEST_F(Launch, OpensDocumentsButNeverStartsThem) {
   QFile help(Path("QLN2.txt"));
   ASSERT_TRUE(help.open(QIODevice::WriteOnly));
   help.write("Help\r\n");
   help.close();
 
+  desktop_.OpenDocument(help.fileName());
+  EXPECT_EQ(urls_.opened, QList<QUrl>({QUrl::fromLocalFile(help.fileName())}));
+
+  // Handing it to the document handler would drop every parameter: refused instead.
   LaunchRequest request;
   request.File = Ss(help.fileName());
   request.Parameters = "ignored";
-  desktop_.Launch(nullptr, request);
-
-  EXPECT_EQ(urls_.opened, QList<QUrl>({QUrl::fromLocalFile(help.fileName())}));
+  EXPECT_EQ(desktop_.Launch(nullptr, request).failure, kNotExecutable);
+  EXPECT_EQ(urls_.opened.size(), 1);
 }
 
-TEST_F(Launch, DoesNothingWithoutAFile) {
-  for (const QString& file : {QString(), Path("no-such-port")}) {
-    SCOPED_TRACE(file.toStdString());
+TEST_F(Launch, SaysWhyWithoutAFile) {
+  struct Row {
+    QString file;
+    std::string_view reason;
+  };
+  const Row rows[] = {{QString(), kNoPathGiven}, {Path("no-such-port"), kNotFound}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.file.toStdString());
     LaunchRequest request;
-    request.File = Ss(file);
+    request.File = Ss(row.file);
     request.Parameters = "-iwad doom2.wad";
     request.Directory = Ss(dir_->path());
-    desktop_.Launch(nullptr, request);
+    EXPECT_EQ(desktop_.Launch(nullptr, request).failure, row.reason);
   }
   EXPECT_TRUE(urls_.opened.isEmpty());
 }

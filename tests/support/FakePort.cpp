@@ -24,6 +24,16 @@ QString WriteFakePort(const QString& dir, const QString& name, const QString& ou
   return script;
 }
 
+QString WriteScript(const QString& dir, const QString& name, const QByteArray& body) {
+  const QString script = QDir(dir).filePath(name);
+  QFile file(script);
+  if (!file.open(QIODevice::WriteOnly)) return {};
+  file.write("#!/bin/sh\n" + body);
+  file.close();
+  file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+  return script;
+}
+
 QStringList WaitForLines(const QString& path) {
   QDeadlineTimer deadline(10'000);
   while (!QFileInfo::exists(path) && !deadline.hasExpired()) QTest::qWait(20);

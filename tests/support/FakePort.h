@@ -10,6 +10,9 @@ namespace quillon::test {
 // when done so a reader never sees half of it.
 QString WriteFakePort(const QString& dir, const QString& name, const QString& outFile);
 
+// Writes an executable shell script `name` into `dir` running `body`; its full path.
+QString WriteScript(const QString& dir, const QString& name, const QByteArray& body);
+
 // The launcher never waits for its child, so tests poll for the child's output (at most
 // ten seconds) and get its lines, or nothing.
 QStringList WaitForLines(const QString& path);
