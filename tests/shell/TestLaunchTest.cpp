@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "shell/CommandLine.h"
+#include "shell/TestArguments.h"
 #include "shell/TestLaunch.h"
 #include "support/ParamNames.h"
 
@@ -94,6 +96,33 @@ INSTANTIATE_TEST_SUITE_P(
              }),
              " -fast -nomonsters -nomusic -nosound -opengl -nocd"}),
     ::testing::PrintToStringParamName());
+
+// For names without blanks or quotes the argument list is the parameter text, split.
+TEST_P(Parameters, AgreeWithTheArgumentList) {
+  const TestOptions& options = GetParam().options;
+  if (options.iwadFile && options.iwadFile->empty()) GTEST_SKIP() << "no IWAD name to split";
+  EXPECT_EQ(BuildTestLaunch(options).Arguments, SplitParameters(GetParam().parameters))
+      << GetParam().what;
+}
+
+TEST(BuildTestArguments, PathsReachThePortWhateverTheyHold) {
+  TestOptions options;
+  options.portPath = "/ports/my \"best\" port/doom";
+  options.iwadFile = "free doom \"2\".wad";
+  options.files = {{"a \"b\" c.wad", "/my \"maps\"/"},
+                   {"x y.deh", "/p q/x y.deh"},
+                   {"  lead.wad", "/m/"}};
+  options.warp = true;
+  options.warpText = " 1  3 ";
+  options.params = "-skill 4 \"-config\" \"my cfg.cfg\"";
+  options.noSound = true;
+  EXPECT_EQ(BuildTestLaunch(options).Arguments,
+            (std::vector<std::string>{"-iwad", "free doom \"2\".wad", "-file",
+                                      "/my \"maps\"/a \"b\" c.wad", "/m/  lead.wad", "-deh",
+                                      "/p q/x y.deh", "-warp", "1", "3", "-skill", "4",
+                                      "-config", "my cfg.cfg", "-nosound"}));
+  EXPECT_EQ(BuildTestLaunch(options).Directory, "/ports/my \"best\" port/");
+}
 
 TEST(BuildTestLaunch, PortWithoutSeparatorRunsInTheLaunchersDirectory) {
   TestOptions options;
