@@ -1,6 +1,8 @@
 #include <QSignalSpy>
 
 #include "gui/MainWindowFixture.h"
+#include "shell/AppTexts.h"
+#include "shell/ProgramLookup.h"
 #include "shell/QtDesktop.h"
 #include "support/FakePort.h"
 
@@ -164,6 +166,141 @@ TEST_F(LaunchingTest, TestStartsARealPortWithExactlyItsArguments) {
                                 "-nomonsters"}));
   EXPECT_FALSE(QFileInfo::exists(portDir + "/pwned"));
   launcher.close();
+}
+
+// Starts really happen: the scripted desktop records them and hands them to the real one,
+// while its message boxes stay scripted.
+class RealStartTest : public LaunchingTest {
+ protected:
+  void SetUp() override {
+    // Beside the test binary rather than in /tmp, which may be mounted noexec.
+    ports_ = std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() +
+                                             "/my \"ports\" dir-XXXXXX");
+    ASSERT_TRUE(ports_->isValid());
+    desktop.launcher = [this](QWidget* owner, const LaunchRequest& request) {
+      return real_.Launch(owner, request);
+    };
+  }
+  QString PortPath(const QString& name) const { return ports_->filePath(name); }
+
+  void WritePort(const QString& path) {
+    WriteDefaultIni();
+    Put("Ports", "NumPorts", "1");
+    Put("Ports", "Port1Name", "My Port");
+    Put("Ports", "Port1Path", path.toStdString());
+    Put("Memory", "Port", "1");
+  }
+  void OpenWithPort(const QString& path) {
+    WritePort(path);
+    Open();
+  }
+
+  std::unique_ptr<QTemporaryDir> ports_;
+  QtDesktop real_;
+};
+
+struct FailedStart {
+  const char* name;
+  std::function<QString(const QString& portDir)> makePort;
+  std::string_view reason;
+};
+
+class FailedStartTest : public RealStartTest, public ::testing::WithParamInterface<FailedStart> {
+};
+
+QString WriteBytes(const QString& path, const QByteArray& bytes, bool executable) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return {};
+  file.write(bytes);
+  if (executable) file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+  return path;
+}
+
+TEST_P(FailedStartTest, IsToldAndKeepsTheWindowOpen) {
+  const QByteArray oldPath = qgetenv("PATH");
+  qputenv("PATH", "/nonexistent-bin");
+  const QString port = GetParam().makePort(ports_->path());
+  OpenWithPort(port);
+  QTest::mouseClick(Box("chkCloseOnTest"), Qt::LeftButton);
+  ASSERT_TRUE(Box("chkCloseOnTest")->isChecked());
+
+  QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
+  qputenv("PATH", oldPath);
+
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  const FakeDesktop::Message& message = desktop.messages[0];
+  EXPECT_EQ(message.text, "Could not start " + port + ": " +
+                              QString::fromUtf8(GetParam().reason.data(),
+                                                static_cast<qsizetype>(GetParam().reason.size())) +
+                              ".");
+  EXPECT_EQ(message.title, QString::fromLatin1(kAppTitle));
+  EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+  EXPECT_EQ(message.buttons, MessageButtons::Ok);
+  // "Exit when testing" leaves only after a start that happened.
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(desktop.calls, QStringList({"launch", "message"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedStartTest,
+    ::testing::Values(
+        FailedStart{"Missing", [](const QString& d) { return d + "/gone port"; }, kNotFound},
+        FailedStart{"NotOnPath", [](const QString&) { return QString("quillon-no-such-port"); },
+                    kNotOnPath},
+        FailedStart{"Folder", [](const QString& d) { return d; }, kIsFolder},
+        FailedStart{"NotExecutable",
+                    [](const QString& d) {
+                      return WriteBytes(d + "/doom", "#!/bin/sh\n", false);
+                    },
+                    kNotExecutable},
+        FailedStart{"NotAProgram",
+                    [](const QString& d) {
+                      return WriteBytes(d + "/doom", "\x01\x02 not a program", true);
+                    },
+                    kNotRunnable},
+        FailedStart{"WineMissing",
+                    [](const QString& d) { return WriteBytes(d + "/Doom.Exe", "MZ", true); },
+                    kWineMissing}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RealStartTest, PathsWithQuotesAndBlanksArriveWhole) {
+  const QString out = PortPath("args.txt");
+  const QString port = WriteFakePort(ports_->path(), "fake \"doom\"", out);
+  WritePort(port);
+  Put("IWADs", "NumIWADs", "1");
+  Put("IWADs", "IWAD1Name", "Free");
+  Put("IWADs", "IWAD1File", "free \"doom\" 2.wad");
+  Put("Files", "NumFiles", "2");
+  Put("Files", "File1Name", "a \"b\" c.wad");
+  Put("Files", "File1Path", "/my \"maps\"/");
+  Put("Files", "File2Name", "fix  it.deh");
+  Put("Files", "File2Path", "/my \"maps\"/fix  it.deh");
+  Put("Memory", "IWAD", "1");
+  Put("Memory", "UseFiles", "1");
+  Open();
+  QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
+
+  EXPECT_EQ(WaitForLines(out),
+            (QStringList{QFileInfo(ports_->path()).canonicalFilePath(), "-iwad",
+                         "free \"doom\" 2.wad", "-file", "/my \"maps\"/a \"b\" c.wad", "-deh",
+                         "/my \"maps\"/fix  it.deh"}));
+  EXPECT_TRUE(desktop.messages.empty());
+  // Its output went to a log named after the port, beside the configuration.
+  const QStringList logs = QDir(dir.FilePath("logs")).entryList({"*.log"}, QDir::Files);
+  ASSERT_EQ(logs.size(), 1);
+  EXPECT_TRUE(logs.first().endsWith(" My Port.log"));
+}
+
+TEST_F(RealStartTest, ProgramThatCannotStartIsToldToo) {
+  WriteDefaultIni();
+  PutList(ListId::Programs, {"Builder"});
+  Put("Programs", "Prog1Path", PortPath("no builder").toStdString());
+  Put("Memory", "Prog", "1");
+  Open();
+  QTest::mouseClick(Button("cmdLaunch"), Qt::LeftButton);
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].text,
+            "Could not start " + PortPath("no builder") + ": the file does not exist.");
 }
 
 }  // namespace
