@@ -82,7 +82,8 @@ int OpenLog(const LaunchRequest& request, QString& logPath) {
   }
   const std::string title =
       request.Title.empty() ? Ss(QFileInfo(Qs(request.File)).fileName()) : request.Title;
-  const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+  const QString stamp =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
   for (int attempt = 1; attempt < 100; ++attempt) {
     const QString unique = attempt == 1 ? stamp : stamp + QStringLiteral("-%1").arg(attempt);
     logPath = dir.filePath(Qs(LogFileName(Ss(unique), title)));
@@ -157,8 +158,8 @@ LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
   const char* pathVar = std::getenv("PATH");
   // A bare name is a file here first, as for any shell-less start, and else looked up.
   const FileFacts local = ProbeFile(request.File);
-  const bool here = request.File.find('/') != std::string::npos ||
-                    (local.exists && !local.isDirectory);
+  const bool here =
+      request.File.find('/') != std::string::npos || (local.exists && !local.isDirectory);
   const std::string file = here ? Absolute(request.File) : request.File;
   ResolvedProgram resolved = ResolveProgram(
       file, request.Arguments ? *request.Arguments : SplitParameters(request.Parameters),
@@ -167,8 +168,8 @@ LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
 
   auto child = std::make_unique<Child>();
   child->end.owner = owner;
-  child->end.title = Qs(request.Title.empty() ? Ss(QFileInfo(Qs(request.File)).fileName())
-                                              : request.Title);
+  child->end.title =
+      Qs(request.Title.empty() ? Ss(QFileInfo(Qs(request.File)).fileName()) : request.Title);
   child->end.watched = !request.LogDirectory.empty();
   int logFd = -1;
   if (child->end.watched) {

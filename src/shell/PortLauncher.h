@@ -20,8 +20,8 @@ namespace quillon {
 // How a started program ended.
 struct PortEnd {
   pid_t pid = 0;
-  QString title;      // the name the user gave it
-  QString logPath;    // empty: not logged
+  QString title;        // the name the user gave it
+  QString logPath;      // empty: not logged
   qint64 logStart = 0;  // where its own output begins in the log, after our header
   bool watched = false;
   bool bySignal = false;

@@ -18,9 +18,8 @@ std::string LogFileName(std::string_view stamp, std::string_view portName) {
   std::string name(stamp);
   name += ' ';
   for (const char c : portName) {
-    const bool unsafe = c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 ||
-                        c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
-                        c == '|';
+    const bool unsafe = c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == ':' ||
+                        c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
     name += unsafe ? '_' : c;
   }
   if (portName.empty() || portName.front() == '.') name += "port";

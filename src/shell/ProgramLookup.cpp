@@ -6,7 +6,10 @@ namespace quillon {
 
 namespace {
 bool IsNative(const FileFacts& facts) {
-  return facts.head.starts_with("\x7f" "ELF") || facts.head.starts_with("#!");
+  return facts.head.starts_with(
+             "\x7f"
+             "ELF") ||
+         facts.head.starts_with("#!");
 }
 
 ResolvedProgram Failure(std::string_view reason) {

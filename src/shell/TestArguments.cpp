@@ -40,8 +40,10 @@ std::vector<std::string> BuildTestArguments(const TestOptions& options) {
   for (std::string& part : SplitParameters(options.params)) arguments.push_back(std::move(part));
 
   const std::pair<bool, const char*> switches[] = {
-      {options.noMonsters, "-nomonsters"}, {options.noMusic, "-nomusic"},
-      {options.noSound, "-nosound"},       {options.openGL, "-opengl"},
+      {options.noMonsters, "-nomonsters"},
+      {options.noMusic, "-nomusic"},
+      {options.noSound, "-nosound"},
+      {options.openGL, "-opengl"},
       {options.noCD, "-nocd"},
   };
   for (const auto& [on, flag] : switches) {

@@ -53,9 +53,8 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
 
   const char* signalName = end.bySignal ? strsignal(end.code) : nullptr;
   const std::string how = DescribeEnd(end.bySignal, end.code, signalName ? signalName : "");
-  lblEnd = new QLabel(Qs(how) + QStringLiteral("\nIt ran for ") + Qs(DescribeDuration(end.ranMs)) +
-                          u'.',
-                      this);
+  lblEnd = new QLabel(
+      Qs(how) + QStringLiteral("\nIt ran for ") + Qs(DescribeDuration(end.ranMs)) + u'.', this);
   lblEnd->setObjectName(QStringLiteral("lblEnd"));
   lblEnd->setTextInteractionFlags(Qt::TextSelectableByMouse);
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QFileInfo>
 
 #include "shell/CommandLine.h"
 
@@ -24,8 +24,7 @@ TEST_P(Split, GivesTheArgumentsAUserMeans) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Split,
     ::testing::Values(
-        SplitCase{"Empty", "", {}},
-        SplitCase{"OnlyBlanks", " \t  ", {}},
+        SplitCase{"Empty", "", {}}, SplitCase{"OnlyBlanks", " \t  ", {}},
         SplitCase{"BlanksSeparate", "  -skill  4\t-fast ", {"-skill", "4", "-fast"}},
         SplitCase{"QuotesKeepBlanks", R"(-file "/my maps/a.wad")", {"-file", "/my maps/a.wad"}},
         SplitCase{"QuotesMidWord", R"(a"b c"d)", {"ab cd"}},
@@ -52,8 +51,9 @@ TEST(ShellCommandLine, RunsTheSameArgumentsInTheSameFolderUnderSh) {
   const QString folder = dir.filePath("it's a \"folder\" $HOME");
   ASSERT_TRUE(QDir().mkpath(folder));
   const std::vector<std::string> arguments = {
-      "-iwad", "free doom.wad", "", "it's", "\"quoted\"", "$HOME", "`id`", "a;b|c&d", "*",
-      "~", "#x", "=y", "tab\there", "new\nline", "ünï", "-", "%1", "a=b"};
+      "-iwad",     "free doom.wad", "",    "it's", "\"quoted\"", "$HOME",
+      "`id`",      "a;b|c&d",       "*",   "~",    "#x",         "=y",
+      "tab\there", "new\nline",     "ünï", "-",    "%1",         "a=b"};
   // printf prints each argument NUL-terminated, after the folder it runs in.
   std::string line = ShellCommandLine(folder.toStdString(), "printf", {"%s\\0"});
   line += " \"$(pwd -P)\"";

@@ -15,8 +15,9 @@ TEST(LogFileName, StartsWithTheStampAndKeepsNamesSafe) {
 
 TEST(LogsToRemove, DropsTheOldestBeyondTheLimitAndNothingElse) {
   const std::vector<std::string> names = {
-      "20261207-000003-000 C.log", "notes.txt", "20261207-000001-000 A.log",
-      "20261207-000004-000 D.log", "20261207-000002-000 B.log", "20250101-000000-000 X.log.bak"};
+      "20261207-000003-000 C.log", "notes.txt",
+      "20261207-000001-000 A.log", "20261207-000004-000 D.log",
+      "20261207-000002-000 B.log", "20250101-000000-000 X.log.bak"};
   EXPECT_EQ(LogsToRemove(names, 2),
             (std::vector<std::string>{"20261207-000001-000 A.log", "20261207-000002-000 B.log"}));
   EXPECT_TRUE(LogsToRemove(names, 4).empty());

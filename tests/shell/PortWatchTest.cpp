@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include "support/QtPrinters.h"
-
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -26,6 +24,7 @@
 #include "shell/QtText.h"
 #include "shell/frmPortStopped.h"
 #include "support/FakePort.h"
+#include "support/QtPrinters.h"
 
 namespace quillon {
 namespace {
@@ -190,12 +189,9 @@ TEST_F(PortWatch, EachFailureSaysWhy) {
     std::string_view reason;
   };
   const Row rows[] = {
-      {Path("missing port"), kNotFound},
-      {"quillon-no-such-port", kNotOnPath},
-      {Path("a folder"), kIsFolder},
-      {noExec, kNotExecutable},
-      {garbage, kNotRunnable},
-      {exe, kWineMissing},
+      {Path("missing port"), kNotFound}, {"quillon-no-such-port", kNotOnPath},
+      {Path("a folder"), kIsFolder},     {noExec, kNotExecutable},
+      {garbage, kNotRunnable},           {exe, kWineMissing},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.file.toStdString());
@@ -258,25 +254,27 @@ TEST_P(PortEndings, NoticeOnlyForAFailure) {
   EXPECT_TRUE(Notices().isEmpty());
 }
 
-std::string EndingName(const ::testing::TestParamInfo<Ending>& info) { return info.param.name; }
+std::string EndingName(const ::testing::TestParamInfo<Ending>& info) {
+  return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PortEndings,
-    ::testing::Values(
-        Ending{"StderrAndStatus255",
-               "i=1; while [ $i -le 50 ]; do echo \"line $i\"; i=$((i+1)); done\n"
-               "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
-               "It ended with exit status 255.", "W_GetNumForName: MAP99 not found!"},
-        Ending{"KilledBySignal", "echo 'about to die'\nkill -KILL $$\n",
-               "It was ended by signal 9 (Killed).", "about to die"},
-        Ending{"CleanExit", "echo 'bye'\nexit 0\n", "", ""}),
+    ::testing::Values(Ending{"StderrAndStatus255",
+                             "i=1; while [ $i -le 50 ]; do echo \"line $i\"; i=$((i+1)); done\n"
+                             "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
+                             "It ended with exit status 255.", "W_GetNumForName: MAP99 not found!"},
+                      Ending{"KilledBySignal", "echo 'about to die'\nkill -KILL $$\n",
+                             "It was ended by signal 9 (Killed).", "about to die"},
+                      Ending{"CleanExit", "echo 'bye'\nexit 0\n", "", ""}),
     EndingName);
 
 TEST_F(PortWatch, NoticeShowsOnlyTheLastFortyLines) {
-  const PortEnd end = RunWatched(
-      Script("chatty", "i=1; while [ $i -le 100 ]; do echo \"line $i\"; i=$((i+1)); done\n"
-                       "exit 3\n"),
-      "Chatty");
+  const PortEnd end =
+      RunWatched(Script("chatty",
+                        "i=1; while [ $i -le 100 ]; do echo \"line $i\"; i=$((i+1)); done\n"
+                        "exit 3\n"),
+                 "Chatty");
   ASSERT_EQ(Notices().size(), 1);
   QStringList expected;
   for (int i = 61; i <= 100; ++i) expected << QString("line %1").arg(i);
@@ -295,11 +293,11 @@ TEST_F(PortWatch, NoticeShowsOnlyTheLastFortyLines) {
 TEST_F(PortWatch, PortOutlivesQuillonAndLogsEverything) {
   const QString go = Path("go");
   const QString done = Path("done");
-  const QString port = Script(
-      "slow port", "echo 'started'\n"
-                   "while [ ! -e \"$1\" ]; do sleep 0.05; done\n"
-                   "echo 'written after Quillon closed'\necho 'to stderr too' >&2\n"
-                   ": > \"$2\"\nexit 0\n");
+  const QString port = Script("slow port",
+                              "echo 'started'\n"
+                              "while [ ! -e \"$1\" ]; do sleep 0.05; done\n"
+                              "echo 'written after Quillon closed'\necho 'to stderr too' >&2\n"
+                              ": > \"$2\"\nexit 0\n");
   LaunchRequest request;
   request.File = Ss(port);
   request.Arguments = std::vector<std::string>{Ss(go), Ss(done)};

@@ -7,7 +7,9 @@
 namespace quillon {
 namespace {
 
-constexpr const char* kElf = "\x7f" "ELF";
+constexpr const char* kElf =
+    "\x7f"
+    "ELF";
 
 // A small file system: path -> facts; everything else does not exist.
 FileProbe Files(std::map<std::string, FileFacts> files) {
@@ -17,9 +19,15 @@ FileProbe Files(std::map<std::string, FileFacts> files) {
   };
 }
 
-FileFacts Program(const char* head = kElf) { return {true, false, true, head}; }
-FileFacts Data(const char* head) { return {true, false, false, head}; }
-FileFacts Folder() { return {true, true, true, ""}; }
+FileFacts Program(const char* head = kElf) {
+  return {true, false, true, head};
+}
+FileFacts Data(const char* head) {
+  return {true, false, false, head};
+}
+FileFacts Folder() {
+  return {true, true, true, ""};
+}
 
 const FileProbe kMachine = Files({
     {"/usr/games/chocolate-doom", Program()},
@@ -51,8 +59,8 @@ class Resolve : public ::testing::TestWithParam<LookupCase> {};
 
 TEST_P(Resolve, FindsTheProgramOrSaysWhy) {
   const LookupCase& c = GetParam();
-  const ResolvedProgram got = ResolveProgram(c.file, {"-iwad", "a b.wad"}, c.directory,
-                                             c.pathVar, kMachine);
+  const ResolvedProgram got =
+      ResolveProgram(c.file, {"-iwad", "a b.wad"}, c.directory, c.pathVar, kMachine);
   EXPECT_EQ(got.failure, c.expected.failure);
   EXPECT_EQ(got.program, c.expected.program);
   EXPECT_EQ(got.directory, c.expected.directory);
@@ -64,24 +72,24 @@ ResolvedProgram Runs(std::string program, std::string dir,
                      std::vector<std::string> arguments = kArgs) {
   return {std::move(program), std::move(arguments), std::move(dir), ""};
 }
-ResolvedProgram Fails(std::string_view reason) { return {"", {}, "", std::string(reason)}; }
+ResolvedProgram Fails(std::string_view reason) {
+  return {"", {}, "", std::string(reason)};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Resolve,
     ::testing::Values(
-        LookupCase{"FullPathKeepsItsFolder", "/usr/games/chocolate-doom", "/usr/games/",
-                   "/usr/bin", Runs("/usr/games/chocolate-doom", "/usr/games/")},
+        LookupCase{"FullPathKeepsItsFolder", "/usr/games/chocolate-doom", "/usr/games/", "/usr/bin",
+                   Runs("/usr/games/chocolate-doom", "/usr/games/")},
         LookupCase{"BareNameFirstOnPathWins", "chocolate-doom", "",
                    "/nowhere::/home/u/bin:/usr/games",
                    Runs("/home/u/bin/chocolate-doom", "/home/u/bin/")},
         LookupCase{"PathEntryWithTrailingSlash", "chocolate-doom", "", "/usr/games/",
                    Runs("/usr/games/chocolate-doom", "/usr/games/")},
-        LookupCase{"NonExecutableOnPathIsSkipped", "notes", "", "/home/u/bin",
-                   Fails(kNotOnPath)},
+        LookupCase{"NonExecutableOnPathIsSkipped", "notes", "", "/home/u/bin", Fails(kNotOnPath)},
         LookupCase{"BareNameThatIsAFileHereIsNotLookedUp", "dosbox", "", "/usr/games",
                    Runs("dosbox", "")},
-        LookupCase{"EmptyPathEntryIsNotTheCurrentFolder", "here-only", "", "::",
-                   Fails(kNotOnPath)},
+        LookupCase{"EmptyPathEntryIsNotTheCurrentFolder", "here-only", "", "::", Fails(kNotOnPath)},
         LookupCase{"FolderOnPathIsNoProgram", "chocolate-doom", "", "/ports:/usr/games",
                    Runs("/usr/games/chocolate-doom", "/usr/games/")},
         LookupCase{"PathWithAFolderIsNeverLookedUp", "games/chocolate-doom", "games/", "/usr/games",
