@@ -5,17 +5,62 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QEventLoop>
 #include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
 #include "shell/QtDesktop.h"
 
+extern char** environ;
+
 namespace quillon {
 namespace {
+
+// The baseline for the click: the same script started by a bare posix_spawn, no window, no
+// log, no watch, reaped at once.
+void BM_BareSpawnToPortRunning(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath(QStringLiteral("started"));
+  mkfifo(fifo.toLocal8Bit().constData(), 0600);
+  const QByteArray port = dir.filePath(QStringLiteral("port")).toLocal8Bit();
+  {
+    QFile script(QString::fromLocal8Bit(port));
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\nprintf x > \"$(dirname \"$0\")/started\"\n");
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+  }
+  const int reader = open(fifo.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK);
+  char* argv[] = {const_cast<char*>(port.constData()), nullptr};
+  for (auto _ : state) {
+    pid_t pid = 0;
+    if (posix_spawn(&pid, port.constData(), nullptr, nullptr, argv, environ) != 0) {
+      state.SkipWithError("spawn failed");
+      break;
+    }
+    pollfd wait{reader, POLLIN, 0};
+    char byte;
+    if (poll(&wait, 1, 5000) != 1 || read(reader, &byte, 1) != 1) {
+      state.SkipWithError("the port did not start");
+      break;
+    }
+    state.PauseTiming();
+    waitpid(pid, nullptr, 0);
+    state.ResumeTiming();
+  }
+  close(reader);
+}
+BENCHMARK(BM_BareSpawnToPortRunning)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_ClickToPortRunning(benchmark::State& state) {
   QTemporaryDir dir;
@@ -58,6 +103,60 @@ void BM_ClickToPortRunning(benchmark::State& state) {
   IniCache::FlushAll();
 }
 BENCHMARK(BM_ClickToPortRunning)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+int Threads() { return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).count()) - 2; }
+
+// The idle cost of watching: event-loop wake-ups per second and threads, with no port and
+// with `range(0)` watched ports running (each blocked on a FIFO until the end).
+void BM_IdleWhileWatching(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath(QStringLiteral("hold"));
+  mkfifo(fifo.toLocal8Bit().constData(), 0600);
+  const int holder = open(fifo.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK);
+  const QString port = dir.filePath(QStringLiteral("port"));
+  {
+    QFile script(port);
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\nread x < \"$(dirname \"$0\")/hold\"\n");
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+  }
+  QtDesktop desktop;
+  const int threadsBefore = Threads();
+  for (int i = 0; i < state.range(0); ++i) {
+    LaunchRequest request;
+    request.File = port.toStdString();
+    request.LogDirectory = dir.filePath(QStringLiteral("logs")).toStdString();
+    desktop.Launch(nullptr, request);
+  }
+  QCoreApplication::processEvents();
+  int wakeups = 0;
+  auto* dispatcher = QAbstractEventDispatcher::instance();
+  const auto connection =
+      QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&wakeups] { ++wakeups; });
+  QElapsedTimer clock;
+  clock.start();
+  for (auto _ : state) {
+    QEventLoop loop;
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  QObject::disconnect(connection);
+  // The single-shot timer that ends each second accounts for one wake-up of its own.
+  state.counters["wakeups_per_s"] =
+      benchmark::Counter(wakeups * 1000.0 / static_cast<double>(clock.elapsed()));
+  state.counters["threads_added"] = Threads() - threadsBefore;
+  state.counters["running"] = desktop.Launcher().Running();
+  for (int i = 0; i < state.range(0); ++i) {
+    if (write(holder, "x\n", 2) != 2) break;
+  }
+  QElapsedTimer wait;
+  wait.start();
+  while (desktop.Launcher().Running() > 0 && wait.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+  }
+  close(holder);
+}
+BENCHMARK(BM_IdleWhileWatching)->Arg(0)->Arg(1)->Arg(8)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace quillon

@@ -100,9 +100,10 @@ INSTANTIATE_TEST_SUITE_P(
 // For names without blanks or quotes the argument list is the parameter text, split.
 TEST_P(Parameters, AgreeWithTheArgumentList) {
   const TestOptions& options = GetParam().options;
-  if (options.iwadFile && options.iwadFile->empty()) GTEST_SKIP() << "no IWAD name to split";
-  EXPECT_EQ(BuildTestLaunch(options).Arguments, SplitParameters(GetParam().parameters))
-      << GetParam().what;
+  std::vector<std::string> expected = SplitParameters(GetParam().parameters);
+  // An IWAD entry without a file still names one, empty, where the text shows nothing.
+  if (options.iwadFile && options.iwadFile->empty()) expected.insert(expected.begin() + 1, "");
+  EXPECT_EQ(BuildTestLaunch(options).Arguments, expected) << GetParam().what;
 }
 
 TEST(BuildTestArguments, PathsReachThePortWhateverTheyHold) {
