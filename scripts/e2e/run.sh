@@ -143,6 +143,35 @@ focus "$main"; key F2
 again=$(port_pid crispy-doom)
 [ "$(args_of "$again")" = "$(set_up_args /usr/games/crispy-doom)" ] ||
   fail "after the restart the port got: $(args_of "$again")"
+
+step "6. A port that stops with an error gets a notice; its output is in a log"
 focus "$main"; key alt+F4
+for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
+kill "$again" 2>/dev/null || true  # Quillon is closed: nobody watches it any more
+# Chocolate Doom again, sent to a map Freedoom 2 does not have; -nogui makes it print its
+# error and quit instead of showing its own error box and waiting.
+sed -i -e 's/^Port=[0-9]*\r$/Port=1\r/' -e 's/^WarpTo=.*\r$/WarpTo=99\r/' \
+  -e 's/^Params=.*\r$/Params=-window -nogui\r/' "$work/quillon/QLN2.ini"
+start_quillon
+main=$(window "^Quillon$")
+focus "$main"; key F2
+notice=$(window "^Chocolate Doom stopped$")
+shot e2e-6-port-stopped
+log=$(ls "$work/quillon/logs/"*" Chocolate Doom.log" 2>/dev/null | tail -1)
+[ -n "$log" ] || fail "no log for Chocolate Doom in $work/quillon/logs"
+grep -q "startmap: 99" "$log" || fail "the log lacks the port's output: $(cat "$log")"
+head -1 "$log" | grep -q "^\$ cd /usr/games/ && /usr/games/chocolate-doom -iwad freedoom2.wad" ||
+  fail "the log's first line is $(head -1 "$log")"
+# Close (the default button) ends it.
+focus "$notice"; key Return
+sleep 0.5
+[ -z "$(xdotool search --onlyvisible --name "stopped$" 2>/dev/null)" ] || fail "the notice did not close"
+# Not modal: with a second notice open, the main window still takes F2 and closes.
+focus "$main"; key F2
+window "^Chocolate Doom stopped$" >/dev/null
+[ "$(ls "$work/quillon/logs/"*" Chocolate Doom.log" | wc -l)" -eq 3 ] || fail "expected three Chocolate Doom logs"
+focus "$main"; key alt+F4
+for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close while a notice was open"
 echo
-echo "E2E: 5 passed, 0 failed"
+echo "E2E: 6 passed, 0 failed"

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "shell/Desktop.h"
@@ -66,7 +68,8 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
   txtOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   const QStringList lines = LogTail(end.logPath, end.logStart);
   txtOutput->setPlainText(lines.isEmpty() ? QStringLiteral("(no output)") : lines.join(u'\n'));
-  txtOutput->moveCursor(QTextCursor::End);
+  // The last line in view, read from its start: that is where a port prints why it stopped.
+  txtOutput->setTextCursor(QTextCursor(txtOutput->document()->lastBlock()));
   lblOutput->setBuddy(txtOutput);
 
   cmdOpenLog = new QPushButton(QStringLiteral("Open Log"), this);

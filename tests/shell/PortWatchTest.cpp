@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -245,6 +246,10 @@ TEST_P(PortEndings, NoticeOnlyForAFailure) {
       notice->findChild<QPlainTextEdit*>("txtOutput")->toPlainText().split('\n');
   EXPECT_EQ(shown.last(), ending.lastLine);
   EXPECT_LE(shown.size(), static_cast<qsizetype>(kNoticeLines));
+  // The end in view, from the start of its lines.
+  const auto* output = notice->findChild<QPlainTextEdit*>("txtOutput");
+  EXPECT_EQ(output->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(output->verticalScrollBar()->value(), output->verticalScrollBar()->maximum());
 
   QTest::mouseClick(notice->findChild<QPushButton*>("cmdOpenLog"), Qt::LeftButton);
   ASSERT_EQ(urls_.opened.size(), 1);
@@ -262,7 +267,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PortEndings,
     ::testing::Values(Ending{"StderrAndStatus255",
                              "i=1; while [ $i -le 50 ]; do echo \"line $i\"; i=$((i+1)); done\n"
-                             "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
+                             "printf '%0300d\\n' 0\n"
+               "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
                              "It ended with exit status 255.", "W_GetNumForName: MAP99 not found!"},
                       Ending{"KilledBySignal", "echo 'about to die'\nkill -KILL $$\n",
                              "It was ended by signal 9 (Killed).", "about to die"},
