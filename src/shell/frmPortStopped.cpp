@@ -94,7 +94,7 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
 
   // Wide enough for a typical console line, tall enough for most of the forty.
   const QFontMetrics metrics(txtOutput->font());
-  resize(metrics.horizontalAdvance(QLatin1Char('x')) * 90, metrics.lineSpacing() * 24);
+  resize(metrics.horizontalAdvance(QLatin1Char('x')) * 100, metrics.lineSpacing() * 24);
 }
 
 }  // namespace quillon
