@@ -2,21 +2,20 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QPushButton>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
@@ -104,7 +103,9 @@ void BM_ClickToPortRunning(benchmark::State& state) {
 }
 BENCHMARK(BM_ClickToPortRunning)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-int Threads() { return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).count()) - 2; }
+int Threads() {
+  return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).count()) - 2;
+}
 
 // The idle cost of watching: event-loop wake-ups per second and threads, with no port and
 // with `range(0)` watched ports running (each blocked on a FIFO until the end).
@@ -156,7 +157,13 @@ void BM_IdleWhileWatching(benchmark::State& state) {
   }
   close(holder);
 }
-BENCHMARK(BM_IdleWhileWatching)->Arg(0)->Arg(1)->Arg(8)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_IdleWhileWatching)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(8)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace quillon

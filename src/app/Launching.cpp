@@ -26,8 +26,7 @@ bool StartOrTell(Desktop& desktop, QWidget* owner, const LaunchRequest& request)
   desktop.ShowMessage(owner,
                       QStringLiteral("Could not start ") + Qs(request.File) + QStringLiteral(": ") +
                           Qs(result.failure) + u'.',
-                      QString::fromLatin1(kAppTitle), MessageIcon::Exclamation,
-                      MessageButtons::Ok);
+                      QString::fromLatin1(kAppTitle), MessageIcon::Exclamation, MessageButtons::Ok);
   return false;
 }
 }  // namespace

@@ -46,12 +46,11 @@ TEST_F(LaunchingTest, TestAndF2StartTheSelectedPortWithTheSelectedIwad) {
   ASSERT_EQ(desktop.launches.size(), 2u);
   LaunchRequest expected;
   expected.File = "/usr/games/crispy-doom";
-  expected.Parameters =
-      " -iwad freedoom2.wad -file \"/maps/map01.wad\"  -deh \"/maps/fix.deh\"  ";
+  expected.Parameters = " -iwad freedoom2.wad -file \"/maps/map01.wad\"  -deh \"/maps/fix.deh\"  ";
   expected.Directory = "/usr/games/";
   expected.ShowMode = LaunchRequest::Show::Maximized;
-  expected.Arguments = {"-iwad", "freedoom2.wad", "-file", "/maps/map01.wad", "-deh",
-                        "/maps/fix.deh"};
+  expected.Arguments = {"-iwad",           "freedoom2.wad", "-file",
+                        "/maps/map01.wad", "-deh",          "/maps/fix.deh"};
   // Watched under the name the user gave the port, logged beside the configuration.
   expected.Title = "Crispy";
   expected.LogDirectory = (dir.Path() + "/logs").toStdString();
@@ -205,8 +204,7 @@ struct FailedStart {
   std::string_view reason;
 };
 
-class FailedStartTest : public RealStartTest, public ::testing::WithParamInterface<FailedStart> {
-};
+class FailedStartTest : public RealStartTest, public ::testing::WithParamInterface<FailedStart> {};
 
 QString WriteBytes(const QString& path, const QByteArray& bytes, bool executable) {
   QFile file(path);
@@ -239,6 +237,8 @@ TEST_P(FailedStartTest, IsToldAndKeepsTheWindowOpen) {
   // "Exit when testing" leaves only after a start that happened.
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(desktop.calls, QStringList({"launch", "message"}));
+  // A start that never happened leaves no log behind.
+  EXPECT_TRUE(QDir(dir.FilePath("logs")).entryList({"*.log"}, QDir::Files).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -249,9 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                     kNotOnPath},
         FailedStart{"Folder", [](const QString& d) { return d; }, kIsFolder},
         FailedStart{"NotExecutable",
-                    [](const QString& d) {
-                      return WriteBytes(d + "/doom", "#!/bin/sh\n", false);
-                    },
+                    [](const QString& d) { return WriteBytes(d + "/doom", "#!/bin/sh\n", false); },
                     kNotExecutable},
         FailedStart{"NotAProgram",
                     [](const QString& d) {
@@ -280,10 +278,10 @@ TEST_F(RealStartTest, PathsWithQuotesAndBlanksArriveWhole) {
   Open();
   QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
 
-  EXPECT_EQ(WaitForLines(out),
-            (QStringList{QFileInfo(ports_->path()).canonicalFilePath(), "-iwad",
-                         "free \"doom\" 2.wad", "-file", "/my \"maps\"/a \"b\" c.wad", "-deh",
-                         "/my \"maps\"/fix  it.deh"}));
+  EXPECT_EQ(
+      WaitForLines(out),
+      (QStringList{QFileInfo(ports_->path()).canonicalFilePath(), "-iwad", "free \"doom\" 2.wad",
+                   "-file", "/my \"maps\"/a \"b\" c.wad", "-deh", "/my \"maps\"/fix  it.deh"}));
   EXPECT_TRUE(desktop.messages.empty());
   // Its output went to a log named after the port, beside the configuration.
   const QStringList logs = QDir(dir.FilePath("logs")).entryList({"*.log"}, QDir::Files);

@@ -162,51 +162,6 @@ TEST_F(PortWatch, NativeProgramNamedExeRunsItself) {
   EXPECT_FALSE(QFileInfo::exists(Path("wine.txt")));
 }
 
-TEST_F(PortWatch, EachFailureSaysWhy) {
-  const QString noExec = Path("no exec bit");
-  {
-    QFile file(noExec);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nexit 0\n");
-  }
-  // Marked executable but neither a native program nor a script.
-  const QString garbage = Script("garbage", "");
-  {
-    QFile file(garbage);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray("\x01\x02\x03\x04garbage", 11));
-  }
-  const QString exe = Path("game.exe");
-  {
-    QFile file(exe);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("MZ");
-  }
-  MakeDir("a folder");
-  PathGuard path("/nonexistent-bin");
-
-  struct Row {
-    QString file;
-    std::string_view reason;
-  };
-  const Row rows[] = {
-      {Path("missing port"), kNotFound}, {"quillon-no-such-port", kNotOnPath},
-      {Path("a folder"), kIsFolder},     {noExec, kNotExecutable},
-      {garbage, kNotRunnable},           {exe, kWineMissing},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.file.toStdString());
-    LaunchRequest request;
-    request.File = Ss(row.file);
-    request.LogDirectory = Ss(Logs());
-    EXPECT_EQ(desktop_->Launch(owner_.get(), request).failure, row.reason);
-    EXPECT_EQ(desktop_->Launcher().Running(), 0);
-  }
-  // A start that never happened leaves no log behind.
-  EXPECT_TRUE(LogNames().isEmpty());
-  EXPECT_TRUE(urls_.opened.isEmpty());
-}
-
 struct Ending {
   const char* name;
   QByteArray body;
@@ -268,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Ending{"StderrAndStatus255",
                              "i=1; while [ $i -le 50 ]; do echo \"line $i\"; i=$((i+1)); done\n"
                              "printf '%0300d\\n' 0\n"
-               "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
+                             "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
                              "It ended with exit status 255.", "W_GetNumForName: MAP99 not found!"},
                       Ending{"KilledBySignal", "echo 'about to die'\nkill -KILL $$\n",
                              "It was ended by signal 9 (Killed).", "about to die"},

@@ -110,9 +110,8 @@ TEST(BuildTestArguments, PathsReachThePortWhateverTheyHold) {
   TestOptions options;
   options.portPath = "/ports/my \"best\" port/doom";
   options.iwadFile = "free doom \"2\".wad";
-  options.files = {{"a \"b\" c.wad", "/my \"maps\"/"},
-                   {"x y.deh", "/p q/x y.deh"},
-                   {"  lead.wad", "/m/"}};
+  options.files = {
+      {"a \"b\" c.wad", "/my \"maps\"/"}, {"x y.deh", "/p q/x y.deh"}, {"  lead.wad", "/m/"}};
   options.warp = true;
   options.warpText = " 1  3 ";
   options.params = "-skill 4 \"-config\" \"my cfg.cfg\"";
@@ -120,8 +119,8 @@ TEST(BuildTestArguments, PathsReachThePortWhateverTheyHold) {
   EXPECT_EQ(BuildTestLaunch(options).Arguments,
             (std::vector<std::string>{"-iwad", "free doom \"2\".wad", "-file",
                                       "/my \"maps\"/a \"b\" c.wad", "/m/  lead.wad", "-deh",
-                                      "/p q/x y.deh", "-warp", "1", "3", "-skill", "4",
-                                      "-config", "my cfg.cfg", "-nosound"}));
+                                      "/p q/x y.deh", "-warp", "1", "3", "-skill", "4", "-config",
+                                      "my cfg.cfg", "-nosound"}));
   EXPECT_EQ(BuildTestLaunch(options).Directory, "/ports/my \"best\" port/");
 }
 

@@ -40,7 +40,7 @@ class FakeDesktop : public Desktop {
   std::vector<FileDialogRequest> fileDialogs;
   std::vector<QString> modalDialogs;  // objectName of each dialog shown
   std::vector<LaunchRequest> launches;
-  QStringList documents;  // paths opened with the desktop's handler
+  QStringList documents;   // paths opened with the desktop's handler
   QStringList calls;       // "message", "file", "modal:<name>", "launch", "open", in order
   QStringList unscripted;  // what appeared without an answer
 
