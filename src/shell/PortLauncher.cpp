@@ -146,11 +146,12 @@ int Spawn(pid_t& pid, const std::string& program, const std::vector<std::string>
 PortLauncher::PortLauncher(QObject* parent) : QObject(parent) {}
 
 PortLauncher::~PortLauncher() {
-  // The programs keep running; we only stop listening. They are reaped by init once we
-  // are gone.
+  // The programs keep running; we only stop listening. Those that have already ended are
+  // reaped now, without waiting; the others are left to init once we are gone.
   for (auto& [pid, child] : children_) {
     delete child->notifier;
     if (child->pidfd >= 0) ::close(child->pidfd);
+    ::waitpid(pid, nullptr, WNOHANG);
   }
 }
 
