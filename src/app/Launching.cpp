@@ -55,8 +55,8 @@ void frmQLN2::cmdTest_Click() {
   options.noCD = chkNoCD->isChecked();
 
   LaunchRequest request = BuildTestLaunch(options);
-  // Watched: its output goes to a log beside the configuration, and a failure is shown.
-  request.LogDirectory = JoinPath(Ss(programDir_), "logs");
+  // Watched: its output goes to a log, and a failure is shown.
+  request.LogDirectory = Ss(logDir_);
   request.Title = Ss(cmbPorts->currentText());
   // A failed start keeps the window open, so the user can read why and fix the entry.
   if (!StartOrTell(desktop_, this, request)) return;

@@ -85,12 +85,14 @@ QFont TitleFont() {
 
 }  // namespace
 
-frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QWidget* parent)
+frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QString logDir,
+                 QWidget* parent)
     : QMainWindow(parent),
       desktop_(desktop),
       programDir_(std::move(programDir)),
       helpFile_(helpFile.isEmpty() ? Qs(JoinPath(Ss(programDir_), kHelpFileName))
                                    : std::move(helpFile)),
+      logDir_(logDir.isEmpty() ? Qs(JoinPath(Ss(programDir_), "logs")) : std::move(logDir)),
       cdlOpen(desktop, this) {
   setObjectName(QStringLiteral("frmQLN2"));
   setWindowTitle(QStringLiteral("Quillon"));

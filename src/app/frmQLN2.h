@@ -35,8 +35,10 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
 
  public:
   // programDir is the folder that holds QLN2.ini; helpFile is QLN2.txt, by default the one in
-  // programDir. Which folders they are is ProgramLocations' choice.
-  frmQLN2(Desktop& desktop, QString programDir, QString helpFile = {}, QWidget* parent = nullptr);
+  // programDir; logDir receives the logs of started ports, by default "logs" in programDir.
+  // Which folders they are is ProgramLocations' choice.
+  frmQLN2(Desktop& desktop, QString programDir, QString helpFile = {}, QString logDir = {},
+          QWidget* parent = nullptr);
   ~frmQLN2() override;
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
@@ -114,6 +116,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   Desktop& desktop_;
   QString programDir_;
   QString helpFile_;
+  QString logDir_;
   bool unloaded_ = false;
 
   ReadWrite IniFile;

@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
   if (where.installed) QDir().mkpath(quillon::Qs(where.configDir));
 
   quillon::QtDesktop desktop;
-  quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile));
+  quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile),
+                          quillon::Qs(where.logDir));
   window.show();
   const int code = QApplication::exec();
   quillon::IniCache::FlushAll();

@@ -112,18 +112,29 @@ TEST_F(LaunchingTest, HelpOpensTheHelpFileOfTheProgramDirectory) {
   EXPECT_EQ(desktop.documents, QStringList({help, help}));
 }
 
-// An installed copy reads its settings from the user's folder and its help from the shared one.
+// An installed copy reads its settings from the user's folder, its help from the shared one
+// and writes its logs to the user's state folder.
 TEST_F(LaunchingTest, HelpOpensTheHelpFileGivenApartFromTheSettings) {
   WriteDefaultIni();
   window = std::make_unique<frmQLN2>(desktop, dir.Path(), "/usr/share/quillon/QLN2.txt");
   window->show();
   Button("cmdHelp")->click();
   Action("HelpShow")->trigger();
-  const LaunchRequest expected{"/usr/share/quillon/QLN2.txt", "", "/usr/share/quillon",
-                               LaunchRequest::Show::Normal};
-  ASSERT_EQ(desktop.launches.size(), 2u);
-  EXPECT_EQ(desktop.launches[0], expected);
-  EXPECT_EQ(desktop.launches[1], expected);
+  EXPECT_TRUE(desktop.launches.empty());
+  EXPECT_EQ(desktop.documents,
+            QStringList({"/usr/share/quillon/QLN2.txt", "/usr/share/quillon/QLN2.txt"}));
+}
+
+TEST_F(LaunchingTest, LogsGoToTheFolderGivenApartFromTheSettings) {
+  WriteDefaultIni();
+  PutList(ListId::Ports, {"Chocolate"});
+  Put("Memory", "Port", "1");
+  window = std::make_unique<frmQLN2>(desktop, dir.Path(), "", "/home/u/.local/state/quillon/logs");
+  window->show();
+  QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
+  ASSERT_EQ(desktop.launches.size(), 1u);
+  EXPECT_EQ(desktop.launches[0].LogDirectory, "/home/u/.local/state/quillon/logs");
+  EXPECT_EQ(desktop.launches[0].Title, "Chocolate");
 }
 
 // The whole way from a click to a real process.
