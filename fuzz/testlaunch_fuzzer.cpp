@@ -44,6 +44,38 @@ std::vector<std::string> SplitCommand(std::string_view command) {
   return args;
 }
 
+// The model's view of the options, one field each.
+struct TestOptions {
+  std::string portPath;
+  std::optional<std::string> iwadFile;
+  std::vector<CustomFile> files;
+  bool warp = false;
+  std::string warpText;
+  std::string params;
+  bool noMonsters = false;
+  bool noMusic = false;
+  bool noSound = false;
+  bool openGL = false;
+  bool noCD = false;
+};
+
+LaunchRequest Build(const TestOptions& o) {
+  using enum LaunchOptionId;
+  LaunchOptionValues values;
+  values.Set(Port, o.portPath);
+  if (o.iwadFile) values.Set(IWAD, *o.iwadFile);
+  values.Set(UseFiles, true);
+  values.Set(Warp, o.warp);
+  values.Set(WarpTo, o.warpText);
+  values.Set(Params, o.params);
+  values.Set(NoMonsters, o.noMonsters);
+  values.Set(NoMusic, o.noMusic);
+  values.Set(NoSound, o.noSound);
+  values.Set(OpenGL, o.openGL);
+  values.Set(NoCD, o.noCD);
+  return BuildTestLaunch(values, o.files);
+}
+
 std::string FileName(FuzzedDataProvider& data) {
   static constexpr std::array<const char*, 7> kEndings = {".wad", ".WAD", ".deh",    ".Bex",
                                                           ".txt", "",     ".wad.zip"};
@@ -71,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   }
   options.params = data.ConsumeRemainingBytesAsString();
 
-  const LaunchRequest request = BuildTestLaunch(options);
+  const LaunchRequest request = Build(options);
   Check(request.File == options.portPath, "file");
   Check(request.Directory == DirectoryOf(options.portPath), "directory");
   Check(request.ShowMode == LaunchRequest::Show::Maximized, "maximised");

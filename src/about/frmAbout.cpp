@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "about/Emblem.h"
-#include "shell/AppTexts.h"
 #include "shell/Desktop.h"
+#include "shell/WindowParts.h"
 
 namespace quillon {
 
@@ -93,20 +93,16 @@ QString Text(const char* text) {
 // "MS Sans Serif" 8.25 pt where installed; otherwise a plain sans serif of the same weight,
 // nearest in width first.
 QFont DialogFont(bool bold) {
-  QFont font;
-  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                    QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                    QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(8.25);
-  font.setBold(bold);
-  return font;
+  const QFont::Weight weight = bold ? QFont::Bold : QFont::Normal;
+  return FontOrFallback(QStringLiteral("MS Sans Serif"), 8.25, weight,
+                        {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+                         QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                         QStringLiteral("DejaVu Sans")},
+                        weight);
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* tip, bool bold = false) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setToolTip(Text(tip));
+  auto* label = MakeControl<QLabel>(parent, name, {}, Text(tip));
   label->setFont(DialogFont(bold));
   label->setTextFormat(Qt::PlainText);  // "V3r510n 2.01 > j00 LOLz!" is not markup
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -163,9 +159,7 @@ void frmAbout::CreateControls() {
   lblDC = MakeLabel(this, "lblDC", kDCTip);
   lblDC->setWordWrap(true);
 
-  cmdOK = new QPushButton(this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK->setToolTip(QStringLiteral("Go back to the main screen."));
+  cmdOK = MakeControl<QPushButton>(this, "cmdOK", {}, QStringLiteral("Go back to the main screen."));
   cmdOK->setFont(DialogFont(false));
   cmdOK->setDefault(true);
   cmdOK->setAutoDefault(true);
@@ -240,20 +234,14 @@ void frmAbout::ArrangeControls() {
 void frmAbout::Form_Load() {
   clickCounter_ = 0;
   ShowCaptions(false);
-  CentreOnScreen();
+  CentreOnScreen(this, desktop_.ScreenSize());
 }
 
 // Centred by the box's outer size. The window system reports the frame only once the box is
 // shown, so the first show centres it again with the frame counted.
 void frmAbout::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) CentreOnScreen();
-}
-
-void frmAbout::CentreOnScreen() {
-  const QSize screen = desktop_.ScreenSize();
-  const QSize outer = frameGeometry().size();
-  move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+  if (!event->spontaneous()) CentreOnScreen(this, desktop_.ScreenSize());
 }
 
 void frmAbout::ShowCaptions(bool leet) {
@@ -294,16 +282,14 @@ void frmAbout::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmAbout::picIcon_Click() {
-  desktop_.ShowMessage(this, Text(kClickMessages[clickCounter_]), Text(kAppTitle),
-                       MessageIcon::None, MessageButtons::Ok);
+  desktop_.Tell(this, Text(kClickMessages[clickCounter_]));
   if (clickCounter_ == kLeetClick) ShowCaptions(true);
   if (clickCounter_ < kLastClick) ++clickCounter_;
 }
 
 void frmAbout::cmdOK_Click() {
   if (clickCounter_ == kLastClick) {
-    desktop_.ShowMessage(this, Text(kFarewell), Text(kAppTitle), MessageIcon::None,
-                         MessageButtons::Ok);
+    desktop_.Tell(this, Text(kFarewell));
   }
   accept();
 }

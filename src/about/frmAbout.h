@@ -40,7 +40,6 @@ class frmAbout : public QDialog {
   void CreateControls();
   void ArrangeControls();
   void Form_Load();
-  void CentreOnScreen();
   void ShowCaptions(bool leet);
   void picIcon_Click();
   void cmdOK_Click();

@@ -32,26 +32,24 @@ const FileKindInfo& InfoOf(bool pwad) {
 
 void frmQLN2::AddCustomFile(FileKind kind) {
   const FileKindInfo& info = InfoOf(kind == FileKind::PWAD);
-  cdlOpen.DialogTitle = QString::fromLatin1(info.title);
-  cdlOpen.InitDir.clear();
-  cdlOpen.Filter = QString::fromLatin1(info.filter);
-  cdlOpen.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
-  if (!cdlOpen.ShowOpen()) return;
+  cdlOpen_.DialogTitle = QString::fromLatin1(info.title);
+  cdlOpen_.InitDir.clear();
+  cdlOpen_.Filter = QString::fromLatin1(info.filter);
+  cdlOpen_.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  if (!cdlOpen_.ShowOpen()) return;
 
-  const std::string path = Ss(cdlOpen.FileName);
+  const std::string path = Ss(cdlOpen_.FileName);
   const std::string ext = ExtensionOf(path);
   if (std::find(info.extensions.begin(), info.extensions.end(), ext) == info.extensions.end()) {
-    desktop_.ShowMessage(this,
-                         QString::fromLatin1(info.refusal) +
-                             QStringLiteral("\r\nNo other file type is acceptable."),
-                         QString::fromLatin1(kAppTitle), MessageIcon::Exclamation,
-                         MessageButtons::Ok);
+    desktop_.Tell(this,
+                  QString::fromLatin1(info.refusal) +
+                      QStringLiteral("\r\nNo other file type is acceptable."),
+                  MessageIcon::Exclamation);
     return;
   }
   // The configuration could not be read back with one more entry than this.
   if (lstFiles->count() >= kLargestList) {
-    desktop_.ShowMessage(this, QString::fromLatin1(kListFullText), QString::fromLatin1(kAppTitle),
-                         MessageIcon::Exclamation, MessageButtons::Ok);
+    desktop_.Tell(this, Qs(ListFullText(KindOf(ListId::Files))), MessageIcon::Exclamation);
     return;
   }
 
@@ -61,19 +59,18 @@ void frmQLN2::AddCustomFile(FileKind kind) {
   lstFileDirs->addItem(Qs(DirectoryOf(path)));
 
   const ListKind& files = KindOf(ListId::Files);
-  IniFile.Save(files.section, NameKey(files, n), name);
-  IniFile.Save(files.section, FileKey(files, n), path);
+  iniFile_.Save(files.section, NameKey(files, n), name);
+  iniFile_.Save(files.section, FileKey(files, n), path);
   // A count that is no number stays as it is; the entry itself is already written.
-  if (const auto count = ToInt16(IniFile.Load(files.section, files.countKey))) {
-    IniFile.Save(files.section, files.countKey, std::to_string(*count + 1));
+  if (const auto count = ToInt16(iniFile_.Load(files.section, files.countKey))) {
+    iniFile_.Save(files.section, files.countKey, std::to_string(*count + 1));
   }
 }
 
 void frmQLN2::RemoveCustomFile() {
   const int s = lstFiles->currentRow();
   if (s < 0 || !lstFiles->item(s)->isSelected()) {
-    desktop_.ShowMessage(this, QStringLiteral("No file selected."), QString::fromLatin1(kAppTitle),
-                         MessageIcon::Exclamation, MessageButtons::Ok);
+    desktop_.Tell(this, QStringLiteral("No file selected."), MessageIcon::Exclamation);
     return;
   }
   const int total = lstFiles->count();
@@ -84,31 +81,18 @@ void frmQLN2::RemoveCustomFile() {
   // Every later entry moves down one number; the old last number is emptied.
   const ListKind& files = KindOf(ListId::Files);
   for (int m = s + 1; m < total; ++m) {
-    IniFile.Save(files.section, NameKey(files, m),
-                 IniFile.LoadRaw(files.section, NameKey(files, m + 1)));
-    IniFile.Save(files.section, FileKey(files, m),
-                 IniFile.LoadRaw(files.section, FileKey(files, m + 1)));
+    iniFile_.Save(files.section, NameKey(files, m),
+                  iniFile_.LoadRaw(files.section, NameKey(files, m + 1)));
+    iniFile_.Save(files.section, FileKey(files, m),
+                  iniFile_.LoadRaw(files.section, FileKey(files, m + 1)));
   }
-  IniFile.Save(files.section, NameKey(files, total), "");
-  IniFile.Save(files.section, FileKey(files, total), "");
+  iniFile_.Save(files.section, NameKey(files, total), "");
+  iniFile_.Save(files.section, FileKey(files, total), "");
 
   // A count that is no number is rebuilt from the list, so the file matches the window.
-  const auto count = ToInt16(IniFile.Load(files.section, files.countKey));
-  IniFile.Save(files.section, files.countKey,
+  const auto count = ToInt16(iniFile_.Load(files.section, files.countKey));
+  iniFile_.Save(files.section, files.countKey,
                std::to_string(count ? *count - 1 : lstFiles->count()));
-}
-
-SchemeControls frmQLN2::OptionControls() {
-  return {cmbPorts,       cmbIWADs,   txtParams,  chkCloseOnTest, chkWarp,
-          txtWarp,        chkNoMonsters, chkNoMusic, chkNoSound,  chkNoCD,
-          chkGLmode,      chkEnableFiles, lstFiles, lstFileDirs,
-          [this](bool on) { SetWarp(on); }, [this](bool on) { SetUseFiles(on); }};
-}
-
-void frmQLN2::ProgramSave_Click() { SaveScheme(cdlOpen, SchemeFile, OptionControls()); }
-
-void frmQLN2::ProgramLoad_Click() {
-  LoadScheme(cdlOpen, SchemeFile, IniFile, desktop_, this, OptionControls());
 }
 
 }  // namespace quillon

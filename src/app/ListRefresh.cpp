@@ -1,12 +1,11 @@
-#include <QAction>
 #include <QComboBox>
 #include <QListWidget>
-#include <QPushButton>
 #include <QStringList>
 
 #include "app/frmQLN2.h"
 #include "settings/NumberConversion.h"
 #include "shell/QtText.h"
+#include "shell/WindowParts.h"
 
 namespace quillon {
 
@@ -27,38 +26,31 @@ std::optional<int> EntryCount(const ReadWrite& ini, const ListKind& kind) {
 
 void frmQLN2::RefreshLists(const QString& what) {
   const bool all = what == QStringLiteral("All");
-  const struct {
-    const char* word;
-    QComboBox* list;
-    ListId id;
-    const char* placeholder;
-  } dropDowns[] = {
-      {"Port", cmbPorts, ListId::Ports, "[No Source Port]"},
-      {"IWAD", cmbIWADs, ListId::IWADs, "[Default (no -iwad)]"},
-      {"Prog", cmbProgs, ListId::Programs, "[No Program]"},
-  };
-  for (const auto& dropDown : dropDowns) {
-    if (!all && what != QLatin1String(dropDown.word)) continue;
-    if (!FillDropDown(dropDown.list, dropDown.id, QString::fromLatin1(dropDown.placeholder))) {
+  for (ListId id : {ListId::Ports, ListId::IWADs, ListId::Programs}) {
+    if (!all && what != Latin1(KindOf(id).prefix)) continue;
+    if (!FillDropDown(id)) {
       ShowIniError();
       return;
     }
   }
-  if ((all || what == QStringLiteral("File")) && !FillCustomFiles()) ShowIniError();
+  if ((all || what == Latin1(KindOf(ListId::Files).prefix)) && !FillCustomFiles()) {
+    ShowIniError();
+  }
 }
 
 // Appends the list's entries and its placeholder. The selection stays as it was: a Qt
 // list would select its first item by itself, which the user never did.
-bool frmQLN2::FillDropDown(QComboBox* list, ListId id, const QString& placeholder) {
+bool frmQLN2::FillDropDown(ListId id) {
   const ListKind& kind = KindOf(id);
-  const auto count = EntryCount(IniFile, kind);
+  const auto count = EntryCount(iniFile_, kind);
   if (!count) return false;
   QStringList items;
   items.reserve(*count + 1);
   for (int entry = 1; entry <= *count; ++entry) {
-    items << Qs(IniFile.Load(kind.section, NameKey(kind, entry)));
+    items << Qs(iniFile_.Load(kind.section, NameKey(kind, entry)));
   }
-  items << placeholder;
+  items << Latin1(kind.placeholder);
+  QComboBox* list = DropDownOf(id);
   const QSignalBlocker quiet(list);
   const int selected = list->currentIndex();
   list->addItems(items);
@@ -68,15 +60,15 @@ bool frmQLN2::FillDropDown(QComboBox* list, ListId id, const QString& placeholde
 
 bool frmQLN2::FillCustomFiles() {
   const ListKind& kind = KindOf(ListId::Files);
-  const auto count = EntryCount(IniFile, kind);
+  const auto count = EntryCount(iniFile_, kind);
   if (!count) return false;
   QStringList names;
   QStringList paths;
   names.reserve(*count);
   paths.reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
-    names << Qs(IniFile.Load(kind.section, NameKey(kind, entry)));
-    paths << Qs(IniFile.Load(kind.section, FileKey(kind, entry)));
+    names << Qs(iniFile_.Load(kind.section, NameKey(kind, entry)));
+    paths << Qs(iniFile_.Load(kind.section, FileKey(kind, entry)));
   }
   lstFiles->addItems(names);
   lstFileDirs->addItems(paths);
@@ -87,12 +79,10 @@ bool frmQLN2::PlaceholderOrNone(const QComboBox* list) {
   return list->currentIndex() < 0 || list->currentIndex() == list->count() - 1;
 }
 
-void frmQLN2::cmbPorts_Click() {
-  const bool portChosen = !PlaceholderOrNone(cmbPorts);
-  cmdTest->setEnabled(portChosen);
-  ProgramTest->setEnabled(portChosen);
-}
+void frmQLN2::PortChosen() { SetCommandEnabled(CommandId::Test, !PlaceholderOrNone(cmbPorts)); }
 
-void frmQLN2::cmbProgs_Click() { cmdLaunch->setEnabled(!PlaceholderOrNone(cmbProgs)); }
+void frmQLN2::ProgramChosen() {
+  SetCommandEnabled(CommandId::Launch, !PlaceholderOrNone(cmbProgs));
+}
 
 }  // namespace quillon

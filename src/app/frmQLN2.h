@@ -2,15 +2,17 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/Commands.h"
 #include "settings/ConfigLayout.h"
+#include "settings/LaunchOptions.h"
 #include "settings/ReadWrite.h"
-#include "schemes/SchemeCommands.h"
 #include "setup/MainWindowLists.h"
-#include "shell/AppTexts.h"
 #include "shell/CommonDialog.h"
 
 class QAction;
@@ -20,7 +22,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
 class QPushButton;
 
 namespace quillon {
@@ -45,7 +46,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   // file; any other word fills nothing. Reports its own failure.
   void RefreshLists(const QString& what);
 
-  // The setup dialogs keep the drop-down lists in step with the file (ListEdits.cpp).
+  // The setup dialogs keep the drop-down lists in step with the file (MainWindowLists.cpp).
   void InsertEntry(ListId id, int position, const QString& name) override;
   void RenameEntry(ListId id, int position, const QString& name) override;
   void RemoveEntry(ListId id, int position) override;
@@ -55,127 +56,100 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // Construction (frmQLN2.cpp).
+  // Construction and layout (frmQLN2.cpp).
   void CreateControls();
-  void CreateMenus();
   void ArrangeControls();
   void SetTabOrder();
-  void ConnectHandlers();
+
+  // The commands: buttons, menu items, shortcuts and handlers (Commands.cpp).
+  void CreateCommands();
+  void SetCommandEnabled(CommandId id, bool enabled);
+  QPushButton* ButtonOf(CommandId id) const { return buttons_[static_cast<std::size_t>(id)]; }
 
   // Start-up and shutdown (StartupShutdown.cpp).
-  void Form_Load();
-  void Form_Unload();
+  void FormLoad();
+  void FormUnload();
   bool RestoreMemory();
-  bool RestoreSelection(QComboBox* list, std::string_view key);
-  std::optional<bool> ReadFlag(std::string_view key);
   void GiveEachListItsPlaceholder();
-  void CentreOnScreen();
   void ShowIniError();
 
   // List refresh and the selection reactions (ListRefresh.cpp).
-  bool FillDropDown(QComboBox* list, ListId id, const QString& placeholder);
+  bool FillDropDown(ListId id);
   // Nothing selected counts as the placeholder, the last item: no entry is chosen either way.
   static bool PlaceholderOrNone(const QComboBox* list);
   bool FillCustomFiles();
-  void cmbPorts_Click();
-  void cmbProgs_Click();
+  void PortChosen();
+  void ProgramChosen();
 
-  // Option boxes, warp and the custom file lock (Options.cpp).
-  void ConnectOptionBoxes();
-  void chkWarp_Click();
+  // The launch options' controls, read and set through the options table; warp and the
+  // custom file lock (LaunchOptionControls.cpp).
+  enum class ListValue { Shown, Remembered, EntryFile };
+  void CreateOptionControls(QWidget* parent);
+  void ConnectOptionControls();
+  QWidget* ControlOf(LaunchOptionId id) const { return options_[static_cast<std::size_t>(id)]; }
+  // Every option's value; a list's as `form` says (EntryFile: no value for no entry).
+  LaunchOptionValues ReadOptions(ListValue form) const;
+  // Sets an option's control from a stored value; false when the value cannot be used.
+  bool ApplyOption(const LaunchOption& option, const std::string& value, ListValue form);
+  bool SelectRemembered(QComboBox* list, const std::string& value);
+  void SelectShown(QComboBox* list, const QString& shown, std::string_view entryWord);
+  // The state's other effects, run also when a restored state is the one the box had.
+  void FollowState(LaunchOptionId id);
+  std::vector<CustomFile> ListedCustomFiles() const;
+  void WarpToggled();
   void ApplyWarpField();
   void SetCustomFilesEnabled();
-  // A remembered state coming back: the box set, and its field enabled and coloured even
-  // when the box keeps its state.
-  void SetWarp(bool on);
-  void SetUseFiles(bool on);
 
   // Starting the port, a program or the help file (Launching.cpp).
-  void cmdTest_Click();
+  void TestGame();
   void LaunchProgram();
   void ShowHelpFile();
+  void CloseWindow() { close(); }
 
-  // The setup dialogs and the About box (ListEdits.cpp).
-  void cmdAbout_Click();
-  void cmdPorts_Click() { OpenSetup(ListId::Ports); }
-  void cmdIWADs_Click() { OpenSetup(ListId::IWADs); }
-  void cmdProgs_Click() { OpenSetup(ListId::Programs); }
+  // The setup dialogs and the About box (OtherWindows.cpp).
+  void ShowAbout();
+  void SetupPorts() { OpenSetup(ListId::Ports); }
+  void SetupIWADs() { OpenSetup(ListId::IWADs); }
+  void SetupPrograms() { OpenSetup(ListId::Programs); }
   void OpenSetup(ListId id);
-  QComboBox* DropDownOf(ListId id) const;
 
   // The custom file list (CustomFiles.cpp).
   enum class FileKind { PWAD, Patch };
+  void AddPWAD() { AddCustomFile(FileKind::PWAD); }
+  void AddPatch() { AddCustomFile(FileKind::Patch); }
   void AddCustomFile(FileKind kind);
   void RemoveCustomFile();
 
-  // Schemes (CustomFiles.cpp hands the controls to the scheme commands).
-  void ProgramSave_Click();
-  void ProgramLoad_Click();
-  SchemeControls OptionControls();
+  // Schemes (Schemes.cpp).
+  void SaveScheme();
+  void LoadScheme();
+
+  QComboBox* DropDownOf(ListId id) const;
 
   Desktop& desktop_;
   QString programDir_;
   QString helpFile_;
   QString logDir_;
   bool unloaded_ = false;
+  ReadWrite iniFile_;
+  ReadWrite schemeFile_;
+  CommonDialog cdlOpen_;
 
-  ReadWrite IniFile;
-  ReadWrite SchemeFile;
-  std::vector<std::string> DefaultIniLines_;
-  CommonDialog cdlOpen;
+  std::array<QWidget*, kLaunchOptionCount> options_{};
+  std::array<QPushButton*, kCommandCount> buttons_{};
+  std::array<QAction*, kCommandCount> menuItems_{};
 
-  // Controls, named as the user and the tests know them.
-  QWidget* Line1 = nullptr;
-  QLabel* imgWisp = nullptr;
-  QLabel* lblTitle = nullptr;
-  QLabel* lblByWisp = nullptr;
-  QPushButton* cmdAbout = nullptr;
-  QLabel* lblPorts = nullptr;
+  // Controls, named as the user and the tests know them. The launch options' and the
+  // commands' controls are made from their tables; these point at the ones the window's
+  // reactions use.
   QComboBox* cmbPorts = nullptr;
-  QPushButton* cmdPorts = nullptr;
-  QLabel* lblIWAD = nullptr;
   QComboBox* cmbIWADs = nullptr;
-  QPushButton* cmdIWADs = nullptr;
-  QGroupBox* fraMisc = nullptr;
+  QComboBox* cmbProgs = nullptr;
   QCheckBox* chkWarp = nullptr;
   QLineEdit* txtWarp = nullptr;
-  QCheckBox* chkNoMonsters = nullptr;
-  QCheckBox* chkGLmode = nullptr;
-  QCheckBox* chkNoMusic = nullptr;
-  QCheckBox* chkNoCD = nullptr;
-  QCheckBox* chkNoSound = nullptr;
-  QLabel* lblParams = nullptr;
-  QCheckBox* chkCloseOnTest = nullptr;
-  QLineEdit* txtParams = nullptr;
-  QGroupBox* fraFiles = nullptr;
   QCheckBox* chkEnableFiles = nullptr;
-  QPushButton* cmdAddPWAD = nullptr;
-  QPushButton* cmdAddDEH = nullptr;
-  QPushButton* cmdRemoveFile = nullptr;
   QListWidget* lstFiles = nullptr;
   QListWidget* lstFileDirs = nullptr;
-  QGroupBox* fraLauncher = nullptr;
-  QComboBox* cmbProgs = nullptr;
-  QPushButton* cmdProgs = nullptr;
-  QLabel* lblProgParams = nullptr;
-  QLineEdit* txtProgParams = nullptr;
-  QPushButton* cmdLaunch = nullptr;
-  QPushButton* cmdTest = nullptr;
-  QPushButton* cmdHelp = nullptr;
-  QPushButton* cmdExit = nullptr;
-
-  QMenu* ProgramMenu = nullptr;
-  QAction* ProgramTest = nullptr;
-  QAction* ProgramSave = nullptr;
-  QAction* ProgramLoad = nullptr;
-  QAction* ProgramExit = nullptr;
-  QMenu* SetupMenu = nullptr;
-  QAction* SetupPorts = nullptr;
-  QAction* SetupIWADs = nullptr;
-  QAction* SetupProgs = nullptr;
-  QMenu* HelpMenu = nullptr;
-  QAction* HelpShow = nullptr;
-  QAction* HelpAbout = nullptr;
 };
 
 }  // namespace quillon

@@ -8,10 +8,6 @@
 
 namespace quillon {
 
-namespace {
-const char* Bit(bool on) { return on ? "1" : "0"; }
-}  // namespace
-
 std::string SchemeSectionName(std::string_view path) {
   return FileNameOf(path) + std::string(kSchemeSectionSuffix);
 }
@@ -19,24 +15,17 @@ std::string SchemeSectionName(std::string_view path) {
 std::vector<std::string> SchemeTemplateLines(std::string_view section) {
   std::string header(1, '[');
   header.append(section).append(1, ']');
-  return {header,
-          "Port=",
-          "IWAD=",
-          "Params=",
-          "ExitOnTest=0",
-          "Warp=0",
-          "WarpTo=1",
-          "NoMonsters=0",
-          "NoMusic=0",
-          "NoSound=0",
-          "NoCD=0",
-          "OpenGL=0",
-          "UseFiles=0",
-          "NumFiles=0",
-          ""};
+  std::vector<std::string> lines{header};
+  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::schemePlace)) {
+    lines.push_back(std::string(option->key) + "=" + option->schemeDefault);
+  }
+  lines.push_back(std::string(scheme::kNumFiles) + "=0");
+  lines.emplace_back();
+  return lines;
 }
 
-bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const SchemeOptions& options) {
+bool WriteScheme(ReadWrite& schemeFile, const std::string& path,
+                 const LaunchOptionValues& options, const std::vector<CustomFile>& files) {
   schemeFile.SetFileName(path);
   const std::string section = SchemeSectionName(path);
   std::error_code error;
@@ -50,25 +39,16 @@ bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const SchemeOpt
   const auto save = [&](std::string_view key, std::string_view value) {
     schemeFile.Save(section, key, value);
   };
-  save(scheme::kPort, options.port);
-  save(scheme::kIWAD, options.iwad);
-  save(scheme::kParams, options.params);
-  save(scheme::kExitOnTest, Bit(options.exitOnTest));
-  save(scheme::kWarp, Bit(options.warp));
-  save(scheme::kWarpTo, options.warpTo);
-  save(scheme::kNoMonsters, Bit(options.noMonsters));
-  save(scheme::kNoMusic, Bit(options.noMusic));
-  save(scheme::kNoSound, Bit(options.noSound));
-  save(scheme::kNoCD, Bit(options.noCD));
-  save(scheme::kOpenGL, Bit(options.openGL));
-  save(scheme::kUseFiles, Bit(options.useFiles));
-  const int count = static_cast<int>(options.files.size());
+  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::schemePlace)) {
+    save(option->key, options.Text(option->id));
+  }
+  const int count = static_cast<int>(files.size());
   save(scheme::kNumFiles, std::to_string(count));
-  const ListKind& files = KindOf(ListId::Files);
+  const ListKind& fileList = KindOf(ListId::Files);
   for (int n = 1; n <= count; ++n) {
-    const CustomFile& file = options.files[static_cast<std::size_t>(n - 1)];
-    save(NameKey(files, n), file.name);
-    save(FileKey(files, n), file.location);
+    const CustomFile& file = files[static_cast<std::size_t>(n - 1)];
+    save(NameKey(fileList, n), file.name);
+    save(FileKey(fileList, n), file.location);
   }
   return true;
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/ReadWrite.h"
-#include "shell/TestLaunch.h"
+#include "settings/LaunchOptions.h"
 
 namespace quillon {
 
@@ -20,26 +20,12 @@ std::string SchemeSectionName(std::string_view path);
 // The lines a new scheme file starts with.
 std::vector<std::string> SchemeTemplateLines(std::string_view section);
 
-struct SchemeOptions {
-  std::string port;  // display texts, as the lists show them
-  std::string iwad;
-  std::string params;
-  bool exitOnTest = false;
-  bool warp = false;
-  std::string warpTo;
-  bool noMonsters = false;
-  bool noMusic = false;
-  bool noSound = false;
-  bool noCD = false;
-  bool openGL = false;
-  bool useFiles = false;
-  std::vector<CustomFile> files;
-};
-
-// Writes the options into the scheme file at `path` through `schemeFile`: a missing file
-// is created from the template first; an existing one is updated in place, never truncated.
-// Returns false when the new file cannot be created; then nothing is written.
-bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const SchemeOptions& options);
+// Writes the options (a list's as its shown text) and the custom file list into the scheme
+// file at `path` through `schemeFile`: a missing file is created from the template first; an
+// existing one is updated in place, never truncated. Returns false when the new file cannot
+// be created; then nothing is written.
+bool WriteScheme(ReadWrite& schemeFile, const std::string& path,
+                 const LaunchOptionValues& options, const std::vector<CustomFile>& files);
 
 // Reads a scheme one key at a time, each just before it is applied.
 class SchemeReader {
@@ -57,19 +43,8 @@ class SchemeReader {
   std::string section_;
 };
 
+// Besides the options' keys, a scheme counts its custom files.
 namespace scheme {
-inline constexpr std::string_view kPort = "Port";
-inline constexpr std::string_view kIWAD = "IWAD";
-inline constexpr std::string_view kParams = "Params";
-inline constexpr std::string_view kExitOnTest = "ExitOnTest";
-inline constexpr std::string_view kWarp = "Warp";
-inline constexpr std::string_view kWarpTo = "WarpTo";
-inline constexpr std::string_view kNoMonsters = "NoMonsters";
-inline constexpr std::string_view kNoMusic = "NoMusic";
-inline constexpr std::string_view kNoSound = "NoSound";
-inline constexpr std::string_view kNoCD = "NoCD";
-inline constexpr std::string_view kOpenGL = "OpenGL";
-inline constexpr std::string_view kUseFiles = "UseFiles";
 inline constexpr std::string_view kNumFiles = "NumFiles";
 }  // namespace scheme
 

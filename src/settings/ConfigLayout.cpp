@@ -2,14 +2,19 @@
 
 #include <array>
 
+#include "settings/LaunchOptions.h"
+
 namespace quillon {
 
 namespace {
 constexpr std::array<ListKind, 4> kKinds{{
-    {ListId::Ports, "Ports", "Port", "Path", "NumPorts"},
-    {ListId::IWADs, "IWADs", "IWAD", "File", "NumIWADs"},
-    {ListId::Programs, "Programs", "Prog", "Path", "NumProgs"},
-    {ListId::Files, "Files", "File", "Path", "NumFiles"},
+    {ListId::Ports, "Ports", "Port", "Path", "NumPorts", "[No Source Port]", "source port",
+     "a source port"},
+    {ListId::IWADs, "IWADs", "IWAD", "File", "NumIWADs", "[Default (no -iwad)]", "IWAD",
+     "an IWAD"},
+    {ListId::Programs, "Programs", "Prog", "Path", "NumProgs", "[No Program]", "program",
+     "a program"},
+    {ListId::Files, "Files", "File", "Path", "NumFiles", "", "custom file", "a custom file"},
 }};
 
 std::string EntryKey(std::string_view prefix, int entry, std::string_view suffix) {
@@ -28,12 +33,30 @@ std::string FileKey(const ListKind& kind, int entry) {
   return EntryKey(kind.prefix, entry, kind.fileSuffix);
 }
 
+std::string ListFullText(const ListKind& kind) {
+  std::string text = "The ";
+  text.append(kind.entryName).append(" list is full: it holds ");
+  text.append(std::to_string(kLargestList)).append(" entries, the most it can. Remove ");
+  text.append(kind.anEntry).append(" before adding another.");
+  return text;
+}
+
 std::vector<std::string> DefaultIniLines() {
-  return {"[Ports]",      "NumPorts=0", "",          "[IWADs]",    "NumIWADs=0",   "",
-          "[Programs]",   "NumProgs=0", "",          "[Files]",    "NumFiles=0",   "",
-          "[Memory]",     "Port=0",     "IWAD=0",    "Prog=0",     "UseFiles=0",   "ExitOnTest=0",
-          "Warp=0",       "WarpTo=1",   "NoMonsters=0", "NoMusic=0", "NoSound=0",  "NoCD=0",
-          "OpenGL=0",     ""};
+  std::vector<std::string> lines;
+  const auto section = [&lines](std::string_view name) {
+    lines.push_back("[" + std::string(name) + "]");
+  };
+  for (const ListKind& kind : kKinds) {
+    section(kind.section);
+    lines.push_back(std::string(kind.countKey) + "=0");
+    lines.emplace_back();
+  }
+  section(memory::kSection);
+  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::memoryPlace)) {
+    if (option->memoryDefault) lines.push_back(std::string(option->key) + "=" + option->memoryDefault);
+  }
+  lines.emplace_back();
+  return lines;
 }
 
 }  // namespace quillon

@@ -16,9 +16,12 @@ enum class ListId { Ports, IWADs, Programs, Files };
 struct ListKind {
   ListId id;
   std::string_view section;
-  std::string_view prefix;
+  std::string_view prefix;  // also the word that names the list to RefreshLists
   std::string_view fileSuffix;
   std::string_view countKey;
+  std::string_view placeholder;  // the main window's last item: no entry chosen
+  std::string_view entryName;    // what the messages call an entry, and with its article
+  std::string_view anEntry;
 };
 
 const ListKind& KindOf(ListId id);
@@ -31,25 +34,16 @@ std::string FileKey(const ListKind& kind, int entry);
 inline constexpr int kMaxListCount = 32767;
 inline constexpr int kLargestList = kMaxListCount - 1;
 
+// What Add says when a list already holds kLargestList entries.
+std::string ListFullText(const ListKind& kind);
+
+// The section that remembers the launch options between runs, under the keys of
+// LaunchOptions.h.
 namespace memory {
 inline constexpr std::string_view kSection = "Memory";
-inline constexpr std::string_view kPort = "Port";
-inline constexpr std::string_view kIWAD = "IWAD";
-inline constexpr std::string_view kProg = "Prog";
-inline constexpr std::string_view kUseFiles = "UseFiles";
-inline constexpr std::string_view kExitOnTest = "ExitOnTest";
-inline constexpr std::string_view kWarp = "Warp";
-inline constexpr std::string_view kWarpTo = "WarpTo";
-inline constexpr std::string_view kNoMonsters = "NoMonsters";
-inline constexpr std::string_view kNoMusic = "NoMusic";
-inline constexpr std::string_view kNoSound = "NoSound";
-inline constexpr std::string_view kNoCD = "NoCD";
-inline constexpr std::string_view kOpenGL = "OpenGL";
-inline constexpr std::string_view kParams = "Params";
-inline constexpr std::string_view kProgParams = "ProgParams";
 }  // namespace memory
 
-// The 26 lines of a new configuration file.
+// The 26 lines of a new configuration file: each list empty, then the options' defaults.
 std::vector<std::string> DefaultIniLines();
 
 }  // namespace quillon

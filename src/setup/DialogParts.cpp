@@ -1,7 +1,6 @@
 #include "setup/DialogParts.h"
 
 #include <QComboBox>
-#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -48,19 +47,11 @@ int FieldHeight(const QWidget* field, int stated) {
   return std::max(stated, field->minimumSizeHint().height());
 }
 
-QFont NamedFont(const QString& family, qreal points, QFont::Weight weight) {
-  QFont font(family);
-  font.setPointSizeF(points);
-  font.setWeight(weight);
-  if (QFontInfo(font).family().compare(family, Qt::CaseInsensitive) != 0) {
-    font.setFamilies({family, QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-  }
-  return font;
-}
-
-void CentreOnScreen(QWidget* window, QSize screen) {
-  window->move((screen.width() - window->width()) / 2, (screen.height() - window->height()) / 2);
+QFont SetupTitleFont(const QString& family, qreal points, QFont::Weight weight) {
+  return FontOrFallback(family, points, weight,
+                        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                         QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")},
+                        weight);
 }
 
 void InsertKeepingSelection(QComboBox* list, int position, const QString& text) {

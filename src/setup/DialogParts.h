@@ -1,25 +1,18 @@
 #pragma once
 
-#include <QFont>
 #include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <QWidget>
 #include <initializer_list>
 
+#include "shell/WindowParts.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
 
 namespace quillon {
-
-// A control named as the user and the tests know it.
-template <class Widget>
-Widget* MakeControl(QWidget* parent, const char* name) {
-  auto* widget = new Widget(parent);
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 // The setup windows' grid: the space between a window's edge and its controls, and between
 // neighbouring controls.
@@ -42,12 +35,8 @@ int WrappedHeight(const QLabel* label, int width, const QStringList& texts, int 
 // The height a text box or drop-down list needs to show a line of text unclipped.
 int FieldHeight(const QWidget* field, int stated);
 
-// The face asked for by name; where it is not installed, the nearest of a few common sans
-// faces in the same weight, so a title still stands out.
-QFont NamedFont(const QString& family, qreal points, QFont::Weight weight);
-
-// Left = (screen width - window width) / 2, top likewise, fractions dropped.
-void CentreOnScreen(QWidget* window, QSize screen);
+// A setup window's title: the face asked for by name, else a common sans face of that weight.
+QFont SetupTitleFont(const QString& family, qreal points, QFont::Weight weight);
 
 // Inserts an item without changing which item is selected: Qt would select the first item
 // of an empty list by itself.

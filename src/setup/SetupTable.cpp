@@ -20,8 +20,6 @@ const SetupInstance kInstances[] = {
      {"You must select a source port to change.",
       "You must select a source port to remove.",
       " from the source port list?",
-      "The source port list is full: it holds %1 entries, the most it can. Remove a source "
-      "port before adding another.",
       {"Quillon was unable to find this port.", "Most Likely it was moved or removed.",
        "Please re-setup this port."},
       "Failed to find this port, please re-setup"},
@@ -36,8 +34,6 @@ const SetupInstance kInstances[] = {
      {"You must select an IWAD to change.",
       "You must select an IWAD to remove.",
       " from the IWAD list?",
-      "The IWAD list is full: it holds %1 entries, the most it can. Remove an IWAD before "
-      "adding another.",
       {},
       nullptr},
      {"frmAddIWAD", "Add/Change IWAD", "IWAD Name:", 65, "txtFile", "lblFile", "Filename:"},
@@ -51,8 +47,6 @@ const SetupInstance kInstances[] = {
      {"You must select a program to change.",
       "You must select a program to remove.",
       " from the program list?",
-      "The program list is full: it holds %1 entries, the most it can. Remove a program "
-      "before adding another.",
       {"Quillon was unable to find this program.", "Most Likely it was moved or removed.",
        "Please re-setup this program."},
       "Failed to find this program, please re-setup"},

@@ -29,7 +29,6 @@ struct SetupInstance {
     const char* changeWithoutSelection;
     const char* removeWithoutSelection;
     const char* removalQuestionEnd;
-    const char* listFull;  // %1: kLargestList
     std::array<const char*, 3> notFound;
     const char* lookupFailed;
   };

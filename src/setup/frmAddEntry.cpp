@@ -20,7 +20,7 @@ frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDi
       setupList_(setupList),
       mainLists_(mainLists),
       programDir_(programDir),
-      cdlOpen(desktop, this) {
+      cdlOpen_(desktop, this) {
   setObjectName(Text(instance_.entry.name));
   setWindowTitle(Text(instance_.entry.caption));
   CreateControls();
@@ -37,7 +37,7 @@ void frmAddEntry::SetFields(const QString& name, const QString& file) {
 
 void frmAddEntry::CreateControls() {
   lblTitle->setText(Text(instance_.entry.caption));
-  lblTitle->setFont(NamedFont(QStringLiteral("Arial"), 12, QFont::Bold));
+  lblTitle->setFont(SetupTitleFont(QStringLiteral("Arial"), 12, QFont::Bold));
   lblTitle->setAlignment(Qt::AlignCenter);
   for (QLabel* label : {lblName, lblFile}) label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   lblName->setText(Text(instance_.entry.nameLabel));
@@ -88,16 +88,16 @@ void frmAddEntry::ArrangeControls() {
 
 void frmAddEntry::Form_Load() {
   CentreOnScreen(this, desktop_.ScreenSize());
-  IniFile.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
+  iniFile_.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
 }
 
 void frmAddEntry::cmdBrowse_Click() {
-  cdlOpen.DialogTitle = Text(instance_.browse.title);
-  cdlOpen.InitDir = Qs(DirectoryOf(Ss(txtFile->text())));
-  cdlOpen.Filter = Text(instance_.browse.filter);
-  cdlOpen.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
-  cdlOpen.ShowOpen();
-  const QString chosen = cdlOpen.FileName;
+  cdlOpen_.DialogTitle = Text(instance_.browse.title);
+  cdlOpen_.InitDir = Qs(DirectoryOf(Ss(txtFile->text())));
+  cdlOpen_.Filter = Text(instance_.browse.filter);
+  cdlOpen_.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  cdlOpen_.ShowOpen();
+  const QString chosen = cdlOpen_.FileName;
   if (chosen.isEmpty()) return;
 
   const QString bareName = Qs(FileNameOf(Ss(chosen)));
@@ -126,9 +126,9 @@ void frmAddEntry::cmdOk_Click() {
     setupList_->setItemText(n, name);
     mainLists_.RenameEntry(kind_.id, n, name);
   }
-  IniFile.Save(kind_.section, NameKey(kind_, entry), Ss(name));
-  IniFile.Save(kind_.section, FileKey(kind_, entry), Ss(txtFile->text()));
-  if (adding) IniFile.Save(kind_.section, kind_.countKey, std::to_string(entry));
+  iniFile_.Save(kind_.section, NameKey(kind_, entry), Ss(name));
+  iniFile_.Save(kind_.section, FileKey(kind_, entry), Ss(txtFile->text()));
+  if (adding) iniFile_.Save(kind_.section, kind_.countKey, std::to_string(entry));
   accept();
 }
 

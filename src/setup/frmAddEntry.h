@@ -50,8 +50,8 @@ class frmAddEntry : public QDialog {
   QComboBox* setupList_;
   MainWindowLists& mainLists_;
   QString programDir_;
-  ReadWrite IniFile;
-  CommonDialog cdlOpen;
+  ReadWrite iniFile_;
+  CommonDialog cdlOpen_;
 
   // The controls, named as the user and the tests know them, made in their Tab order; the file
   // field and its label carry the instance's names (txtPath and lblPath, or txtFile and lblFile).

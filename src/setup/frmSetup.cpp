@@ -8,7 +8,6 @@
 #include "settings/NumberConversion.h"
 #include "setup/MainWindowLists.h"
 #include "setup/frmAddEntry.h"
-#include "shell/AppTexts.h"
 #include "shell/Desktop.h"
 #include "shell/PathHelpers.h"
 #include "shell/QtText.h"
@@ -17,7 +16,6 @@ namespace quillon {
 
 namespace {
 
-// The application title every message box carries.
 // The system's short date and long time, as the file manager would show them.
 QString FileDateText(const QDateTime& when) {
   const QLocale locale = QLocale::system();
@@ -51,7 +49,7 @@ frmSetup::~frmSetup() = default;
 
 void frmSetup::CreateControls() {
   lblTitle->setText(Text(instance_.window.caption));
-  lblTitle->setFont(NamedFont(QStringLiteral("Arial Black"), 14.25, QFont::Black));
+  lblTitle->setFont(SetupTitleFont(QStringLiteral("Arial Black"), 14.25, QFont::Black));
   lblTitle->setAlignment(Qt::AlignCenter);
 
   // Lists may hold tens of thousands of entries: never measure them all.
@@ -120,19 +118,19 @@ void frmSetup::ArrangeControls() {
 
 void frmSetup::Form_Load() {
   CentreOnScreen(this, desktop_.ScreenSize());
-  IniFile.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
+  iniFile_.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
   FillList();
 }
 
 // A count that is missing, not a number, not positive or beyond what the main window
 // reads gives an empty list: the dialog still opens, and Add starts the list afresh.
 void frmSetup::FillList() {
-  const auto count = ToInt16(IniFile.Load(kind_.section, kind_.countKey));
+  const auto count = ToInt16(iniFile_.Load(kind_.section, kind_.countKey));
   if (!count || *count <= 0 || *count > kLargestList) return;
   QStringList names;
   names.reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
-    names << Qs(IniFile.Load(kind_.section, NameKey(kind_, entry)));
+    names << Qs(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
   }
   cmbList->addItems(names);
   cmbList->setCurrentIndex(-1);
@@ -149,8 +147,7 @@ void frmSetup::cmbList_Click() {
   if (!when.isValid()) {
     QStringList lines;
     for (const char* line : instance_.messages.notFound) lines << Text(line);
-    desktop_.ShowMessage(this, lines.join(QStringLiteral("\r\n")), Text(kAppTitle),
-                         MessageIcon::None, MessageButtons::Ok);
+    desktop_.Tell(this, lines.join(QStringLiteral("\r\n")));
     lblInfo->setText(Text(instance_.messages.lookupFailed));
     return;
   }
@@ -160,7 +157,7 @@ void frmSetup::cmbList_Click() {
 void frmSetup::cmdAdd_Click() {
   const int count = cmbList->count();
   if (count >= kLargestList) {
-    Complain(Text(instance_.messages.listFull).arg(kLargestList));
+    Complain(Qs(ListFullText(kind_)));
     return;
   }
   ShowEntryDialog(QStringLiteral("Add %1").arg(count), 0);
@@ -196,13 +193,10 @@ void frmSetup::cmdRemove_Click() {
   const int count = cmbList->count();
   const QString question = QStringLiteral("Are you sure you want to remove ") +
                            Qs(StoredName(entry)) + Text(instance_.messages.removalQuestionEnd);
-  if (desktop_.ShowMessage(this, question, Text(kAppTitle), MessageIcon::None,
-                           MessageButtons::YesNo) != MessageResult::Yes) {
-    return;
-  }
+  if (!desktop_.Ask(this, question)) return;
 
   WriteEntry(entry, {}, {});
-  IniFile.Save(kind_.section, kind_.countKey, std::to_string(count - 1));
+  iniFile_.Save(kind_.section, kind_.countKey, std::to_string(count - 1));
   // Qt would select a neighbour; the list has no selection after a removal, and the label
   // keeps what it showed (only the user's pick changes it).
   cmbList->removeItem(position);
@@ -211,29 +205,28 @@ void frmSetup::cmdRemove_Click() {
   if (entry < count) {
     // The later entries move down one number, in order; the old last keys stay, emptied.
     for (int moved = entry; moved < count; ++moved) {
-      WriteEntry(moved, IniFile.LoadRaw(kind_.section, NameKey(kind_, moved + 1)),
-                 IniFile.LoadRaw(kind_.section, FileKey(kind_, moved + 1)));
+      WriteEntry(moved, iniFile_.LoadRaw(kind_.section, NameKey(kind_, moved + 1)),
+                 iniFile_.LoadRaw(kind_.section, FileKey(kind_, moved + 1)));
     }
     WriteEntry(count, {}, {});
   }
 }
 
 std::string frmSetup::StoredName(int entry) const {
-  return IniFile.Load(kind_.section, NameKey(kind_, entry));
+  return iniFile_.Load(kind_.section, NameKey(kind_, entry));
 }
 
 std::string frmSetup::StoredFile(int entry) const {
-  return IniFile.Load(kind_.section, FileKey(kind_, entry));
+  return iniFile_.Load(kind_.section, FileKey(kind_, entry));
 }
 
 void frmSetup::WriteEntry(int entry, const std::string& name, const std::string& file) {
-  IniFile.Save(kind_.section, NameKey(kind_, entry), name);
-  IniFile.Save(kind_.section, FileKey(kind_, entry), file);
+  iniFile_.Save(kind_.section, NameKey(kind_, entry), name);
+  iniFile_.Save(kind_.section, FileKey(kind_, entry), file);
 }
 
 void frmSetup::Complain(const QString& text) {
-  desktop_.ShowMessage(this, text, Text(kAppTitle), MessageIcon::Exclamation,
-                       MessageButtons::Ok);
+  desktop_.Tell(this, text, MessageIcon::Exclamation);
 }
 
 }  // namespace quillon

@@ -49,7 +49,7 @@ class frmSetup : public QDialog {
   Desktop& desktop_;
   QString programDir_;
   MainWindowLists& mainLists_;
-  ReadWrite IniFile;
+  ReadWrite iniFile_;
 
   // The controls, named as the user and the tests know them, made in their Tab order; the list,
   // frame and label carry the instance's names (cmbPorts, fraNote, lblNote...).

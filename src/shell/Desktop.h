@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "shell/AppTexts.h"
 #include "shell/LaunchRequest.h"
 
 class QDialog;
@@ -53,6 +54,17 @@ class Desktop {
   virtual QDateTime LastModified(const QString& path) = 0;
 
   virtual QSize ScreenSize() = 0;
+
+  // Every message box of the program carries its title.
+  // A message with an OK button.
+  void Tell(QWidget* owner, const QString& text, MessageIcon icon = MessageIcon::None) {
+    ShowMessage(owner, text, QString::fromLatin1(kAppTitle), icon, MessageButtons::Ok);
+  }
+  // A question with Yes and No; true for Yes.
+  bool Ask(QWidget* owner, const QString& text) {
+    return ShowMessage(owner, text, QString::fromLatin1(kAppTitle), MessageIcon::None,
+                       MessageButtons::YesNo) == MessageResult::Yes;
+  }
 };
 
 }  // namespace quillon

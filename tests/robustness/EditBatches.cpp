@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "settings/ConfigLayout.h"
+#include "settings/LaunchOptions.h"
 #include "settings/NumberConversion.h"
 
 namespace quillon::robustness {
@@ -92,11 +93,8 @@ void SchemeBurst(ReadWrite& ini, std::mt19937& random) {
     ini.Save(files.section, NameKey(files, n), RandomText(random));
     ini.Save(files.section, FileKey(files, n), RandomText(random));
   }
-  for (std::string_view key :
-       {memory::kPort, memory::kIWAD, memory::kProg, memory::kUseFiles, memory::kWarp,
-        memory::kWarpTo, memory::kNoMonsters, memory::kNoMusic, memory::kNoSound, memory::kNoCD,
-        memory::kOpenGL, memory::kParams, memory::kProgParams}) {
-    ini.Save(memory::kSection, key, RandomText(random));
+  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::memoryPlace)) {
+    if (option->restorePlace != 0) ini.Save(memory::kSection, option->key, RandomText(random));
   }
 }
 

@@ -1,14 +1,50 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "shell/CommandLine.h"
-#include "shell/TestArguments.h"
 #include "shell/TestLaunch.h"
 #include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
+
+// The window's options, one field each, as these cases set them; the custom files go on
+// while useFiles is on.
+struct TestOptions {
+  std::string portPath;
+  std::optional<std::string> iwadFile;  // none: the port picks its own IWAD
+  std::vector<CustomFile> files;
+  bool useFiles = true;
+  bool warp = false;
+  std::string warpText;
+  std::string params;
+  bool noMonsters = false;
+  bool noMusic = false;
+  bool noSound = false;
+  bool openGL = false;
+  bool noCD = false;
+};
+
+LaunchRequest BuildTestLaunch(const TestOptions& o) {
+  using enum LaunchOptionId;
+  LaunchOptionValues values;
+  values.Set(Port, o.portPath);
+  if (o.iwadFile) values.Set(IWAD, *o.iwadFile);
+  values.Set(UseFiles, o.useFiles);
+  values.Set(Warp, o.warp);
+  values.Set(WarpTo, o.warpText);
+  values.Set(Params, o.params);
+  values.Set(NoMonsters, o.noMonsters);
+  values.Set(NoMusic, o.noMusic);
+  values.Set(NoSound, o.noSound);
+  values.Set(OpenGL, o.openGL);
+  values.Set(NoCD, o.noCD);
+  return quillon::BuildTestLaunch(values, o.files);
+}
 
 TEST(BuildTestLaunch, BuildsTheExampleCharacterForCharacter) {
   TestOptions options;
@@ -74,6 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a Windows-style location",
              With([](TestOptions& o) { o.files = {{"a.wad", "D:\\maps\\a.wad"}}; }),
              " -file \"D:\\maps\\a.wad\"  "},
+        Case{"custom files stay off while Enable is unchecked",
+             With([](TestOptions& o) {
+               o.useFiles = false;
+               o.files = {{"a.wad", "/m/"}, {"fix.deh", "/m/"}};
+             }),
+             " "},
         Case{"warp on with an empty level",
              With([](TestOptions& o) { o.warp = true; }), " -warp  "},
         Case{"warp off ignores its text",

@@ -1,36 +1,19 @@
 #include <QComboBox>
 
-#include "about/frmAbout.h"
 #include "app/frmQLN2.h"
-#include "setup/SetupDialogs.h"
-#include "shell/Desktop.h"
+
+// The drop-down list of each kind, which the setup dialogs keep in step with the file.
 
 namespace quillon {
 
 QComboBox* frmQLN2::DropDownOf(ListId id) const {
-  switch (id) {
-    case ListId::Ports:
-      return cmbPorts;
-    case ListId::IWADs:
-      return cmbIWADs;
-    case ListId::Programs:
-      return cmbProgs;
-    case ListId::Files:
-      break;
+  for (std::size_t i = 0; i < kLaunchOptionCount; ++i) {
+    const LaunchOption& option = OptionOf(static_cast<LaunchOptionId>(i));
+    if (option.control == OptionControl::List && option.list == id) {
+      return static_cast<QComboBox*>(options_[i]);
+    }
   }
   return nullptr;
-}
-
-// Each dialog is made afresh, shown modally over this window, and gone when it closes; the
-// lists need no reload afterwards, the dialogs kept them in step.
-void frmQLN2::OpenSetup(ListId id) {
-  const auto dialog = MakeSetupDialog(id, desktop_, programDir_, *this, this);
-  desktop_.ShowModal(dialog.get());
-}
-
-void frmQLN2::cmdAbout_Click() {
-  frmAbout about(desktop_, this);
-  desktop_.ShowModal(&about);
 }
 
 // Inserting before the selection moves it along; Qt reports that as a change and the

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+
+namespace quillon {
+
+// Every command the main window offers the user: by a button, a menu item, or both.
+enum class CommandId {
+  Test,
+  SaveScheme,
+  LoadScheme,
+  Exit,
+  SetupPorts,
+  SetupIWADs,
+  SetupPrograms,
+  Help,
+  About,
+  Launch,
+  AddPWAD,
+  AddPatch,
+  RemoveFile,
+};
+inline constexpr std::size_t kCommandCount = 13;
+
+}  // namespace quillon

@@ -1,0 +1,20 @@
+#include "about/frmAbout.h"
+#include "app/frmQLN2.h"
+#include "setup/SetupDialogs.h"
+#include "shell/Desktop.h"
+
+namespace quillon {
+
+// Each window is made afresh, shown modally over this one, and gone when it closes; the
+// lists need no reload afterwards, the setup dialogs kept them in step.
+void frmQLN2::OpenSetup(ListId id) {
+  const auto dialog = MakeSetupDialog(id, desktop_, programDir_, *this, this);
+  desktop_.ShowModal(dialog.get());
+}
+
+void frmQLN2::ShowAbout() {
+  frmAbout about(desktop_, this);
+  desktop_.ShowModal(&about);
+}
+
+}  // namespace quillon
