@@ -85,6 +85,10 @@ constexpr QRect kEmail(8, 88, 257, 17);
 constexpr QRect kAIM(8, 104, 257, 17);
 constexpr QRect kDC(8, 120, 257, 33);
 constexpr QRect kOK(184, 144, 84, 23);
+// A line of the lowest text keeps this far from the button, or the button moves below it by
+// kBelowText.
+constexpr int kButtonClearance = 2;
+constexpr int kBelowText = 3;
 
 QString Text(const char* text) {
   return QString::fromUtf8(text);
@@ -223,7 +227,9 @@ void frmAbout::ArrangeControls() {
   button.moveTop(lblDC->y() + kOK.top() - kDC.top());
   for (QRect line : dcLines) {
     line.translate(lblDC->pos());
-    if (line.intersects(button.adjusted(-2, -2, 2, 2))) button.moveTop(line.bottom() + 3);
+    const QRect clear = button.adjusted(-kButtonClearance, -kButtonClearance, kButtonClearance,
+                                        kButtonClearance);
+    if (line.intersects(clear)) button.moveTop(line.bottom() + kBelowText);
   }
   cmdOK->setGeometry(button);
 

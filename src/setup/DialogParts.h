@@ -14,10 +14,15 @@ class QPushButton;
 
 namespace quillon {
 
-// The setup windows' grid: the space between a window's edge and its controls, and between
-// neighbouring controls.
+// The one grid the fixed dialogs (setup, add/change, About) are laid out on, in pixels at
+// 96 dpi: the space between a window's left and top edges and its controls, the space
+// left at its right and bottom edges, between neighbouring controls, and the stated size
+// of a dialog button and of a title label's height.
 inline constexpr int kDialogMargin = 8;
+inline constexpr int kDialogFarMargin = 9;
 inline constexpr int kDialogGap = 7;
+inline constexpr QSize kDialogButton(65, 25);
+inline constexpr int kDialogTitleHeight = 25;
 
 // The setup windows keep the positions and sizes they were designed with, in pixels at
 // 96 dpi. Where the fonts at hand need more room than a stated size, the control grows by

@@ -58,21 +58,31 @@ void frmAddEntry::CreateControls() {
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-// The layout as designed (client area 225 x 122); see DialogParts.h for the growing.
-void frmAddEntry::ArrangeControls() {
-  constexpr int kRowGap = 5;
+namespace {
+// The designed places (client area 225 x 122): two rows of a label and its field under the
+// title, the buttons in a row below.
+constexpr int kRowGap = 5;
+constexpr int kFieldLeft = 72;
+constexpr int kFieldWidth = 145;
+constexpr int kFieldHeight = 19;
+constexpr int kLabelHeight = 17;
+constexpr int kTitleWidth = 209;
+}  // namespace
 
-  const int titleHeight = std::max(25, lblTitle->fontMetrics().height());
+// The layout as designed; see DialogParts.h for the growing.
+void frmAddEntry::ArrangeControls() {
+  const int titleHeight = std::max(kDialogTitleHeight, lblTitle->fontMetrics().height());
   const int labelNeeds = std::max(LabelWidth(lblName, 0), LabelWidth(lblFile, 0));
   const int labelWidth = std::max(instance_.entry.labelWidth, labelNeeds);
-  const int fieldLeft = std::max(72, kDialogMargin + labelNeeds + kDialogGap);
-  const int rowHeight = FieldHeight(txtName, 19);
+  const int fieldLeft = std::max(kFieldLeft, kDialogMargin + labelNeeds + kDialogGap);
+  const int rowHeight = FieldHeight(txtName, kFieldHeight);
   // A label as tall as its field, so that both texts stand on one line.
-  const int labelHeight = std::max(17, rowHeight);
-  const QSize button = ButtonSize({cmdBrowse, cmdOk, cmdCancel}, {65, 25});
+  const int labelHeight = std::max(kLabelHeight, rowHeight);
+  const QSize button = ButtonSize({cmdBrowse, cmdOk, cmdCancel}, kDialogButton);
 
-  const int right = std::max({fieldLeft + 145, kDialogMargin + 3 * button.width() + 2 * kDialogGap,
-                              kDialogMargin + LabelWidth(lblTitle, 209)});
+  const int right = std::max({fieldLeft + kFieldWidth,
+                              kDialogMargin + 3 * button.width() + 2 * kDialogGap,
+                              kDialogMargin + LabelWidth(lblTitle, kTitleWidth)});
   const int nameTop = kDialogMargin + titleHeight + kDialogGap;
   const int fileTop = nameTop + rowHeight + kRowGap;
   const int buttonTop = fileTop + rowHeight + kRowGap;
@@ -83,7 +93,7 @@ void frmAddEntry::ArrangeControls() {
   lblFile->setGeometry(kDialogMargin, fileTop, labelWidth, labelHeight);
   txtFile->setGeometry(fieldLeft, fileTop, right - fieldLeft, rowHeight);
   PlaceRow({cmdBrowse, cmdOk, cmdCancel}, {QPoint(kDialogMargin, buttonTop), button}, kDialogGap);
-  setFixedSize(right + kDialogMargin, buttonTop + button.height() + 9);
+  setFixedSize(right + kDialogMargin, buttonTop + button.height() + kDialogFarMargin);
 }
 
 void frmAddEntry::Form_Load() {

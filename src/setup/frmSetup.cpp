@@ -80,40 +80,53 @@ void frmSetup::CreateControls() {
   connect(cmdDone, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-// The layout as designed (client area 298 x 138); see DialogParts.h for the growing.
-void frmSetup::ArrangeControls() {
-  constexpr int kFrameTop = 32;
+namespace {
+// The designed places (client area 298 x 138): the list beside the frame under the title,
+// the label inside the frame, the buttons in a row below.
+constexpr int kListTop = 40;
+constexpr int kListHeight = 21;
+constexpr int kFrameTop = 32;
+constexpr int kFrameHeight = 65;
+constexpr int kInfoLeft = 8;
+constexpr int kInfoTop = 16;
+constexpr int kInfoHeight = 41;
+constexpr int kInfoBottomRoom = 8;
+}  // namespace
 
+// The layout as designed; see DialogParts.h for the growing.
+void frmSetup::ArrangeControls() {
   // Each half of the window is two buttons wide; the title spans both.
-  const QSize button = ButtonSize({cmdAdd, cmdChange, cmdRemove, cmdDone}, {65, 25});
+  const QSize button = ButtonSize({cmdAdd, cmdChange, cmdRemove, cmdDone}, kDialogButton);
   const int titleWidth = LabelWidth(lblTitle, 4 * button.width() + 3 * kDialogGap);
   const int column = std::max(2 * button.width() + kDialogGap, (titleWidth - kDialogGap + 1) / 2);
-  const int titleHeight = std::max(25, lblTitle->fontMetrics().height());
-  const int below = titleHeight - 25;
+  const int titleHeight = std::max(kDialogTitleHeight, lblTitle->fontMetrics().height());
+  const int below = titleHeight - kDialogTitleHeight;
 
   // The style draws the frame's caption above its border; the label starts below both, tall
   // enough for its first text, the lookup failure, and a name above a date that may itself
   // take two lines.
-  fraInfo->resize(column, 65);
-  const int labelTop = std::max(16, fraInfo->contentsRect().top());
-  const int labelWidth = column - 16;
+  fraInfo->resize(column, kFrameHeight);
+  const int labelTop = std::max(kInfoTop, fraInfo->contentsRect().top());
+  const int labelWidth = column - 2 * kInfoLeft;
   QStringList texts{lblInfo->text()};
   if (instance_.showsEntryInfo) {
     texts << Text(instance_.messages.lookupFailed)
           << EntryInfoText(QStringLiteral("Name"),
                            QDateTime(QDate(2000, 12, 28), QTime(23, 58, 58)));
   }
-  const int labelHeight = WrappedHeight(lblInfo, labelWidth, texts, 41);
-  const int frameHeight = std::max(65, labelTop + labelHeight + 8);
+  const int labelHeight = WrappedHeight(lblInfo, labelWidth, texts, kInfoHeight);
+  const int frameHeight = std::max(kFrameHeight, labelTop + labelHeight + kInfoBottomRoom);
   const int buttonTop = kFrameTop + below + frameHeight + kDialogGap;
 
+  // The big title starts at the very top; its own leading is room enough.
   lblTitle->setGeometry(kDialogMargin, 0, 2 * column + kDialogGap, titleHeight);
-  cmbList->setGeometry(kDialogMargin, 40 + below, column, FieldHeight(cmbList, 21));
+  cmbList->setGeometry(kDialogMargin, kListTop + below, column, FieldHeight(cmbList, kListHeight));
   fraInfo->setGeometry(kDialogMargin + column + kDialogGap, kFrameTop + below, column, frameHeight);
-  lblInfo->setGeometry(8, labelTop, labelWidth, labelHeight);
+  lblInfo->setGeometry(kInfoLeft, labelTop, labelWidth, labelHeight);
   PlaceRow({cmdAdd, cmdChange, cmdRemove, cmdDone}, {QPoint(kDialogMargin, buttonTop), button},
            kDialogGap);
-  setFixedSize(kDialogMargin + 2 * column + kDialogGap + 9, buttonTop + button.height() + 9);
+  setFixedSize(kDialogMargin + 2 * column + kDialogGap + kDialogFarMargin,
+               buttonTop + button.height() + kDialogFarMargin);
 }
 
 void frmSetup::Form_Load() {
