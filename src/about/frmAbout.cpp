@@ -143,7 +143,7 @@ frmAbout::frmAbout(Desktop& desktop, QWidget* owner) : QDialog(owner), desktop_(
 
   CreateControls();
   ArrangeControls();
-  Form_Load();
+  FormLoad();
 }
 
 frmAbout::~frmAbout() = default;
@@ -167,7 +167,7 @@ void frmAbout::CreateControls() {
   cmdOK->setFont(DialogFont(false));
   cmdOK->setDefault(true);
   cmdOK->setAutoDefault(true);
-  connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+  connect(cmdOK, &QPushButton::clicked, this, &frmAbout::Dismiss);
   cmdOK->setFocus();
 }
 
@@ -237,7 +237,7 @@ void frmAbout::ArrangeControls() {
   setFixedSize(kClient.width() + wider, button.top() + button.height() + bottomMargin);
 }
 
-void frmAbout::Form_Load() {
+void frmAbout::FormLoad() {
   clickCounter_ = 0;
   ShowCaptions(false);
   CentreOnScreen(this, desktop_.ScreenSize());
@@ -271,7 +271,7 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::LeftButton && iconPressed_) {
       iconPressed_ = false;
-      if (picIcon->rect().contains(mouse->position().toPoint())) picIcon_Click();
+      if (picIcon->rect().contains(mouse->position().toPoint())) EmblemClicked();
       return true;
     }
   }
@@ -287,13 +287,13 @@ void frmAbout::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void frmAbout::picIcon_Click() {
+void frmAbout::EmblemClicked() {
   desktop_.Tell(this, Text(kClickMessages[clickCounter_]));
   if (clickCounter_ == kLeetClick) ShowCaptions(true);
   if (clickCounter_ < kLastClick) ++clickCounter_;
 }
 
-void frmAbout::cmdOK_Click() {
+void frmAbout::Dismiss() {
   if (clickCounter_ == kLastClick) {
     desktop_.Tell(this, Text(kFarewell));
   }

@@ -39,10 +39,10 @@ class frmAbout : public QDialog {
  private:
   void CreateControls();
   void ArrangeControls();
-  void Form_Load();
+  void FormLoad();
   void ShowCaptions(bool leet);
-  void picIcon_Click();
-  void cmdOK_Click();
+  void EmblemClicked();
+  void Dismiss();
 
   Desktop& desktop_;
   std::int16_t clickCounter_ = 0;

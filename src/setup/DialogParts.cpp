@@ -43,6 +43,10 @@ int WrappedHeight(const QLabel* label, int width, const QStringList& texts, int 
   return needed;
 }
 
+int TitleHeight(const QLabel* title) {
+  return std::max(kDialogTitleHeight, title->fontMetrics().height());
+}
+
 int FieldHeight(const QWidget* field, int stated) {
   return std::max(stated, field->minimumSizeHint().height());
 }

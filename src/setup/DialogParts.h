@@ -37,6 +37,8 @@ void PlaceRow(std::initializer_list<QWidget*> row, QRect first, int gap);
 int LabelWidth(const QLabel* label, int stated);
 // The height a word-wrapped label of this width needs for the tallest of these texts.
 int WrappedHeight(const QLabel* label, int width, const QStringList& texts, int stated);
+// A title label's height: the stated one, or its font's.
+int TitleHeight(const QLabel* title);
 // The height a text box or drop-down list needs to show a line of text unclipped.
 int FieldHeight(const QWidget* field, int stated);
 

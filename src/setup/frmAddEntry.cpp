@@ -25,7 +25,7 @@ frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDi
   setWindowTitle(Text(instance_.entry.caption));
   CreateControls();
   ArrangeControls();
-  Form_Load();
+  FormLoad();
 }
 
 frmAddEntry::~frmAddEntry() = default;
@@ -53,8 +53,8 @@ void frmAddEntry::CreateControls() {
   // Tab then walks the file field, Browse, OK and Cancel: the order the controls are made in.
   txtName->setFocus();
 
-  connect(cmdBrowse, &QPushButton::clicked, this, &frmAddEntry::cmdBrowse_Click);
-  connect(cmdOk, &QPushButton::clicked, this, &frmAddEntry::cmdOk_Click);
+  connect(cmdBrowse, &QPushButton::clicked, this, &frmAddEntry::Browse);
+  connect(cmdOk, &QPushButton::clicked, this, &frmAddEntry::SaveEntry);
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -71,7 +71,7 @@ constexpr int kTitleWidth = 209;
 
 // The layout as designed; see DialogParts.h for the growing.
 void frmAddEntry::ArrangeControls() {
-  const int titleHeight = std::max(kDialogTitleHeight, lblTitle->fontMetrics().height());
+  const int titleHeight = TitleHeight(lblTitle);
   const int labelNeeds = std::max(LabelWidth(lblName, 0), LabelWidth(lblFile, 0));
   const int labelWidth = std::max(instance_.entry.labelWidth, labelNeeds);
   const int fieldLeft = std::max(kFieldLeft, kDialogMargin + labelNeeds + kDialogGap);
@@ -96,12 +96,12 @@ void frmAddEntry::ArrangeControls() {
   setFixedSize(right + kDialogMargin, buttonTop + button.height() + kDialogFarMargin);
 }
 
-void frmAddEntry::Form_Load() {
+void frmAddEntry::FormLoad() {
   CentreOnScreen(this, desktop_.ScreenSize());
   iniFile_.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
 }
 
-void frmAddEntry::cmdBrowse_Click() {
+void frmAddEntry::Browse() {
   cdlOpen_.DialogTitle = Text(instance_.browse.title);
   cdlOpen_.InitDir = Qs(DirectoryOf(Ss(txtFile->text())));
   cdlOpen_.Filter = Text(instance_.browse.filter);
@@ -117,7 +117,7 @@ void frmAddEntry::cmdBrowse_Click() {
   txtName->setText(dot < 0 ? bareName : bareName.left(dot));
 }
 
-void frmAddEntry::cmdOk_Click() {
+void frmAddEntry::SaveEntry() {
   const QStringList words = Tag.split(u' ', Qt::SkipEmptyParts);
   if (words.size() < 2) return;
   const bool adding = words[0] == QStringLiteral("Add");

@@ -40,9 +40,9 @@ class frmAddEntry : public QDialog {
  private:
   void CreateControls();
   void ArrangeControls();
-  void Form_Load();
-  void cmdBrowse_Click();
-  void cmdOk_Click();
+  void FormLoad();
+  void Browse();
+  void SaveEntry();
 
   const SetupInstance& instance_;
   const ListKind& kind_;

@@ -42,7 +42,7 @@ frmSetup::frmSetup(ListId list, Desktop& desktop, QString programDir, MainWindow
   setWindowTitle(Text(instance_.window.caption));
   CreateControls();
   ArrangeControls();
-  Form_Load();
+  FormLoad();
 }
 
 frmSetup::~frmSetup() = default;
@@ -72,11 +72,11 @@ void frmSetup::CreateControls() {
 
   // A pick by the user, not a change made by the program: Add and Remove leave the label.
   if (instance_.showsEntryInfo) {
-    connect(cmbList, &QComboBox::activated, this, &frmSetup::cmbList_Click);
+    connect(cmbList, &QComboBox::activated, this, &frmSetup::ShowEntryInfo);
   }
-  connect(cmdAdd, &QPushButton::clicked, this, &frmSetup::cmdAdd_Click);
-  connect(cmdChange, &QPushButton::clicked, this, &frmSetup::cmdChange_Click);
-  connect(cmdRemove, &QPushButton::clicked, this, &frmSetup::cmdRemove_Click);
+  connect(cmdAdd, &QPushButton::clicked, this, &frmSetup::AddEntry);
+  connect(cmdChange, &QPushButton::clicked, this, &frmSetup::ChangeEntry);
+  connect(cmdRemove, &QPushButton::clicked, this, &frmSetup::RemoveSelectedEntry);
   connect(cmdDone, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -99,7 +99,7 @@ void frmSetup::ArrangeControls() {
   const QSize button = ButtonSize({cmdAdd, cmdChange, cmdRemove, cmdDone}, kDialogButton);
   const int titleWidth = LabelWidth(lblTitle, 4 * button.width() + 3 * kDialogGap);
   const int column = std::max(2 * button.width() + kDialogGap, (titleWidth - kDialogGap + 1) / 2);
-  const int titleHeight = std::max(kDialogTitleHeight, lblTitle->fontMetrics().height());
+  const int titleHeight = TitleHeight(lblTitle);
   const int below = titleHeight - kDialogTitleHeight;
 
   // The style draws the frame's caption above its border; the label starts below both, tall
@@ -129,7 +129,7 @@ void frmSetup::ArrangeControls() {
                buttonTop + button.height() + kDialogFarMargin);
 }
 
-void frmSetup::Form_Load() {
+void frmSetup::FormLoad() {
   CentreOnScreen(this, desktop_.ScreenSize());
   iniFile_.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
   FillList();
@@ -149,7 +149,7 @@ void frmSetup::FillList() {
   cmbList->setCurrentIndex(-1);
 }
 
-void frmSetup::cmbList_Click() {
+void frmSetup::ShowEntryInfo() {
   const int position = cmbList->currentIndex();
   if (position < 0) {
     lblInfo->clear();
@@ -167,7 +167,7 @@ void frmSetup::cmbList_Click() {
   lblInfo->setText(EntryInfoText(Qs(StoredName(position + 1)), when));
 }
 
-void frmSetup::cmdAdd_Click() {
+void frmSetup::AddEntry() {
   const int count = cmbList->count();
   if (count >= kLargestList) {
     Complain(Qs(ListFullText(kind_)));
@@ -176,7 +176,7 @@ void frmSetup::cmdAdd_Click() {
   ShowEntryDialog(QStringLiteral("Add %1").arg(count), 0);
 }
 
-void frmSetup::cmdChange_Click() {
+void frmSetup::ChangeEntry() {
   const int position = cmbList->currentIndex();
   if (position < 0) {
     Complain(Text(instance_.messages.changeWithoutSelection));
@@ -196,7 +196,7 @@ void frmSetup::ShowEntryDialog(const QString& mode, int changedEntry) {
   desktop_.ShowModal(&entryDialog);
 }
 
-void frmSetup::cmdRemove_Click() {
+void frmSetup::RemoveSelectedEntry() {
   const int position = cmbList->currentIndex();
   if (position < 0) {
     Complain(Text(instance_.messages.removeWithoutSelection));

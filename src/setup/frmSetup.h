@@ -32,12 +32,12 @@ class frmSetup : public QDialog {
  private:
   void CreateControls();
   void ArrangeControls();
-  void Form_Load();
+  void FormLoad();
   void FillList();
-  void cmbList_Click();
-  void cmdAdd_Click();
-  void cmdChange_Click();
-  void cmdRemove_Click();
+  void ShowEntryInfo();
+  void AddEntry();
+  void ChangeEntry();
+  void RemoveSelectedEntry();
   void ShowEntryDialog(const QString& mode, int changedEntry);
   std::string StoredName(int entry) const;
   std::string StoredFile(int entry) const;
