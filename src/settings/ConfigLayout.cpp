@@ -34,6 +34,11 @@ std::string FileKey(const ListKind& kind, int entry) {
 }
 
 std::string ListFullText(const ListKind& kind) {
+  // The custom file list, which the main window shows whole, says it in general words.
+  if (kind.id == ListId::Files) {
+    return "This list is full: Quillon keeps at most " + std::to_string(kLargestList) +
+           " entries in a list.";
+  }
   std::string text = "The ";
   text.append(kind.entryName).append(" list is full: it holds ");
   text.append(std::to_string(kLargestList)).append(" entries, the most it can. Remove ");
