@@ -93,10 +93,12 @@ class CommandRows : public MainWindowTest, public ::testing::WithParamInterface<
     QStringList trace = desktop.calls;
     for (const auto& launch : desktop.launches) trace << QString::fromStdString(launch.File);
     for (const auto& request : desktop.fileDialogs) trace << request.title;
+    trace << desktop.documents;
     if (!window->isVisible()) trace << "closed";
     desktop.calls.clear();
     desktop.launches.clear();
     desktop.fileDialogs.clear();
+    desktop.documents.clear();
     desktop.modalScripts.clear();
     desktop.fileChoices.clear();
     return trace;
@@ -138,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"cmdPorts", "SetupPorts", "modal:frmPortSetup"},
                       CommandCase{"cmdIWADs", "SetupIWADs", "modal:frmIWADSetup"},
                       CommandCase{"cmdProgs", "SetupProgs", "modal:frmProgSetup"},
-                      CommandCase{"cmdHelp", "HelpShow", "launch"},
+                      CommandCase{"cmdHelp", "HelpShow", "open"},
                       CommandCase{"cmdAbout", "HelpAbout", "modal:frmAbout"},
                       CommandCase{"cmdLaunch", nullptr, "launch"},
                       CommandCase{"cmdAddPWAD", nullptr, "file"},
