@@ -15,6 +15,7 @@
 #include "shell/Desktop.h"
 #include "shell/PortLog.h"
 #include "shell/QtText.h"
+#include "shell/WindowParts.h"
 
 namespace quillon {
 
@@ -55,14 +56,14 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
 
   const char* signalName = end.bySignal ? strsignal(end.code) : nullptr;
   const std::string how = DescribeEnd(end.bySignal, end.code, signalName ? signalName : "");
-  lblEnd = new QLabel(
-      Qs(how) + QStringLiteral("\nIt ran for ") + Qs(DescribeDuration(end.ranMs)) + u'.', this);
-  lblEnd->setObjectName(QStringLiteral("lblEnd"));
+  lblEnd = MakeControl<QLabel>(
+      this, "lblEnd",
+      Qs(how) + QStringLiteral("\nIt ran for ") + Qs(DescribeDuration(end.ranMs)) + u'.');
   lblEnd->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  auto* lblOutput = new QLabel(QStringLiteral("Last lines of its output:"), this);
-  txtOutput = new QPlainTextEdit(this);
-  txtOutput->setObjectName(QStringLiteral("txtOutput"));
+  auto* lblOutput =
+      MakeControl<QLabel>(this, "lblOutput", QStringLiteral("Last lines of its output:"));
+  txtOutput = MakeControl<QPlainTextEdit>(this, "txtOutput");
   txtOutput->setReadOnly(true);
   txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -72,12 +73,10 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
   txtOutput->setTextCursor(QTextCursor(txtOutput->document()->lastBlock()));
   lblOutput->setBuddy(txtOutput);
 
-  cmdOpenLog = new QPushButton(QStringLiteral("Open Log"), this);
-  cmdOpenLog->setObjectName(QStringLiteral("cmdOpenLog"));
+  cmdOpenLog = MakeControl<QPushButton>(this, "cmdOpenLog", QStringLiteral("Open Log"));
   cmdOpenLog->setEnabled(!logPath_.isEmpty());
   cmdOpenLog->setAutoDefault(false);
-  cmdClose = new QPushButton(QStringLiteral("Close"), this);
-  cmdClose->setObjectName(QStringLiteral("cmdClose"));
+  cmdClose = MakeControl<QPushButton>(this, "cmdClose", QStringLiteral("Close"));
   cmdClose->setDefault(true);
   connect(cmdOpenLog, &QPushButton::clicked, this, [this] { desktop_.OpenDocument(logPath_); });
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
