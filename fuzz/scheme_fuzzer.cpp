@@ -16,11 +16,12 @@ using namespace quillon::fuzz;
 
 using enum LaunchOptionId;
 
-std::string_view Key(LaunchOptionId id) { return OptionOf(id).key; }
+std::string_view Key(LaunchOptionId id) {
+  return OptionOf(id).key;
+}
 
-const std::string_view kFlagKeys[] = {Key(ExitOnTest), Key(Warp),    Key(NoMonsters),
-                                      Key(NoMusic),    Key(NoSound), Key(NoCD),
-                                      Key(OpenGL),     Key(UseFiles)};
+const std::string_view kFlagKeys[] = {Key(ExitOnTest), Key(Warp), Key(NoMonsters), Key(NoMusic),
+                                      Key(NoSound),    Key(NoCD), Key(OpenGL),     Key(UseFiles)};
 
 // The model's view of a scheme, one field each.
 struct SchemeOptions {

@@ -98,11 +98,11 @@ QString Text(const char* text) {
 // nearest in width first.
 QFont DialogFont(bool bold) {
   const QFont::Weight weight = bold ? QFont::Bold : QFont::Normal;
-  return FontOrFallback(QStringLiteral("MS Sans Serif"), 8.25, weight,
-                        {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
-                         QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
-                         QStringLiteral("DejaVu Sans")},
-                        weight);
+  return FontOrFallback(
+      QStringLiteral("MS Sans Serif"), 8.25, weight,
+      {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+       QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")},
+      weight);
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* tip, bool bold = false) {
@@ -163,7 +163,8 @@ void frmAbout::CreateControls() {
   lblDC = MakeLabel(this, "lblDC", kDCTip);
   lblDC->setWordWrap(true);
 
-  cmdOK = MakeControl<QPushButton>(this, "cmdOK", {}, QStringLiteral("Go back to the main screen."));
+  cmdOK =
+      MakeControl<QPushButton>(this, "cmdOK", {}, QStringLiteral("Go back to the main screen."));
   cmdOK->setFont(DialogFont(false));
   cmdOK->setDefault(true);
   cmdOK->setAutoDefault(true);
@@ -227,8 +228,8 @@ void frmAbout::ArrangeControls() {
   button.moveTop(lblDC->y() + kOK.top() - kDC.top());
   for (QRect line : dcLines) {
     line.translate(lblDC->pos());
-    const QRect clear = button.adjusted(-kButtonClearance, -kButtonClearance, kButtonClearance,
-                                        kButtonClearance);
+    const QRect clear =
+        button.adjusted(-kButtonClearance, -kButtonClearance, kButtonClearance, kButtonClearance);
     if (line.intersects(clear)) button.moveTop(line.bottom() + kBelowText);
   }
   cmdOK->setGeometry(button);

@@ -42,6 +42,7 @@ void frmQLN2::CreateCommands() {
     const char* separatorBefore = nullptr;
     void (frmQLN2::*handler)() = nullptr;
   };
+  // clang-format off
   static const Command kCommands[] = {
       {Test, "cmdTest", "Test", "Launch the game using the options above",
        MenuId::Program, "ProgramTest", "&Test", Qt::Key_F2, nullptr, &frmQLN2::TestGame},
@@ -72,6 +73,7 @@ void frmQLN2::CreateCommands() {
       {RemoveFile, "cmdRemoveFile", "Remove", "Remove the selected file from the list.",
        MenuId::None, nullptr, nullptr, 0, nullptr, &frmQLN2::RemoveCustomFile},
   };
+  // clang-format on
   static_assert(std::size(kCommands) == kCommandCount);
 
   QMenu* menus[std::size(kMenus) + 1] = {};

@@ -41,10 +41,10 @@ void frmQLN2::AddCustomFile(FileKind kind) {
   const std::string path = Ss(cdlOpen_.FileName);
   const std::string ext = ExtensionOf(path);
   if (std::find(info.extensions.begin(), info.extensions.end(), ext) == info.extensions.end()) {
-    desktop_.Tell(this,
-                  QString::fromLatin1(info.refusal) +
-                      QStringLiteral("\r\nNo other file type is acceptable."),
-                  MessageIcon::Exclamation);
+    desktop_.Tell(
+        this,
+        QString::fromLatin1(info.refusal) + QStringLiteral("\r\nNo other file type is acceptable."),
+        MessageIcon::Exclamation);
     return;
   }
   // The configuration could not be read back with one more entry than this.
@@ -92,7 +92,7 @@ void frmQLN2::RemoveCustomFile() {
   // A count that is no number is rebuilt from the list, so the file matches the window.
   const auto count = ToInt16(iniFile_.Load(files.section, files.countKey));
   iniFile_.Save(files.section, files.countKey,
-               std::to_string(count ? *count - 1 : lstFiles->count()));
+                std::to_string(count ? *count - 1 : lstFiles->count()));
 }
 
 }  // namespace quillon

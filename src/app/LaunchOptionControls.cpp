@@ -98,7 +98,8 @@ LaunchOptionValues frmQLN2::ReadOptions(ListValue form) const {
         } else if (!none) {
           // The entry's file, read at this moment.
           const ListKind& kind = KindOf(option.list);
-          values.Set(option.id, iniFile_.Load(kind.section, FileKey(kind, list->currentIndex() + 1)));
+          values.Set(option.id,
+                     iniFile_.Load(kind.section, FileKey(kind, list->currentIndex() + 1)));
         }
         break;
       }

@@ -79,7 +79,9 @@ bool frmQLN2::PlaceholderOrNone(const QComboBox* list) {
   return list->currentIndex() < 0 || list->currentIndex() == list->count() - 1;
 }
 
-void frmQLN2::PortChosen() { SetCommandEnabled(CommandId::Test, !PlaceholderOrNone(cmbPorts)); }
+void frmQLN2::PortChosen() {
+  SetCommandEnabled(CommandId::Test, !PlaceholderOrNone(cmbPorts));
+}
 
 void frmQLN2::ProgramChosen() {
   SetCommandEnabled(CommandId::Launch, !PlaceholderOrNone(cmbProgs));

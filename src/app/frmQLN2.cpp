@@ -54,10 +54,11 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title) {
 
 // Impact where installed; otherwise a heavy condensed face, so the title still stands out.
 QFont TitleFont() {
-  return FontOrFallback(QStringLiteral("Impact"), 14.25, QFont::Normal,
-                        {QStringLiteral("Haettenschweiler"), QStringLiteral("DejaVu Sans Condensed"),
-                         QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Sans Serif")},
-                        QFont::Black);
+  return FontOrFallback(
+      QStringLiteral("Impact"), 14.25, QFont::Normal,
+      {QStringLiteral("Haettenschweiler"), QStringLiteral("DejaVu Sans Condensed"),
+       QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Sans Serif")},
+      QFont::Black);
 }
 
 }  // namespace
@@ -137,9 +138,8 @@ void frmQLN2::ArrangeControls() {
                                        QStringLiteral("What, did you forget the program name?"));
   lblTitle->setAlignment(Qt::AlignCenter);
   lblTitle->setFont(TitleFont());
-  auto* lblByWisp = MakeControl<QLabel>(client, "lblByWisp",
-                                        QStringLiteral("by the Quillon developers"),
-                                        QStringLiteral("Oh yes."));
+  auto* lblByWisp = MakeControl<QLabel>(
+      client, "lblByWisp", QStringLiteral("by the Quillon developers"), QStringLiteral("Oh yes."));
 
   auto* title = new QGridLayout;
   title->addWidget(imgWisp, 0, 0, 2, 1);
@@ -199,8 +199,8 @@ void frmQLN2::ArrangeControls() {
   auto* launcher = new QGridLayout(fraLauncher);
   launcher->addWidget(control(Prog), 0, 0);
   launcher->addWidget(button(CommandId::SetupPrograms), 0, 1);
-  launcher->addWidget(label("lblProgParams", "Program Parameters:", control(ProgParams)), 1, 0,
-                      1, 2);
+  launcher->addWidget(label("lblProgParams", "Program Parameters:", control(ProgParams)), 1, 0, 1,
+                      2);
   launcher->addWidget(control(ProgParams), 2, 0);
   launcher->addWidget(button(CommandId::Launch), 2, 1);
   launcher->setColumnStretch(0, 1);
@@ -229,14 +229,32 @@ void frmQLN2::SetTabOrder() {
   using enum CommandId;
   const auto button = [this](CommandId id) -> QWidget* { return ButtonOf(id); };
   const auto control = [this](LaunchOptionId id) { return ControlOf(id); };
-  QWidget* const order[] = {
-      button(Test),         button(Help),          button(Exit),        button(About),
-      control(Port),        button(SetupPorts),    control(IWAD),       button(SetupIWADs),
-      control(UseFiles),    button(AddPWAD),       button(AddPatch),    button(RemoveFile),
-      lstFiles,             control(Warp),         control(WarpTo),     control(OpenGL),
-      control(NoCD),        control(NoMonsters),   control(NoMusic),    control(NoSound),
-      control(ExitOnTest),  control(Params),       control(Prog),       button(SetupPrograms),
-      control(ProgParams),  button(Launch)};
+  QWidget* const order[] = {button(Test),
+                            button(Help),
+                            button(Exit),
+                            button(About),
+                            control(Port),
+                            button(SetupPorts),
+                            control(IWAD),
+                            button(SetupIWADs),
+                            control(UseFiles),
+                            button(AddPWAD),
+                            button(AddPatch),
+                            button(RemoveFile),
+                            lstFiles,
+                            control(Warp),
+                            control(WarpTo),
+                            control(OpenGL),
+                            control(NoCD),
+                            control(NoMonsters),
+                            control(NoMusic),
+                            control(NoSound),
+                            control(ExitOnTest),
+                            control(Params),
+                            control(Prog),
+                            button(SetupPrograms),
+                            control(ProgParams),
+                            button(Launch)};
   for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
   // The window opens with the focus on the first control of that order.
   order[0]->setFocus();

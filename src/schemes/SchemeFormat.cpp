@@ -24,8 +24,8 @@ std::vector<std::string> SchemeTemplateLines(std::string_view section) {
   return lines;
 }
 
-bool WriteScheme(ReadWrite& schemeFile, const std::string& path,
-                 const LaunchOptionValues& options, const std::vector<CustomFile>& files) {
+bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const LaunchOptionValues& options,
+                 const std::vector<CustomFile>& files) {
   schemeFile.SetFileName(path);
   const std::string section = SchemeSectionName(path);
   std::error_code error;

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/ReadWrite.h"
 #include "settings/LaunchOptions.h"
+#include "settings/ReadWrite.h"
 
 namespace quillon {
 
@@ -24,8 +24,8 @@ std::vector<std::string> SchemeTemplateLines(std::string_view section);
 // file at `path` through `schemeFile`: a missing file is created from the template first; an
 // existing one is updated in place, never truncated. Returns false when the new file cannot
 // be created; then nothing is written.
-bool WriteScheme(ReadWrite& schemeFile, const std::string& path,
-                 const LaunchOptionValues& options, const std::vector<CustomFile>& files);
+bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const LaunchOptionValues& options,
+                 const std::vector<CustomFile>& files);
 
 // Reads a scheme one key at a time, each just before it is applied.
 class SchemeReader {

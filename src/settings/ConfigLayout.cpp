@@ -10,8 +10,7 @@ namespace {
 constexpr std::array<ListKind, 4> kKinds{{
     {ListId::Ports, "Ports", "Port", "Path", "NumPorts", "[No Source Port]", "source port",
      "a source port"},
-    {ListId::IWADs, "IWADs", "IWAD", "File", "NumIWADs", "[Default (no -iwad)]", "IWAD",
-     "an IWAD"},
+    {ListId::IWADs, "IWADs", "IWAD", "File", "NumIWADs", "[Default (no -iwad)]", "IWAD", "an IWAD"},
     {ListId::Programs, "Programs", "Prog", "Path", "NumProgs", "[No Program]", "program",
      "a program"},
     {ListId::Files, "Files", "File", "Path", "NumFiles", "", "custom file", "a custom file"},
@@ -58,7 +57,8 @@ std::vector<std::string> DefaultIniLines() {
   }
   section(memory::kSection);
   for (const LaunchOption* option : OptionsInOrder(&LaunchOption::memoryPlace)) {
-    if (option->memoryDefault) lines.push_back(std::string(option->key) + "=" + option->memoryDefault);
+    if (option->memoryDefault)
+      lines.push_back(std::string(option->key) + "=" + option->memoryDefault);
   }
   lines.emplace_back();
   return lines;

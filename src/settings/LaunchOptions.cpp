@@ -13,6 +13,7 @@ using enum OptionControl;
 
 // Rows in [Memory] order. Each order the files and the command line use is carried by its
 // own column: the command line puts -opengl before -nocd, the files keep NoCD before OpenGL.
+// clang-format off
 constexpr LaunchOption kOptions[] = {
     {.id = Port, .key = "Port", .control = List, .controlName = "cmbPorts",
      .tip = "List of source ports. Click setup to edit.", .list = ListId::Ports,
@@ -91,6 +92,7 @@ constexpr LaunchOption kOptions[] = {
      .tip = "Type any parameters to send to your program here.",
      .memoryPlace = 14, .restorePlace = 6},
 };
+// clang-format on
 static_assert(std::size(kOptions) == kLaunchOptionCount);
 
 constexpr bool RowsMatchTheirIds() {
@@ -103,15 +105,18 @@ static_assert(RowsMatchTheirIds(), "a row's place in the table is its id");
 
 }  // namespace
 
-const LaunchOption& OptionOf(LaunchOptionId id) { return kOptions[static_cast<std::size_t>(id)]; }
+const LaunchOption& OptionOf(LaunchOptionId id) {
+  return kOptions[static_cast<std::size_t>(id)];
+}
 
 std::vector<const LaunchOption*> OptionsInOrder(int LaunchOption::*place) {
   std::vector<const LaunchOption*> options;
   for (const LaunchOption& option : kOptions) {
     if (option.*place != 0) options.push_back(&option);
   }
-  std::sort(options.begin(), options.end(),
-            [place](const LaunchOption* a, const LaunchOption* b) { return a->*place < b->*place; });
+  std::sort(options.begin(), options.end(), [place](const LaunchOption* a, const LaunchOption* b) {
+    return a->*place < b->*place;
+  });
   return options;
 }
 

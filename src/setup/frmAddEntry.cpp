@@ -80,9 +80,9 @@ void frmAddEntry::ArrangeControls() {
   const int labelHeight = std::max(kLabelHeight, rowHeight);
   const QSize button = ButtonSize({cmdBrowse, cmdOk, cmdCancel}, kDialogButton);
 
-  const int right = std::max({fieldLeft + kFieldWidth,
-                              kDialogMargin + 3 * button.width() + 2 * kDialogGap,
-                              kDialogMargin + LabelWidth(lblTitle, kTitleWidth)});
+  const int right =
+      std::max({fieldLeft + kFieldWidth, kDialogMargin + 3 * button.width() + 2 * kDialogGap,
+                kDialogMargin + LabelWidth(lblTitle, kTitleWidth)});
   const int nameTop = kDialogMargin + titleHeight + kDialogGap;
   const int fileTop = nameTop + rowHeight + kRowGap;
   const int buttonTop = fileTop + rowHeight + kRowGap;

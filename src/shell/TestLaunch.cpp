@@ -83,7 +83,8 @@ LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
         // What the user typed is split as typed ("1 3" is two numbers); an entry's file is
         // one argument whatever it holds.
         if (OptionOf(option->commandText).control == OptionControl::TextBox) {
-          for (std::string& part : SplitParameters(text)) parts.arguments.push_back(std::move(part));
+          for (std::string& part : SplitParameters(text))
+            parts.arguments.push_back(std::move(part));
         } else {
           parts.arguments.push_back(text);
         }

@@ -13,10 +13,10 @@ using enum LaunchOptionId;
 struct OptionCase {
   const char* name;
   LaunchOptionId id;
-  const char* typed;       // typed into the text box; nullptr: the box is clicked
-  const char* remembered;  // [Memory] after the close
-  const char* scheme;      // in a saved scheme; nullptr: schemes leave it out
-  const char* commandLine; // the test launch's parameters
+  const char* typed;        // typed into the text box; nullptr: the box is clicked
+  const char* remembered;   // [Memory] after the close
+  const char* scheme;       // in a saved scheme; nullptr: schemes leave it out
+  const char* commandLine;  // the test launch's parameters
 };
 
 class OptionRows : public MainWindowTest, public ::testing::WithParamInterface<OptionCase> {};
@@ -30,8 +30,8 @@ TEST_P(OptionRows, ReachMemorySchemeAndCommandLine) {
   Open();
   QApplication::setActiveWindow(window.get());
 
-  const QString name = QString::fromLatin1(OptionOf(c.id).controlName.data(),
-                                           static_cast<qsizetype>(OptionOf(c.id).controlName.size()));
+  const QString name = QString::fromLatin1(
+      OptionOf(c.id).controlName.data(), static_cast<qsizetype>(OptionOf(c.id).controlName.size()));
   if (c.typed) {
     QLineEdit* field = Text(name.toLatin1().constData());
     field->selectAll();
@@ -63,18 +63,18 @@ TEST_P(OptionRows, ReachMemorySchemeAndCommandLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, OptionRows,
-    ::testing::Values(
-        OptionCase{"UseFiles", UseFiles, nullptr, "1", "1", " -warp 1 "},
-        OptionCase{"ExitOnTest", ExitOnTest, nullptr, "0", "1", " -warp 1 "},
-        OptionCase{"Warp", Warp, nullptr, "0", "0", " "},
-        OptionCase{"WarpTo", WarpTo, "1 3", "1 3", "1 3", " -warp 1 3 "},
-        OptionCase{"NoMonsters", NoMonsters, nullptr, "1", "1", " -warp 1  -nomonsters"},
-        OptionCase{"NoMusic", NoMusic, nullptr, "1", "1", " -warp 1  -nomusic"},
-        OptionCase{"NoSound", NoSound, nullptr, "1", "1", " -warp 1  -nosound"},
-        OptionCase{"NoCD", NoCD, nullptr, "1", "1", " -warp 1  -nocd"},
-        OptionCase{"OpenGL", OpenGL, nullptr, "1", "1", " -warp 1  -opengl"},
-        OptionCase{"Params", Params, "-fast", "-fast", "-fast", " -warp 1 -fast"},
-        OptionCase{"ProgParams", ProgParams, "-x", "-x", nullptr, " -warp 1 "}),
+    ::testing::Values(OptionCase{"UseFiles", UseFiles, nullptr, "1", "1", " -warp 1 "},
+                      OptionCase{"ExitOnTest", ExitOnTest, nullptr, "0", "1", " -warp 1 "},
+                      OptionCase{"Warp", Warp, nullptr, "0", "0", " "},
+                      OptionCase{"WarpTo", WarpTo, "1 3", "1 3", "1 3", " -warp 1 3 "},
+                      OptionCase{"NoMonsters", NoMonsters, nullptr, "1", "1",
+                                 " -warp 1  -nomonsters"},
+                      OptionCase{"NoMusic", NoMusic, nullptr, "1", "1", " -warp 1  -nomusic"},
+                      OptionCase{"NoSound", NoSound, nullptr, "1", "1", " -warp 1  -nosound"},
+                      OptionCase{"NoCD", NoCD, nullptr, "1", "1", " -warp 1  -nocd"},
+                      OptionCase{"OpenGL", OpenGL, nullptr, "1", "1", " -warp 1  -opengl"},
+                      OptionCase{"Params", Params, "-fast", "-fast", "-fast", " -warp 1 -fast"},
+                      OptionCase{"ProgParams", ProgParams, "-x", "-x", nullptr, " -warp 1 "}),
     [](const ::testing::TestParamInfo<OptionCase>& info) { return info.param.name; });
 
 struct CommandCase {

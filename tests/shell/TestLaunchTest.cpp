@@ -91,35 +91,34 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"nothing at all is one blank", With([](TestOptions&) {}), " "},
         Case{"an IWAD entry without its file", With([](TestOptions& o) { o.iwadFile = ""; }),
              " -iwad  "},
-        Case{"only other kinds of file",
-             With([](TestOptions& o) { o.files = {{"notes.txt", "/m/"}, {"demo.lmp", "/m/"}}; }),
+        Case{"only other kinds of file", With([](TestOptions& o) {
+               o.files = {{"notes.txt", "/m/"}, {"demo.lmp", "/m/"}};
+             }),
              " "},
-        Case{"upper case and multi-dot extensions",
-             With([](TestOptions& o) {
+        Case{"upper case and multi-dot extensions", With([](TestOptions& o) {
                o.files = {{"FIX.BEX", "/m/"}, {"MAP01.WAD", "/m/"}, {"e1m1.fixed.wad", "/m/"}};
              }),
              " -file \"/m/MAP01.WAD\" \"/m/e1m1.fixed.wad\"  -deh \"/m/FIX.BEX\"  "},
-        Case{"a name without a dot is judged whole",
-             With([](TestOptions& o) { o.files = {{"wad", "/m/"}, {"readme", "/m/"}}; }),
+        Case{"a name without a dot is judged whole", With([](TestOptions& o) {
+               o.files = {{"wad", "/m/"}, {"readme", "/m/"}};
+             }),
              " -file \"/m/wad\"  "},
-        Case{"directory and full-path locations give the same file",
-             With([](TestOptions& o) {
+        Case{"directory and full-path locations give the same file", With([](TestOptions& o) {
                o.files = {{"a.wad", "/my maps/"}, {"a.wad", "/my maps/a.wad"}};
              }),
              " -file \"/my maps/a.wad\" \"/my maps/a.wad\"  "},
-        Case{"a Windows-style location",
-             With([](TestOptions& o) { o.files = {{"a.wad", "D:\\maps\\a.wad"}}; }),
+        Case{"a Windows-style location", With([](TestOptions& o) {
+               o.files = {{"a.wad", "D:\\maps\\a.wad"}};
+             }),
              " -file \"D:\\maps\\a.wad\"  "},
-        Case{"custom files stay off while Enable is unchecked",
-             With([](TestOptions& o) {
+        Case{"custom files stay off while Enable is unchecked", With([](TestOptions& o) {
                o.useFiles = false;
                o.files = {{"a.wad", "/m/"}, {"fix.deh", "/m/"}};
              }),
              " "},
-        Case{"warp on with an empty level",
-             With([](TestOptions& o) { o.warp = true; }), " -warp  "},
-        Case{"warp off ignores its text",
-             With([](TestOptions& o) { o.warpText = "7"; }), " "},
+        Case{"warp on with an empty level", With([](TestOptions& o) { o.warp = true; }),
+             " -warp  "},
+        Case{"warp off ignores its text", With([](TestOptions& o) { o.warpText = "7"; }), " "},
         Case{"episode and map", With([](TestOptions& o) {
                o.warp = true;
                o.warpText = "1 3";
