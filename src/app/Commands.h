@@ -13,6 +13,7 @@ enum class CommandId {
   SetupPorts,
   SetupIWADs,
   SetupPrograms,
+  FindInstalled,
   Help,
   About,
   Launch,
@@ -20,6 +21,6 @@ enum class CommandId {
   AddPatch,
   RemoveFile,
 };
-inline constexpr std::size_t kCommandCount = 13;
+inline constexpr std::size_t kCommandCount = 14;
 
 }  // namespace quillon

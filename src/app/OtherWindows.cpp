@@ -12,6 +12,12 @@ void frmQLN2::OpenSetup(ListId id) {
   desktop_.ShowModal(dialog.get());
 }
 
+// The search reads PATH and the IWAD variables at the moment the user asks.
+void frmQLN2::FindInstalled() {
+  const auto dialog = MakeFindInstalledDialog(desktop_, programDir_, *this, this);
+  desktop_.ShowModal(dialog.get());
+}
+
 void frmQLN2::ShowAbout() {
   frmAbout about(desktop_, this);
   desktop_.ShowModal(&about);

@@ -106,12 +106,14 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   void ShowHelpFile();
   void CloseWindow() { close(); }
 
-  // The setup dialogs and the About box (OtherWindows.cpp).
+  // The setup dialogs, the search for installed ports and IWADs, and the About box
+  // (OtherWindows.cpp).
   void ShowAbout();
   void SetupPorts() { OpenSetup(ListId::Ports); }
   void SetupIWADs() { OpenSetup(ListId::IWADs); }
   void SetupPrograms() { OpenSetup(ListId::Programs); }
   void OpenSetup(ListId id);
+  void FindInstalled();
 
   // The custom file list (CustomFiles.cpp).
   enum class FileKind { PWAD, Patch };

@@ -1,5 +1,6 @@
 #include "setup/SetupDialogs.h"
 
+#include "setup/frmFindInstalled.h"
 #include "setup/frmSetup.h"
 
 namespace quillon {
@@ -7,6 +8,12 @@ namespace quillon {
 std::unique_ptr<QDialog> MakeSetupDialog(ListId list, Desktop& desktop, const QString& programDir,
                                          MainWindowLists& mainLists, QWidget* owner) {
   return std::make_unique<frmSetup>(list, desktop, programDir, mainLists, owner);
+}
+
+std::unique_ptr<QDialog> MakeFindInstalledDialog(Desktop& desktop, const QString& programDir,
+                                                 MainWindowLists& mainLists, QWidget* owner) {
+  return std::make_unique<frmFindInstalled>(desktop, programDir, mainLists,
+                                            installed::SearchPlacesFromEnvironment(), owner);
 }
 
 }  // namespace quillon

@@ -18,4 +18,9 @@ class MainWindowLists;
 std::unique_ptr<QDialog> MakeSetupDialog(ListId list, Desktop& desktop, const QString& programDir,
                                          MainWindowLists& mainLists, QWidget* owner);
 
+// "Find Installed Ports and IWADs" over `owner`, searching the places this process's
+// environment names; ready to be shown with Desktop::ShowModal.
+std::unique_ptr<QDialog> MakeFindInstalledDialog(Desktop& desktop, const QString& programDir,
+                                                 MainWindowLists& mainLists, QWidget* owner);
+
 }  // namespace quillon

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "settings/NumberConversion.h"
+#include "setup/EntryWrites.h"
 #include "setup/MainWindowLists.h"
 #include "shell/Desktop.h"
 #include "shell/PathHelpers.h"
@@ -131,14 +132,13 @@ void frmAddEntry::SaveEntry() {
   // The lists first: they show the change even when the file cannot be written.
   if (adding) {
     InsertKeepingSelection(setupList_, n, name);
-    mainLists_.InsertEntry(kind_.id, n, name);
+    AppendEntry(iniFile_, kind_, mainLists_, n, name, txtFile->text());
   } else {
     setupList_->setItemText(n, name);
     mainLists_.RenameEntry(kind_.id, n, name);
+    iniFile_.Save(kind_.section, NameKey(kind_, entry), Ss(name));
+    iniFile_.Save(kind_.section, FileKey(kind_, entry), Ss(txtFile->text()));
   }
-  iniFile_.Save(kind_.section, NameKey(kind_, entry), Ss(name));
-  iniFile_.Save(kind_.section, FileKey(kind_, entry), Ss(txtFile->text()));
-  if (adding) iniFile_.Save(kind_.section, kind_.countKey, std::to_string(entry));
   accept();
 }
 

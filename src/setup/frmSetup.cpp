@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "settings/NumberConversion.h"
+#include "setup/EntryWrites.h"
 #include "setup/MainWindowLists.h"
 #include "setup/frmAddEntry.h"
 #include "shell/Desktop.h"
@@ -138,13 +139,13 @@ void frmSetup::FormLoad() {
 // A count that is missing, not a number, not positive or beyond what the main window
 // reads gives an empty list: the dialog still opens, and Add starts the list afresh.
 void frmSetup::FillList() {
-  const auto count = ToInt16(iniFile_.Load(kind_.section, kind_.countKey));
-  if (!count || *count <= 0 || *count > kLargestList) return;
+  const int count = StoredCount(iniFile_, kind_);
   QStringList names;
-  names.reserve(*count);
-  for (int entry = 1; entry <= *count; ++entry) {
+  names.reserve(count);
+  for (int entry = 1; entry <= count; ++entry) {
     names << Qs(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
   }
+  if (names.isEmpty()) return;
   cmbList->addItems(names);
   cmbList->setCurrentIndex(-1);
 }

@@ -1,0 +1,24 @@
+#include "setup/EntryWrites.h"
+
+#include "settings/NumberConversion.h"
+#include "setup/MainWindowLists.h"
+#include "shell/QtText.h"
+
+namespace quillon {
+
+int StoredCount(const ReadWrite& iniFile, const ListKind& kind) {
+  const auto count = ToInt16(iniFile.Load(kind.section, kind.countKey));
+  if (!count || *count <= 0 || *count > kLargestList) return 0;
+  return *count;
+}
+
+void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& mainLists,
+                 int position, const QString& name, const QString& file) {
+  const int entry = position + 1;
+  mainLists.InsertEntry(kind.id, position, name);
+  iniFile.Save(kind.section, NameKey(kind, entry), Ss(name));
+  iniFile.Save(kind.section, FileKey(kind, entry), Ss(file));
+  iniFile.Save(kind.section, kind.countKey, std::to_string(entry));
+}
+
+}  // namespace quillon
