@@ -140,6 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"cmdPorts", "SetupPorts", "modal:frmPortSetup"},
                       CommandCase{"cmdIWADs", "SetupIWADs", "modal:frmIWADSetup"},
                       CommandCase{"cmdProgs", "SetupProgs", "modal:frmProgSetup"},
+                      CommandCase{nullptr, "SetupFind", "modal:frmFindInstalled"},
                       CommandCase{"cmdHelp", "HelpShow", "open"},
                       CommandCase{"cmdAbout", "HelpAbout", "modal:frmAbout"},
                       CommandCase{"cmdLaunch", nullptr, "launch"},
