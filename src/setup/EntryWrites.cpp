@@ -12,8 +12,8 @@ int StoredCount(const ReadWrite& iniFile, const ListKind& kind) {
   return *count;
 }
 
-void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& mainLists,
-                 int position, const QString& name, const QString& file) {
+void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& mainLists, int position,
+                 const QString& name, const QString& file) {
   const int entry = position + 1;
   mainLists.InsertEntry(kind.id, position, name);
   iniFile.Save(kind.section, NameKey(kind, entry), Ss(name));

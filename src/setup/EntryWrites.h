@@ -17,7 +17,7 @@ int StoredCount(const ReadWrite& iniFile, const ListKind& kind);
 // shows the entry even when the file cannot be written), then its name, file and the new
 // count. Every way of adding an entry goes through here, so all write the same keys in the
 // same order.
-void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& mainLists,
-                 int position, const QString& name, const QString& file);
+void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& mainLists, int position,
+                 const QString& name, const QString& file);
 
 }  // namespace quillon

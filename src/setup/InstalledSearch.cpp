@@ -17,12 +17,18 @@ namespace {
 // Setup helpers (chocolate-setup) and Debian's alternatives wrappers (doom, boom) are not
 // engines; only these names are looked for.
 constexpr KnownEngine kEngines[] = {
-    {"chocolate-doom", "Chocolate Doom"}, {"crispy-doom", "Crispy Doom"},
-    {"prboom-plus", "PrBoom+"},           {"dsda-doom", "DSDA-Doom"},
-    {"woof", "Woof!"},                    {"nugget-doom", "Nugget Doom"},
-    {"gzdoom", "GZDoom"},                 {"lzdoom", "LZDoom"},
-    {"zandronum", "Zandronum"},           {"odamex", "Odamex"},
-    {"eternity", "Eternity"},             {"doomretro", "Doom Retro"},
+    {"chocolate-doom", "Chocolate Doom"},
+    {"crispy-doom", "Crispy Doom"},
+    {"prboom-plus", "PrBoom+"},
+    {"dsda-doom", "DSDA-Doom"},
+    {"woof", "Woof!"},
+    {"nugget-doom", "Nugget Doom"},
+    {"gzdoom", "GZDoom"},
+    {"lzdoom", "LZDoom"},
+    {"zandronum", "Zandronum"},
+    {"odamex", "Odamex"},
+    {"eternity", "Eternity"},
+    {"doomretro", "Doom Retro"},
 };
 
 // IWADs known by their file name, as the games shipped them.
@@ -116,7 +122,9 @@ std::string Canonical(const fs::path& path) {
 
 }  // namespace
 
-std::span<const KnownEngine> KnownEngines() { return kEngines; }
+std::span<const KnownEngine> KnownEngines() {
+  return kEngines;
+}
 
 SearchPlaces SearchPlacesFromEnvironment() {
   SearchPlaces places;

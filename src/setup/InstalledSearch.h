@@ -59,8 +59,7 @@ struct Findings {
 };
 
 // Each known engine once, from the first folder that holds it as an executable file.
-std::vector<Found> FindPorts(const std::vector<std::string>& folders,
-                             std::stop_token stop = {});
+std::vector<Found> FindPorts(const std::vector<std::string>& folders, std::stop_token stop = {});
 
 // Every readable file whose header says IWAD and whose directory is sound; a file name
 // found again in a later folder is left out, as a port would take the first. Folders that
@@ -76,7 +75,6 @@ std::string IwadName(std::string_view fileName, const wad::WadDirectory& directo
 void MarkListed(Findings& findings, const Listed& listed);
 
 // The whole search, as the dialog runs it.
-Findings FindInstalled(const SearchPlaces& places, const Listed& listed,
-                       std::stop_token stop = {});
+Findings FindInstalled(const SearchPlaces& places, const Listed& listed, std::stop_token stop = {});
 
 }  // namespace quillon::installed

@@ -46,28 +46,29 @@ frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
   setObjectName(QStringLiteral("frmFindInstalled"));
   setWindowTitle(QStringLiteral("Find Installed Ports and IWADs"));
   CreateControls();
+  adjustSize();
   CentreOnScreen(this, desktop_.ScreenSize());
   iniFile_.SetFileName(JoinPath(Ss(programDir), kIniFileName));
 
   // What the lists hold now; the dialog is modal, so nothing else changes them meanwhile.
   installed::Listed listed;
-  for (const auto& [id, stored] : {std::pair{ListId::Ports, &listed.portPaths},
-                                   std::pair{ListId::IWADs, &listed.iwadFiles}}) {
+  for (const auto& [id, stored] :
+       {std::pair{ListId::Ports, &listed.portPaths}, std::pair{ListId::IWADs, &listed.iwadFiles}}) {
     const ListKind& kind = KindOf(id);
     const int count = StoredCount(iniFile_, kind);
     for (int entry = 1; entry <= count; ++entry) {
       stored->push_back(iniFile_.Load(kind.section, FileKey(kind, entry)));
     }
   }
-  search_ = std::jthread([this, places = std::move(places),
-                          listed = std::move(listed)](std::stop_token stop) {
-    installed::Findings findings = installed::FindInstalled(places, listed, stop);
-    if (stop.stop_requested()) return;
-    // Queued to the dialog: a dialog already gone drops it.
-    QMetaObject::invokeMethod(
-        this, [this, findings = std::move(findings)] { ShowFindings(findings); },
-        Qt::QueuedConnection);
-  });
+  search_ = std::jthread(
+      [this, places = std::move(places), listed = std::move(listed)](std::stop_token stop) {
+        installed::Findings findings = installed::FindInstalled(places, listed, stop);
+        if (stop.stop_requested()) return;
+        // Queued to the dialog: a dialog already gone drops it.
+        QMetaObject::invokeMethod(
+            this, [this, findings = std::move(findings)] { ShowFindings(findings); },
+            Qt::QueuedConnection);
+      });
 }
 
 frmFindInstalled::~frmFindInstalled() {

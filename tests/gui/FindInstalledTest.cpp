@@ -26,8 +26,7 @@ class FindInstalledTest : public SetupTest {
     const fs::path wads = root.Path() / "wads";
     fs::create_directories(wads);
     const auto map01 = DoomMap("MAP01");
-    WriteBytes(wads / "freedoom2.wad",
-               MakeWad("IWAD", Join({map01, {{"FREEDOOM", "x"}}})));
+    WriteBytes(wads / "freedoom2.wad", MakeWad("IWAD", Join({map01, {{"FREEDOOM", "x"}}})));
     WriteBytes(wads / "doom2.wad", MakeWad("IWAD", map01));
     WriteBytes(wads / "mod.wad", MakeWad("PWAD", map01));
     WriteBytes(wads / "broken.wad", MakeHeader("IWAD", 5000, 1 << 30));
@@ -87,7 +86,8 @@ TEST_F(FindInstalledTest, ListsWhatIsFoundAndAddAppendsEveryCheckedEntry) {
   EXPECT_EQ(SectionLines("IWADs"),
             (QStringList{"NumIWADs=2", "IWAD1Name=Doom II", "IWAD1File=doom2.wad",
                          "IWAD2Name=Freedoom: Phase 2", "IWAD2File=freedoom2.wad"}));
-  EXPECT_EQ(MainItems(ListId::Ports), (QStringList{"Chocolate Doom", "Crispy Doom", "[No Source Port]"}));
+  EXPECT_EQ(MainItems(ListId::Ports),
+            (QStringList{"Chocolate Doom", "Crispy Doom", "[No Source Port]"}));
   EXPECT_EQ(MainItems(ListId::IWADs),
             (QStringList{"Doom II", "Freedoom: Phase 2", "[Default (no -iwad)]"}));
 }
@@ -121,8 +121,7 @@ TEST_F(FindInstalledTest, EntriesAlreadyListedComeUncheckedAndSpaceUnchecksAnoth
   });
   EXPECT_EQ(SectionLines("Ports"),
             (QStringList{"NumPorts=2", "Port1Name=Mine", "Port1Path=" + Qs(Bin("crispy-doom")),
-                         "Port2Name=Chocolate Doom",
-                         "Port2Path=" + Qs(Bin("chocolate-doom"))}));
+                         "Port2Name=Chocolate Doom", "Port2Path=" + Qs(Bin("chocolate-doom"))}));
   EXPECT_EQ(SectionLines("IWADs"),
             (QStringList{"NumIWADs=1", "IWAD1Name=Free", "IWAD1File=FREEDOOM2.WAD"}));
   EXPECT_EQ(MainItems(ListId::Ports), (QStringList{"Mine", "Chocolate Doom", "[No Source Port]"}));

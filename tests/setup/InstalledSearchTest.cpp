@@ -35,13 +35,13 @@ TEST(FindPortsTest, KnownEnginesOnlyFirstFolderWinsAndNonProgramsAreSkipped) {
   const fs::path a = root.Path() / "a", b = root.Path() / "b", games = root.Path() / "games";
   MakeProgram(b / "chocolate-doom");  // later on PATH than a's
   MakeProgram(a / "chocolate-doom");
-  MakeProgram(a / "chocolate-setup");     // a setup helper
-  MakeProgram(a / "doom");                // Debian's alternatives wrapper
+  MakeProgram(a / "chocolate-setup");  // a setup helper
+  MakeProgram(a / "doom");             // Debian's alternatives wrapper
   MakeProgram(a / "boom");
   MakeProgram(a / "crispy-doom", fs::perms::owner_read | fs::perms::owner_write);  // not executable
-  fs::create_directories(a / "woof");     // a folder of that name
+  fs::create_directories(a / "woof");  // a folder of that name
   MakeProgram(b / "crispy-doom");
-  MakeProgram(games / "gzdoom");          // only in the extra program folder
+  MakeProgram(games / "gzdoom");  // only in the extra program folder
   MakeProgram(b / "doomretro");
 
   SearchPlaces places;
@@ -68,10 +68,10 @@ TEST(FindPortsTest, EveryEngineHasItsListName) {
   }
   std::vector<std::string> found;
   for (const Found& f : FindPorts({root.Path().string()})) found.push_back(f.name);
-  EXPECT_EQ(found, (std::vector<std::string>{"Chocolate Doom", "Crispy Doom", "PrBoom+",
-                                             "DSDA-Doom", "Woof!", "Nugget Doom", "GZDoom",
-                                             "LZDoom", "Zandronum", "Odamex", "Eternity",
-                                             "Doom Retro"}));
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"Chocolate Doom", "Crispy Doom", "PrBoom+", "DSDA-Doom",
+                                      "Woof!", "Nugget Doom", "GZDoom", "LZDoom", "Zandronum",
+                                      "Odamex", "Eternity", "Doom Retro"}));
 }
 
 // An IWAD's name from its file name and lumps.
@@ -141,10 +141,10 @@ TEST(FindIwadsTest, IwadsOnlyBrokenSkippedFirstOfANameWinsUnreadableFoldersSkipp
   }
   const std::string doom2 = MakeWad("IWAD", Maps({"MAP01"}));
   WriteBytes(wadDir / "doom2.wad", doom2);
-  WriteBytes(wadDir / "mod.wad", MakeWad("PWAD", Maps({"MAP01"})));           // a PWAD
-  WriteBytes(wadDir / "notes.txt", "IWAD? no, just text");                     // not a WAD
-  WriteBytes(wadDir / "broken.wad", MakeHeader("IWAD", 1000, 1 << 30));        // bad directory
-  WriteBytes(wadDir / "short.wad", "IWA");                                     // cut short
+  WriteBytes(wadDir / "mod.wad", MakeWad("PWAD", Maps({"MAP01"})));      // a PWAD
+  WriteBytes(wadDir / "notes.txt", "IWAD? no, just text");               // not a WAD
+  WriteBytes(wadDir / "broken.wad", MakeHeader("IWAD", 1000, 1 << 30));  // bad directory
+  WriteBytes(wadDir / "short.wad", "IWA");                               // cut short
   WriteBytes(pathA / "DOOM2.WAD", doom2);  // the same file name, later: a port takes the first
   WriteBytes(pathA / "tnt.wad", MakeWad("IWAD", Maps({"MAP01"})));
   WriteBytes(home / ".local/share/games/doom/freedoom1.wad",
