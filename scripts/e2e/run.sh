@@ -9,7 +9,9 @@ shots=$(realpath -m "${2:-docs/screenshots}")
 here=$(dirname "$(realpath "$0")")
 mkdir -p "$shots"
 work=$(mktemp -d)
-trap 'pkill -f "$work" 2>/dev/null || true; pkill -x chocolate-doom 2>/dev/null || true; pkill -x crispy-doom 2>/dev/null || true; rm -rf "$work"' EXIT
+# Only what this run started is stopped: its Quillon copies and ports carry "$work" in their
+# command lines or were recorded by port_pid; other users' ports on this machine are left alone.
+trap 'ports_started=$(cat "$work/ports" 2>/dev/null || true); pkill -f "$work" 2>/dev/null || true; for p in $ports_started; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 mkdir -p "$work/quillon" "$work/my maps"
 cp "$exe" "$work/quillon/Quillon"
 python3 "$here/make_wad.py" "$work/my maps/room.wad"
@@ -41,15 +43,16 @@ start_quillon() {
   ( cd / && "$work/quillon/Quillon" ) >"$work/quillon.log" 2>&1 &
   quillon=$!
 }
-# The newest process of a port, its arguments and working directory, as the system sees them.
+# The newest process of a port started by our Quillon, recorded for the cleanup.
 port_pid() {
   local pid=""
   for _ in $(seq 100); do
-    pid=$(pgrep -n -x "$1" || true)
+    pid=$(pgrep -n -x -P "$quillon" "$1" || true)
     [ -n "$pid" ] && break
     sleep 0.1
   done
   [ -n "$pid" ] || fail "$1 did not start"
+  echo "$pid" >>"$work/ports"
   echo "$pid"
 }
 args_of() { tr '\0' '\n' < "/proc/$1/cmdline"; }
@@ -135,7 +138,7 @@ kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close"
 for k in "Port=2" "IWAD=1" "UseFiles=1" "Warp=1" "WarpTo=1" "NoMonsters=1" "Params=-window"; do
   [ "$(key_of Memory "${k%%=*}")" = "${k#*=}" ] || fail "Memory holds $(key_of Memory "${k%%=*}") for $k"
 done
-pkill -x crispy-doom || true
+kill "$crispy" 2>/dev/null || true
 start_quillon
 main=$(window "^Quillon$")
 shot e2e-5-restarted
@@ -173,5 +176,60 @@ window "^Chocolate Doom stopped$" >/dev/null
 focus "$main"; key alt+F4
 for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close while a notice was open"
+
+# From a new user's empty folder: the Setup menu's search fills both lists, then a map is
+# tested with each port and IWAD it found.
+find_installed_step() {
+  step "7. Find Installed Ports and IWADs from an empty folder"
+  # The ports of the steps before are done with.
+  for p in $(cat "$work/ports"); do kill "$p" 2>/dev/null || true; done
+  mkdir -p "$work/fresh"
+  cp "$exe" "$work/fresh/Quillon"
+  ( cd / && "$work/fresh/Quillon" ) >"$work/fresh.log" 2>&1 &
+  quillon=$!
+  focus "$(window "^Quillon 2.01$")"; key Return
+  main=$(window "^Quillon$")
+  focus "$main"; key ctrl+F5
+  local found
+  found=$(window "^Find Installed Ports and IWADs$")
+  focus "$found"
+  sleep 2  # the search reads the IWAD folders on its own thread
+  shot e2e-7-find-installed
+  key Return  # Add, the default: every checked entry
+  fresh_key() { tr -d '\r' < "$work/fresh/QLN2.ini" | sed -n "/^\[$1\]/,/^\[/p" | grep "^$2=" | head -1 | cut -d= -f2-; }
+  [ "$(fresh_key Ports Port1Name)" = "Chocolate Doom" ] || fail "first port: $(fresh_key Ports Port1Name)"
+  [ "$(fresh_key Ports Port1Path)" = /usr/games/chocolate-doom ] || fail "Chocolate Doom's path"
+  [ "$(fresh_key Ports Port2Name)" = "Crispy Doom" ] || fail "second port: $(fresh_key Ports Port2Name)"
+  [ "$(fresh_key Ports Port2Path)" = /usr/games/crispy-doom ] || fail "Crispy Doom's path"
+  [ "$(fresh_key IWADs IWAD1Name)" = "Freedoom: Phase 1" ] || fail "first IWAD: $(fresh_key IWADs IWAD1Name)"
+  [ "$(fresh_key IWADs IWAD1File)" = freedoom1.wad ] || fail "Freedoom 1's file"
+  [ "$(fresh_key IWADs IWAD2Name)" = "Freedoom: Phase 2" ] || fail "second IWAD: $(fresh_key IWADs IWAD2Name)"
+  [ "$(fresh_key IWADs IWAD2File)" = freedoom2.wad ] || fail "Freedoom 2's file"
+  # Chocolate Doom on Freedoom 2's MAP01, then Crispy Doom on Freedoom 1's first episode:
+  # a new configuration warps to 1. Each list starts on its placeholder, the last item.
+  local run pid tested=""
+  for run in "Home|Home Down|chocolate-doom|freedoom2.wad" \
+             "Home Down|Home|crispy-doom|freedoom1.wad"; do
+    IFS='|' read -r port_key iwad_key exe_name iwad <<<"$run"
+    click $P_PORTS; key Escape
+    for k in $port_key; do key "$k"; done
+    click $P_IWADS; key Escape
+    for k in $iwad_key; do key "$k"; done
+    click $P_PARAMS; key ctrl+a; type_text "-window"
+    focus "$main"; key F2
+    pid=$(port_pid "$exe_name")
+    expect_args "$pid" "$(printf '%s\n' "/usr/games/$exe_name" -iwad "$iwad" -warp 1 -window)"
+    window "$( [ "$exe_name" = chocolate-doom ] && echo "Chocolate Doom" || echo "Crispy Doom")" >/dev/null
+    sleep 2
+    tested="$tested $pid"
+  done
+  shot e2e-8-found-ports-running
+  # Quillon first: a port killed while it watches would rightly get a "stopped" notice.
+  focus "$main"; key alt+F4
+  for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
+  for pid in $tested; do kill "$pid" 2>/dev/null || true; done
+}
+find_installed_step
+
 echo
-echo "E2E: 6 passed, 0 failed"
+echo "E2E: 7 passed, 0 failed"
