@@ -80,6 +80,7 @@ struct IdentityCase {
   const char* fileName;
   std::vector<TestLump> lumps;
   const char* expected;
+  friend void PrintTo(const IdentityCase& c, std::ostream* os) { *os << c.name; }
 };
 
 std::vector<TestLump> Maps(std::initializer_list<const char*> markers) {
