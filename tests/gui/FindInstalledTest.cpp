@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "gui/SetupFixture.h"
+#include "settings/IniCache.h"
 #include "setup/frmFindInstalled.h"
 #include "support/WadWriter.h"
 
@@ -90,6 +91,24 @@ TEST_F(FindInstalledTest, ListsWhatIsFoundAndAddAppendsEveryCheckedEntry) {
             (QStringList{"Chocolate Doom", "Crispy Doom", "[No Source Port]"}));
   EXPECT_EQ(MainItems(ListId::IWADs),
             (QStringList{"Doom II", "Freedoom: Phase 2", "[Default (no -iwad)]"}));
+}
+
+TEST_F(FindInstalledTest, AddReachesTheFileInOneWriteAfterTheClick) {
+  // As the program runs: what one event saved is written when the event is done.
+  IniCache::SetFlushRequester([] {});
+  WriteDefaultIni();
+  Open();
+  ASSERT_TRUE(IniCache::FlushAll());
+  const QByteArray before = IniBytes();
+  RunDialog([&](frmFindInstalled* dialog) {
+    QTest::mouseClick(In<QPushButton>(dialog, "cmdAdd"), Qt::LeftButton);
+    EXPECT_EQ(IniBytes(), before);  // nothing written entry by entry
+    EXPECT_TRUE(IniCache::HasPendingWrites());
+  });
+  EXPECT_TRUE(IniCache::FlushAll());
+  IniCache::SetFlushRequester(nullptr);
+  EXPECT_EQ(SectionLines("Ports").size(), 5);
+  EXPECT_EQ(SectionLines("IWADs").size(), 5);
 }
 
 TEST_F(FindInstalledTest, EntriesAlreadyListedComeUncheckedAndSpaceUnchecksAnother) {
