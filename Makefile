@@ -33,7 +33,7 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: all run test bench e2e deps-run deps-test deps-bench build screenshot clean \
+.PHONY: all run test bench bench-x e2e deps-run deps-test deps-bench build screenshot clean \
         sanitize memcheck fuzz deb deb-test
 
 all: build
@@ -65,6 +65,18 @@ test: deps-test
 bench: deps-bench
 	$(call cmake_build,build-bench,-DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_BENCH=ON)
 	cd build-bench && QT_QPA_PLATFORM=offscreen ./bench/quillon_bench
+
+# Quillon as the user sees it, under Xvfb: starts from exec to the window's MapNotify beside a
+# bare Qt window, idle memory, and the setup dialog's removal at 32 766 entries; prints the
+# ratios. BEFORE=path/to/an/older/Quillon measures that binary in the same run.
+BENCH_X_PACKAGES := $(BUILD_PACKAGES) xvfb python3 python3-xlib
+BEFORE ?=
+bench-x:
+	$(call ensure_packages,$(BENCH_X_PACKAGES))
+	cmake -S . -B build-bench-x -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_BENCH_X=ON $(CMAKE_ARGS)
+	cmake --build build-bench-x -j $(JOBS) --target quillon quillon_bare_window
+	/usr/bin/python3 bench/xbench.py --bare build-bench-x/quillon_bare_window \
+	  $(if $(BEFORE),before=$(BEFORE)) after=build-bench-x/Quillon
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer; any report
 # fails its test. Qt is not instrumented; a leak of its own would go in lsan.supp.
@@ -144,4 +156,4 @@ deb-test: deb
 	  'openbox >/dev/null 2>&1 & scripts/deb-test.sh build-deb/quillon_*.deb'
 
 clean:
-	rm -rf $(BUILD) build-bench build-asan build-fuzz build-deb
+	rm -rf $(BUILD) build-bench build-bench-x build-asan build-fuzz build-deb

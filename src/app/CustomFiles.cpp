@@ -1,9 +1,11 @@
 #include <QCheckBox>
-#include <QListWidget>
+#include <QItemSelectionModel>
+#include <QListView>
 
 #include "app/frmQLN2.h"
 #include "settings/NumberConversion.h"
 #include "shell/Desktop.h"
+#include "shell/EntryListModel.h"
 #include "shell/PathHelpers.h"
 #include "shell/QtText.h"
 
@@ -48,15 +50,15 @@ void frmQLN2::AddCustomFile(FileKind kind) {
     return;
   }
   // The configuration could not be read back with one more entry than this.
-  if (lstFiles->count() >= kLargestList) {
+  EntryListModel& listed = *EntriesOf(lstFiles);
+  if (listed.Count() >= kLargestList) {
     desktop_.Tell(this, Qs(ListFullText(KindOf(ListId::Files))), MessageIcon::Exclamation);
     return;
   }
 
   const std::string name = FileNameOf(path);
-  const int n = lstFiles->count() + 1;
-  lstFiles->addItem(Qs(name));
-  lstFileDirs->addItem(Qs(DirectoryOf(path)));
+  const int n = listed.Count() + 1;
+  listed.Append({{Qs(name)}, {Qs(DirectoryOf(path))}});
 
   const ListKind& files = KindOf(ListId::Files);
   iniFile_.Save(files.section, NameKey(files, n), name);
@@ -68,15 +70,16 @@ void frmQLN2::AddCustomFile(FileKind kind) {
 }
 
 void frmQLN2::RemoveCustomFile() {
-  const int s = lstFiles->currentRow();
-  if (s < 0 || !lstFiles->item(s)->isSelected()) {
+  const QModelIndex current = lstFiles->currentIndex();
+  if (!current.isValid() || !lstFiles->selectionModel()->isSelected(current)) {
     desktop_.Tell(this, QStringLiteral("No file selected."), MessageIcon::Exclamation);
     return;
   }
-  const int total = lstFiles->count();
-  delete lstFiles->takeItem(s);
-  if (s < lstFileDirs->count()) delete lstFileDirs->takeItem(s);
-  lstFiles->setCurrentRow(-1);
+  const int s = current.row();
+  EntryListModel& listed = *EntriesOf(lstFiles);
+  const int total = listed.Count();
+  listed.removeRows(s, 1);
+  lstFiles->selectionModel()->clear();
 
   // Every later entry moves down one number; the old last number is emptied.
   const ListKind& files = KindOf(ListId::Files);
@@ -91,8 +94,7 @@ void frmQLN2::RemoveCustomFile() {
 
   // A count that is no number is rebuilt from the list, so the file matches the window.
   const auto count = ToInt16(iniFile_.Load(files.section, files.countKey));
-  iniFile_.Save(files.section, files.countKey,
-                std::to_string(count ? *count - 1 : lstFiles->count()));
+  iniFile_.Save(files.section, files.countKey, std::to_string(count ? *count - 1 : listed.Count()));
 }
 
 }  // namespace quillon

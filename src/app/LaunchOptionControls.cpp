@@ -2,13 +2,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
 
 #include "app/Appearance.h"
 #include "app/frmQLN2.h"
 #include "settings/NumberConversion.h"
 #include "shell/Desktop.h"
+#include "shell/EntryListModel.h"
 #include "shell/QtText.h"
 #include "shell/WindowParts.h"
 
@@ -21,6 +21,7 @@ QComboBox* MakeDropDown(QWidget* parent, const LaunchOption& option) {
   // Lists may hold tens of thousands of entries: never measure them all for a width.
   list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   list->setMinimumContentsLength(16);
+  list->setModel(new EntryListModel(1, list));
   if (auto* view = qobject_cast<QListView*>(list->view())) view->setUniformItemSizes(true);
   return list;
 }
@@ -173,10 +174,10 @@ void frmQLN2::FollowState(LaunchOptionId id) {
 // Every listed file with where it lies, item for item.
 std::vector<CustomFile> frmQLN2::ListedCustomFiles() const {
   std::vector<CustomFile> files;
-  files.reserve(static_cast<std::size_t>(lstFiles->count()));
-  for (int k = 0; k < lstFiles->count(); ++k) {
-    const QListWidgetItem* dir = lstFileDirs->item(k);
-    files.push_back({Ss(lstFiles->item(k)->text()), dir ? Ss(dir->text()) : ""});
+  const EntryListModel& listed = *EntriesOf(lstFiles);
+  files.reserve(static_cast<std::size_t>(listed.Count()));
+  for (int k = 0; k < listed.Count(); ++k) {
+    files.push_back({Ss(listed.Text(k, 0)), Ss(listed.Text(k, 1))});
   }
   return files;
 }

@@ -1,9 +1,10 @@
 #include <QComboBox>
-#include <QListWidget>
+#include <QListView>
 #include <QStringList>
 
 #include "app/frmQLN2.h"
 #include "settings/NumberConversion.h"
+#include "shell/EntryListModel.h"
 #include "shell/QtText.h"
 #include "shell/WindowParts.h"
 
@@ -53,7 +54,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   QComboBox* list = DropDownOf(id);
   const QSignalBlocker quiet(list);
   const int selected = list->currentIndex();
-  list->addItems(items);
+  EntriesOf(list)->Append({std::move(items)});
   list->setCurrentIndex(selected);
   return true;
 }
@@ -70,8 +71,7 @@ bool frmQLN2::FillCustomFiles() {
     names << Qs(iniFile_.Load(kind.section, NameKey(kind, entry)));
     paths << Qs(iniFile_.Load(kind.section, FileKey(kind, entry)));
   }
-  lstFiles->addItems(names);
-  lstFileDirs->addItems(paths);
+  EntriesOf(lstFiles)->Append({std::move(names), std::move(paths)});
   return true;
 }
 

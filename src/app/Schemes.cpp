@@ -1,8 +1,9 @@
-#include <QListWidget>
+#include <QListView>
 
 #include "app/frmQLN2.h"
 #include "schemes/SchemeFormat.h"
 #include "shell/Desktop.h"
+#include "shell/EntryListModel.h"
 #include "shell/QtText.h"
 
 namespace quillon {
@@ -44,8 +45,6 @@ void frmQLN2::LoadScheme() {
 
     const ListKind& files = KindOf(ListId::Files);
     iniFile_.Save(files.section, files.countKey, scheme.Text(scheme::kNumFiles));
-    lstFiles->clear();
-    lstFileDirs->clear();
     QStringList names;
     QStringList dirs;
     for (int n = 1; n <= *count; ++n) {
@@ -56,8 +55,7 @@ void frmQLN2::LoadScheme() {
       iniFile_.Save(files.section, NameKey(files, n), name);
       iniFile_.Save(files.section, FileKey(files, n), dir);
     }
-    lstFiles->addItems(names);
-    lstFileDirs->addItems(dirs);
+    EntriesOf(lstFiles)->Reset({std::move(names), std::move(dirs)});
     return true;
   };
   if (!load()) {

@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,6 +16,7 @@
 #include "app/Appearance.h"
 #include "settings/ConfigLayout.h"
 #include "shell/Desktop.h"
+#include "shell/EntryListModel.h"
 #include "shell/PathHelpers.h"
 #include "shell/QtText.h"
 #include "shell/WindowParts.h"
@@ -38,9 +39,12 @@ constexpr int kWarpSpacing = 2;
 // The level box is as wide as this text.
 constexpr const char* kWarpWidthText = "MMMMMM";
 
-QListWidget* MakeFileList(QWidget* parent, const char* name) {
-  auto* list = MakeControl<QListWidget>(parent, name);
+QListView* MakeFileList(QWidget* parent, const char* name, EntryListModel* files, int column) {
+  auto* list = MakeControl<QListView>(parent, name);
+  list->setModel(files);
+  list->setModelColumn(column);
   list->setUniformItemSizes(true);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEnabled(false);
   return list;
@@ -99,9 +103,10 @@ frmQLN2::~frmQLN2() = default;
 // What is neither a launch option nor a command: the file list and the window's own looks.
 void frmQLN2::CreateControls() {
   QWidget* client = centralWidget();
-  lstFiles = MakeFileList(client, "lstFiles");
-  // Where each listed file lies, item for item; the user never sees it.
-  lstFileDirs = MakeFileList(client, "lstFileDirs");
+  // Each custom file's name, and where it lies (the user never sees that column).
+  auto* files = new EntryListModel(2, this);
+  lstFiles = MakeFileList(client, "lstFiles", files, 0);
+  lstFileDirs = MakeFileList(client, "lstFileDirs", files, 1);
   lstFileDirs->setVisible(false);
   lstFileDirs->setFocusPolicy(Qt::NoFocus);
   SetFieldBackground(lstFiles, QPalette::Button);

@@ -21,7 +21,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 
 namespace quillon {
@@ -150,8 +150,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   QCheckBox* chkWarp = nullptr;
   QLineEdit* txtWarp = nullptr;
   QCheckBox* chkEnableFiles = nullptr;
-  QListWidget* lstFiles = nullptr;
-  QListWidget* lstFileDirs = nullptr;
+  // Both show the one model of the custom files: the name, and where the file lies.
+  QListView* lstFiles = nullptr;
+  QListView* lstFileDirs = nullptr;
 };
 
 }  // namespace quillon

@@ -10,6 +10,7 @@
 #include "setup/MainWindowLists.h"
 #include "setup/frmAddEntry.h"
 #include "shell/Desktop.h"
+#include "shell/EntryListModel.h"
 #include "shell/PathHelpers.h"
 #include "shell/QtText.h"
 
@@ -55,6 +56,7 @@ void frmSetup::CreateControls() {
 
   // Lists may hold tens of thousands of entries: never measure them all.
   cmbList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cmbList->setModel(new EntryListModel(1, cmbList));
   if (auto* view = qobject_cast<QListView*>(cmbList->view())) view->setUniformItemSizes(true);
 
   fraInfo->setTitle(Text(instance_.frame.caption));
@@ -146,7 +148,7 @@ void frmSetup::FillList() {
     names << Qs(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
   }
   if (names.isEmpty()) return;
-  cmbList->addItems(names);
+  EntriesOf(cmbList)->Append({std::move(names)});
   cmbList->setCurrentIndex(-1);
 }
 

@@ -14,8 +14,8 @@ class CustomFilesTest : public MainWindowTest {
     desktop.fileChoices.push_back(path);
     Button(button)->click();
   }
-  QListWidget* Files() const { return Find<QListWidget>("lstFiles"); }
-  QListWidget* Dirs() const { return Find<QListWidget>("lstFileDirs"); }
+  QListView* Files() const { return Find<QListView>("lstFiles"); }
+  QListView* Dirs() const { return Find<QListView>("lstFileDirs"); }
   // "Name|Path" for entries 1..upTo of the Files section.
   QStringList Keys(int upTo) const {
     QStringList keys;
@@ -61,7 +61,7 @@ TEST_F(CustomFilesTest, RefusesOtherKindsAndCancelChangesNothing) {
   EXPECT_EQ(desktop.messages[1].text,
             "You must select a .deh or .bex file to add to this list;\r\nNo other file type is "
             "acceptable.");
-  EXPECT_EQ(Files()->count(), 0);
+  EXPECT_EQ(Files()->model()->rowCount(), 0);
   EXPECT_EQ(IniBytes(), before);
 }
 
@@ -80,7 +80,7 @@ TEST_P(RemoveFile, RenumbersTheLaterEntriesAndEmptiesTheLastNumber) {
   const RemoveCase& c = GetParam();
   OpenEnabled();
   for (int i = 1; i <= c.listed; ++i) Add("cmdAddPWAD", QStringLiteral("/m/%1.wad").arg(i));
-  Files()->setCurrentRow(c.removed);
+  Files()->setCurrentIndex(Files()->model()->index(c.removed, 0));
   Button("cmdRemoveFile")->click();
 
   QStringList names;
@@ -113,10 +113,10 @@ TEST_F(CustomFilesTest, TakesThe32766thFileThenSaysTheListIsFull) {
   Put("Files", "NumFiles", "32765");
   Put("Memory", "UseFiles", "1");
   Open();
-  ASSERT_EQ(Files()->count(), 32765);
+  ASSERT_EQ(Files()->model()->rowCount(), 32765);
   Add("cmdAddPWAD", "/m/last.wad");
   EXPECT_TRUE(desktop.messages.empty());
-  EXPECT_EQ(Files()->count(), 32766);
+  EXPECT_EQ(Files()->model()->rowCount(), 32766);
   EXPECT_EQ(Get("Files", "NumFiles"), "32766");
 
   const QByteArray full = IniBytes();
@@ -125,14 +125,14 @@ TEST_F(CustomFilesTest, TakesThe32766thFileThenSaysTheListIsFull) {
   EXPECT_EQ(desktop.messages[0].text,
             "This list is full: Quillon keeps at most 32766 entries in a list.");
   EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(Files()->count(), 32766);
+  EXPECT_EQ(Files()->model()->rowCount(), 32766);
   EXPECT_EQ(IniBytes(), full);
 }
 
 TEST_F(CustomFilesTest, RemoveWithoutSelectionSaysSo) {
   OpenEnabled();
   Add("cmdAddPWAD", "/m/a.wad");
-  Files()->setCurrentRow(0);
+  Files()->setCurrentIndex(Files()->model()->index(0, 0));
   Button("cmdRemoveFile")->click();
   Button("cmdRemoveFile")->click();  // nothing is selected after a removal
   ASSERT_EQ(desktop.messages.size(), 1u);
@@ -145,7 +145,7 @@ TEST_F(CustomFilesTest, UnreadableCountIsRebuiltFromTheListOnRemove) {
   Add("cmdAddPWAD", "/m/a.wad");
   Add("cmdAddPWAD", "/m/b.wad");
   Put("Files", "NumFiles", "many");
-  Files()->setCurrentRow(0);
+  Files()->setCurrentIndex(Files()->model()->index(0, 0));
   Button("cmdRemoveFile")->click();
   EXPECT_EQ(Get("Files", "NumFiles"), "1");
 }

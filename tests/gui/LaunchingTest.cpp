@@ -69,7 +69,7 @@ TEST_F(LaunchingTest, PlaceholderIwadAndDisabledFilesLeaveThemOff) {
   ASSERT_EQ(desktop.launches.size(), 1u);
   EXPECT_EQ(desktop.launches[0].Parameters, " ");
   // Switched off, not forgotten.
-  EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"map01.wad", "fix.deh"}));
+  EXPECT_EQ(Items(Find<QListView>("lstFiles")), (QStringList{"map01.wad", "fix.deh"}));
 }
 
 TEST_F(LaunchingTest, ExitWhenTestingClosesAfterTheRequestAndRemembers) {

@@ -15,10 +15,9 @@ TEST_F(MainWindowTest, FillsEachListInEntryOrderFollowedByItsPlaceholder) {
   EXPECT_EQ(Items(List("cmbIWADs")),
             (QStringList{"Freedoom 1", "Freedoom 2", "Doom", "[Default (no -iwad)]"}));
   EXPECT_EQ(Items(List("cmbProgs")), QStringList{"[No Program]"});
-  EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"map01.wad", "fix.deh"}));
-  EXPECT_EQ(Items(Find<QListWidget>("lstFileDirs")),
-            (QStringList{"map01.wad.path", "fix.deh.path"}));
-  EXPECT_FALSE(Find<QListWidget>("lstFileDirs")->isVisible());
+  EXPECT_EQ(Items(Find<QListView>("lstFiles")), (QStringList{"map01.wad", "fix.deh"}));
+  EXPECT_EQ(Items(Find<QListView>("lstFileDirs")), (QStringList{"map01.wad.path", "fix.deh.path"}));
+  EXPECT_FALSE(Find<QListView>("lstFileDirs")->isVisible());
 }
 
 struct CountCase {

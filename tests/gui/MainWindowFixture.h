@@ -4,13 +4,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QTest>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
+#include <QTest>
 #include <memory>
 
 #include "app/frmQLN2.h"
@@ -83,9 +83,13 @@ class MainWindowTest : public ::testing::Test {
     for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
     return items;
   }
-  static QStringList Items(const QListWidget* list) {
+  // What a file list shows (or, for the hidden one, holds), row by row.
+  static QStringList Items(const QListView* list) {
     QStringList items;
-    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    const QAbstractItemModel* model = list->model();
+    for (int i = 0; i < model->rowCount(); ++i) {
+      items << model->index(i, list->modelColumn()).data().toString();
+    }
     return items;
   }
 

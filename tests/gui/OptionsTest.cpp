@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, EnableUnlocksTheCustomFileControls) {
     EXPECT_FALSE(Find<QWidget>(name)->isEnabled()) << name;
   }
   // Locked, not lost.
-  EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), QStringList{"a.wad"});
+  EXPECT_EQ(Items(Find<QListView>("lstFiles")), QStringList{"a.wad"});
   EXPECT_EQ(Get("Files", "NumFiles"), "1");
 }
 

@@ -38,7 +38,7 @@ class SchemeTest : public MainWindowTest {
                      "chkNoCD", "chkGLmode", "chkEnableFiles"}) {
       state << (Box(box)->isChecked() ? "1" : "0");
     }
-    state << Items(Find<QListWidget>("lstFiles")) << Items(Find<QListWidget>("lstFileDirs"));
+    state << Items(Find<QListView>("lstFiles")) << Items(Find<QListView>("lstFileDirs"));
     return state;
   }
 
@@ -76,8 +76,8 @@ TEST_F(SchemeTest, SavedSchemeComesBackExactly) {
                    "chkEnableFiles"}) {
     Box(box)->setChecked(false);
   }
-  Find<QListWidget>("lstFiles")->clear();
-  Find<QListWidget>("lstFileDirs")->clear();
+  QAbstractItemModel* files = Find<QListView>("lstFiles")->model();
+  files->removeRows(0, files->rowCount());
   Load(Scheme("dm.qls"));
   EXPECT_EQ(desktop.fileDialogs.back(),
             (FileDialogRequest{"Open Scheme", "QLN Schemes (*.qls)|*.qls", "", 0x1004, false}));
@@ -102,13 +102,12 @@ TEST_F(SchemeTest, CancelledDialogsChangeNothing) {
 
 TEST_F(SchemeTest, SavingOverALongerSchemeLeavesItsExtraKeysInert) {
   Save(Scheme("s.qls"));
-  delete Find<QListWidget>("lstFiles")->takeItem(2);
-  delete Find<QListWidget>("lstFileDirs")->takeItem(2);
+  Find<QListView>("lstFiles")->model()->removeRows(2, 1);
   Save(Scheme("s.qls"));
   EXPECT_EQ(SchemeKey("s.qls", "NumFiles"), "2");
   EXPECT_EQ(SchemeKey("s.qls", "File3Name"), "fix.deh");  // left from the longer list
   Load(Scheme("s.qls"));
-  EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"a.wad", "b.wad"}));
+  EXPECT_EQ(Items(Find<QListView>("lstFiles")), (QStringList{"a.wad", "b.wad"}));
 }
 
 TEST_F(SchemeTest, RenamedSchemeIsRefusedAndChangesNothing) {
@@ -185,14 +184,14 @@ TEST_P(SchemeFlag, ReadsAnyNonZeroNumberAsOn) {
     EXPECT_TRUE(desktop.messages.empty());
     EXPECT_TRUE(Box("chkNoMusic")->isChecked());
     EXPECT_TRUE(Box("chkEnableFiles")->isChecked());
-    EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), QStringList{"x.wad"});
+    EXPECT_EQ(Items(Find<QListView>("lstFiles")), QStringList{"x.wad"});
   } else {
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
     // "Enable" comes after the five switches, so the load stops before it.
     EXPECT_FALSE(Box("chkEnableFiles")->isChecked());
     EXPECT_FALSE(Button("cmdAddPWAD")->isEnabled());
-    EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"a.wad", "b.wad", "fix.deh"}));
+    EXPECT_EQ(Items(Find<QListView>("lstFiles")), (QStringList{"a.wad", "b.wad", "fix.deh"}));
     EXPECT_EQ(Get("Files", "NumFiles"), "3");
   }
 }
@@ -212,15 +211,15 @@ TEST_F(SchemeTest, LoadedFilesReachTheConfigurationAndSurviveARestart) {
                            "File3Path=/s/3.bex"}));
   Box("chkEnableFiles")->setChecked(true);
   Load(Scheme("u.qls"));
-  auto* files = Find<QListWidget>("lstFiles");
+  auto* files = Find<QListView>("lstFiles");
   EXPECT_EQ(Items(files), (QStringList{"1.wad", "2.wad", "3.bex"}));
   EXPECT_FALSE(files->isEnabled());
   EXPECT_FALSE(Button("cmdAddPWAD")->isEnabled());
   EXPECT_EQ(Box("chkEnableFiles")->toolTip(), "Click to enable custom files");
   Close();
   Open();
-  EXPECT_EQ(Items(Find<QListWidget>("lstFiles")), (QStringList{"1.wad", "2.wad", "3.bex"}));
-  EXPECT_EQ(Items(Find<QListWidget>("lstFileDirs")), (QStringList{"/s/1.wad", "/s/", "/s/3.bex"}));
+  EXPECT_EQ(Items(Find<QListView>("lstFiles")), (QStringList{"1.wad", "2.wad", "3.bex"}));
+  EXPECT_EQ(Items(Find<QListView>("lstFileDirs")), (QStringList{"/s/1.wad", "/s/", "/s/3.bex"}));
 }
 
 }  // namespace

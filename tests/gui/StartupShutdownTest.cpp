@@ -214,7 +214,7 @@ TEST_F(MainWindowTest, RestoresFlagsWithTheirReactions) {
 TEST_F(MainWindowTest, UseFilesOffGreysTheListAndSetsTheTooltip) {
   WriteDefaultIni();
   Open();
-  auto* files = Find<QListWidget>("lstFiles");
+  auto* files = Find<QListView>("lstFiles");
   EXPECT_FALSE(files->isEnabled());
   EXPECT_EQ(files->palette().color(QPalette::Disabled, QPalette::Base),
             QApplication::palette().color(QPalette::Window));
