@@ -24,6 +24,7 @@ class QuietDesktop : public Desktop {
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget*, const LaunchRequest&) override { return {}; }
   void OpenDocument(const QString&) override {}
+  void CopyText(const QString&) override {}
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;
   QSize ScreenSize() override { return {1920, 1080}; }

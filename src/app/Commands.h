@@ -7,6 +7,8 @@ namespace quillon {
 // Every command the main window offers the user: by a button, a menu item, or both.
 enum class CommandId {
   Test,
+  TestSeveralPorts,
+  CopyCommandLine,
   SaveScheme,
   LoadScheme,
   Exit,
@@ -21,6 +23,6 @@ enum class CommandId {
   AddPatch,
   RemoveFile,
 };
-inline constexpr std::size_t kCommandCount = 14;
+inline constexpr std::size_t kCommandCount = 16;
 
 }  // namespace quillon

@@ -81,6 +81,7 @@ bool frmQLN2::PlaceholderOrNone(const QComboBox* list) {
 
 void frmQLN2::PortChosen() {
   SetCommandEnabled(CommandId::Test, !PlaceholderOrNone(cmbPorts));
+  SetCommandEnabled(CommandId::CopyCommandLine, !PlaceholderOrNone(cmbPorts));
 }
 
 void frmQLN2::ProgramChosen() {

@@ -1,6 +1,7 @@
 #include <QComboBox>
 
 #include "app/frmQLN2.h"
+#include "settings/EntryNumbers.h"
 
 // The drop-down list of each kind, which the setup dialogs keep in step with the file.
 
@@ -18,8 +19,22 @@ QComboBox* frmQLN2::DropDownOf(ListId id) const {
 
 // Inserting before the selection moves it along; Qt reports that as a change and the
 // list's reaction runs again with the same outcome.
+// The ports "Test in Several Ports" remembers are entry numbers: they follow their entries
+// when the setup dialog inserts or removes one before them.
+void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& renumber) {
+  const std::string before = iniFile_.Load(memory::kSection, memory::kTestPorts);
+  if (before.empty()) return;
+  const std::string after = renumber(before);
+  if (after != before) iniFile_.Save(memory::kSection, memory::kTestPorts, after);
+}
+
 void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
   if (QComboBox* list = DropDownOf(id)) list->insertItem(position, name);
+  if (id == ListId::Ports) {
+    KeepTestPorts([position](std::string_view text) {
+      return EntryNumbersAfterInsertion(text, position + 1);
+    });
+  }
 }
 
 void frmQLN2::RenameEntry(ListId id, int position, const QString& name) {
@@ -29,6 +44,10 @@ void frmQLN2::RenameEntry(ListId id, int position, const QString& name) {
 void frmQLN2::RemoveEntry(ListId id, int position) {
   QComboBox* list = DropDownOf(id);
   if (!list || position < 0 || position >= list->count()) return;
+  if (id == ListId::Ports) {
+    KeepTestPorts(
+        [position](std::string_view text) { return EntryNumbersAfterRemoval(text, position + 1); });
+  }
   if (position != list->currentIndex()) {
     list->removeItem(position);
     return;

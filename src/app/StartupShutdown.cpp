@@ -38,7 +38,10 @@ void frmQLN2::FormLoad() {
   CentreOnScreen(this, desktop_.ScreenSize());
 
   // Only disables: a list with nothing or its placeholder selected offers nothing to start.
-  if (PlaceholderOrNone(cmbPorts)) SetCommandEnabled(CommandId::Test, false);
+  if (PlaceholderOrNone(cmbPorts)) {
+    SetCommandEnabled(CommandId::Test, false);
+    SetCommandEnabled(CommandId::CopyCommandLine, false);
+  }
   if (PlaceholderOrNone(cmbProgs)) SetCommandEnabled(CommandId::Launch, false);
 }
 

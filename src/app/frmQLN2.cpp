@@ -118,6 +118,9 @@ void frmQLN2::CreateControls() {
   // Enter presses the focused button, or Test when the focus is anywhere else.
   for (auto* button : client->findChildren<QPushButton*>()) button->setAutoDefault(true);
   ButtonOf(CommandId::Test)->setDefault(true);
+  // Its tip adds the command it would run, made as the tip shows (eventFilter).
+  testTip_ = ButtonOf(CommandId::Test)->toolTip();
+  ButtonOf(CommandId::Test)->installEventFilter(this);
 }
 
 // The labels, frames and the title live only in the layout.

@@ -3,17 +3,20 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/Commands.h"
+#include "launch/PortTester.h"
 #include "settings/ConfigLayout.h"
 #include "settings/LaunchOptions.h"
 #include "settings/ReadWrite.h"
 #include "setup/MainWindowLists.h"
 #include "shell/CommonDialog.h"
+#include "shell/LaunchRequest.h"
 
 class QAction;
 class QCheckBox;
@@ -31,7 +34,7 @@ class Desktop;
 // The launcher window. Its opening is the program's start-up (the lists and the options
 // remembered in QLN2.ini come back) and its closing writes them back. Every other window
 // is opened from here, modally.
-class frmQLN2 : public QMainWindow, public MainWindowLists {
+class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   Q_OBJECT
 
  public:
@@ -51,9 +54,14 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   void RenameEntry(ListId id, int position, const QString& name) override;
   void RemoveEntry(ListId id, int position) override;
 
+  // "Test in Several Ports" starts its ports through the window (Launching.cpp).
+  QStringList PortNames() const override;
+  bool TestPorts(const std::vector<int>& entries) override;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Construction and layout (frmQLN2.cpp).
@@ -102,6 +110,13 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
 
   // Starting the port, a program or the help file (Launching.cpp).
   void TestGame();
+  // What Test would hand the desktop now, for the port whose file is in `options`.
+  LaunchRequest TestRequest(const LaunchOptionValues& options, const QString& portName) const;
+  void TellStartFailure(const LaunchRequest& request, const std::string& reason);
+  void TestInSeveralPorts();
+  // The exact command Test would run, as one line for a POSIX shell, or why it cannot run.
+  QString TestCommandText(bool& runnable) const;
+  void CopyCommandLine();
   void LaunchProgram();
   void ShowHelpFile();
   void CloseWindow() { close(); }
@@ -127,11 +142,13 @@ class frmQLN2 : public QMainWindow, public MainWindowLists {
   void LoadScheme();
 
   QComboBox* DropDownOf(ListId id) const;
+  void KeepTestPorts(const std::function<std::string(std::string_view)>& renumber);
 
   Desktop& desktop_;
   QString programDir_;
   QString helpFile_;
   QString logDir_;
+  QString testTip_;
   bool unloaded_ = false;
   ReadWrite iniFile_;
   ReadWrite schemeFile_;

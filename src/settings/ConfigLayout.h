@@ -41,6 +41,8 @@ std::string ListFullText(const ListKind& kind);
 // LaunchOptions.h.
 namespace memory {
 inline constexpr std::string_view kSection = "Memory";
+// The ports "Test in Several Ports" starts: their entry numbers (EntryNumbers.h).
+inline constexpr std::string_view kTestPorts = "TestPorts";
 }  // namespace memory
 
 // The 26 lines of a new configuration file: each list empty, then the options' defaults.

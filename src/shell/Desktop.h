@@ -48,6 +48,8 @@ class Desktop {
   virtual LaunchResult Launch(QWidget* owner, const LaunchRequest& request) = 0;
   // Opens a document with the desktop's handler for its type; never executes it.
   virtual void OpenDocument(const QString& path) = 0;
+  // Puts the text on the clipboard, for pasting into another program.
+  virtual void CopyText(const QString& text) = 0;
 
   virtual bool FileExists(const QString& path) = 0;
   // Invalid when the file cannot be found.

@@ -155,16 +155,20 @@ PortLauncher::~PortLauncher() {
   }
 }
 
-LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
+ResolvedProgram ResolveLaunch(const LaunchRequest& request) {
   const char* pathVar = std::getenv("PATH");
   // A bare name is a file here first, as for any shell-less start, and else looked up.
   const FileFacts local = ProbeFile(request.File);
   const bool here =
       request.File.find('/') != std::string::npos || (local.exists && !local.isDirectory);
   const std::string file = here ? Absolute(request.File) : request.File;
-  ResolvedProgram resolved = ResolveProgram(
+  return ResolveProgram(
       file, request.Arguments ? *request.Arguments : SplitParameters(request.Parameters),
       Absolute(request.Directory), pathVar ? pathVar : kDefaultPath, ProbeFile);
+}
+
+LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
+  ResolvedProgram resolved = ResolveLaunch(request);
   if (!resolved.failure.empty()) return {resolved.failure};
 
   auto child = std::make_unique<Child>();

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "shell/LaunchRequest.h"
+#include "shell/ProgramLookup.h"
 
 class QSocketNotifier;
 class QTimer;
@@ -31,6 +32,11 @@ struct PortEnd {
 
   bool Failed() const { return bySignal || code != 0; }
 };
+
+// What a start of `request` would run right now (PATH, Wine and the file system as they
+// are), or why it cannot start: the one decision Start, the command shown and the command
+// copied all take.
+ResolvedProgram ResolveLaunch(const LaunchRequest& request);
 
 // Starts programs as processes of their own and reaps each when it ends. A watched
 // program writes its output straight into a log file, never through us, so it outlives

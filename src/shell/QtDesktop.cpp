@@ -1,5 +1,6 @@
 #include "shell/QtDesktop.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -141,6 +142,10 @@ LaunchResult QtDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
 
 void QtDesktop::OpenDocument(const QString& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+void QtDesktop::CopyText(const QString& text) {
+  QGuiApplication::clipboard()->setText(text);
 }
 
 bool QtDesktop::FileExists(const QString& path) {

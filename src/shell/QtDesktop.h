@@ -22,6 +22,7 @@ class QtDesktop : public Desktop {
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
   void OpenDocument(const QString& path) override;
+  void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;
   QSize ScreenSize() override;

@@ -84,6 +84,9 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAccessKeysAndShortcuts) {
   } menus[] = {
       {"ProgramMenu", "&Program",
        {{"ProgramTest", "&Test", QKeySequence(Qt::Key_F2)},
+        {"ProgramTestSeveral", "Test in Se&veral Ports...", QKeySequence(Qt::SHIFT | Qt::Key_F2)},
+        {"ProgramCopyCommand", "&Copy Command Line",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
         {"Separator1", "", {}},
         {"ProgramSave", "&Save Scheme...", QKeySequence(Qt::Key_F3)},
         {"ProgramLoad", "&Load Scheme...", QKeySequence(Qt::Key_F4)},

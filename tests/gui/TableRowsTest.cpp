@@ -134,6 +134,9 @@ TEST_P(CommandRows, ButtonAndMenuItemRunTheSameCommand) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandRows,
     ::testing::Values(CommandCase{"cmdTest", "ProgramTest", "launch"},
+                      CommandCase{nullptr, "ProgramTestSeveral", "modal:frmTestPorts"},
+                      // The entry's file does not exist: the copy says why instead.
+                      CommandCase{nullptr, "ProgramCopyCommand", "message"},
                       CommandCase{nullptr, "ProgramSave", "file"},
                       CommandCase{nullptr, "ProgramLoad", "file"},
                       CommandCase{"cmdExit", "ProgramExit", "closed"},

@@ -76,6 +76,11 @@ void FakeDesktop::OpenDocument(const QString& path) {
   calls << "open";
 }
 
+void FakeDesktop::CopyText(const QString& text) {
+  copied << text;
+  calls << "copy";
+}
+
 bool FakeDesktop::FileExists(const QString& path) { return QFileInfo(path).isFile(); }
 
 QDateTime FakeDesktop::LastModified(const QString& path) {

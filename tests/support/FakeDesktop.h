@@ -41,7 +41,8 @@ class FakeDesktop : public Desktop {
   std::vector<QString> modalDialogs;  // objectName of each dialog shown
   std::vector<LaunchRequest> launches;
   QStringList documents;   // paths opened with the desktop's handler
-  QStringList calls;       // "message", "file", "modal:<name>", "launch", "open", in order
+  QStringList copied;      // texts put on the clipboard
+  QStringList calls;       // "message", "file", "modal:<name>", "launch", "open", "copy"
   QStringList unscripted;  // what appeared without an answer
 
   MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
@@ -50,6 +51,7 @@ class FakeDesktop : public Desktop {
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
   void OpenDocument(const QString& path) override;
+  void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;
   QSize ScreenSize() override { return screen; }
