@@ -130,7 +130,7 @@ screenshot: deps-run
 e2e: deps-run
 	$(call ensure_packages,$(E2E_PACKAGES))
 	$(call cmake_build,$(BUILD),-DQUILLON_TESTS=OFF)
-	xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
+	xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh -c \
 	  'openbox >/dev/null 2>&1 & sleep 1; scripts/e2e/run.sh $(BUILD)/Quillon docs/screenshots'
 
 # The Debian package, quillon_<version>_<arch>.deb in build-deb/: the standard layout

@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,8 +20,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "BenchSupport.h"
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
+#include "shell/PortLauncher.h"
 #include "shell/QtDesktop.h"
 
 extern char** environ;
@@ -102,6 +107,82 @@ void BM_ClickToPortRunning(benchmark::State& state) {
   IniCache::FlushAll();
 }
 BENCHMARK(BM_ClickToPortRunning)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// Starts really happen; the "Test in Several Ports" dialog is answered by clicking its Test.
+class StartingDesktop : public bench::QuietDesktop {
+ public:
+  LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override {
+    return launcher.Start(owner, request);
+  }
+  PortLauncher launcher;
+};
+
+// From the menu item to all `range(0)` checked ports running (each has written its byte):
+// the dialog opened, its Test clicked, every port started watched with its log. Beside
+// BM_ClickToPortRunning (one Test) in the same run.
+void BM_SeveralPortsToAllRunning(benchmark::State& state) {
+  const int ports = static_cast<int>(state.range(0));
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath(QStringLiteral("started"));
+  mkfifo(fifo.toLocal8Bit().constData(), 0600);
+  QByteArray list = "[Ports]\r\nNumPorts=" + QByteArray::number(ports) + "\r\n";
+  QByteArray checked;
+  for (int n = 1; n <= ports; ++n) {
+    // Each in a folder of its own, as ports are installed.
+    const QString folder = dir.filePath(QStringLiteral("port%1").arg(n));
+    QDir().mkpath(folder);
+    const QString port = folder + QStringLiteral("/port");
+    QFile script(port);
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\nprintf x > '" + fifo.toUtf8() + "'\n");
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    list += "Port" + QByteArray::number(n) + "Name=Port " + QByteArray::number(n) + "\r\nPort" +
+            QByteArray::number(n) + "Path=" + port.toUtf8() + "\r\n";
+    checked += (n > 1 ? "," : "") + QByteArray::number(n);
+  }
+  bench::WriteFile(dir.filePath(QStringLiteral("QLN2.ini")),
+                   list + "\r\n[IWADs]\r\nNumIWADs=0\r\n\r\n[Programs]\r\nNumProgs=0\r\n\r\n"
+                          "[Files]\r\nNumFiles=0\r\n\r\n[Memory]\r\nPort=1\r\nIWAD=0\r\nProg=0\r\n"
+                          "UseFiles=0\r\nWarp=1\r\nWarpTo=1\r\nTestPorts=" +
+                       checked + "\r\n\r\n");
+  const int reader = open(fifo.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK);
+  StartingDesktop desktop;
+  desktop.modalScript = [](QDialog* dialog) {
+    dialog->findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
+  };
+  frmQLN2 window(desktop, dir.path());
+  auto* item = window.findChild<QAction*>(QStringLiteral("ProgramTestSeveral"));
+  for (auto _ : state) {
+    item->trigger();
+    int running = 0;
+    while (running < ports) {
+      pollfd wait{reader, POLLIN, 0};
+      char bytes[16];
+      if (poll(&wait, 1, 5000) != 1) break;
+      const ssize_t got = read(reader, bytes, std::min<ssize_t>(sizeof bytes, ports - running));
+      if (got > 0) running += static_cast<int>(got);
+    }
+    if (running < ports) {
+      state.SkipWithError("not every port started");
+      break;
+    }
+    state.PauseTiming();
+    // The ended ports reaped, as the event loop would between two clicks.
+    while (desktop.launcher.Running() > 0) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    state.ResumeTiming();
+  }
+  close(reader);
+  window.close();
+  IniCache::FlushAll();
+}
+BENCHMARK(BM_SeveralPortsToAllRunning)
+    ->Arg(1)
+    ->Arg(8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 int Threads() {
   return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).count()) - 2;

@@ -9,9 +9,18 @@ shots=$(realpath -m "${2:-docs/screenshots}")
 here=$(dirname "$(realpath "$0")")
 mkdir -p "$shots"
 work=$(mktemp -d)
-# Only what this run started is stopped: its Quillon copies and ports carry "$work" in their
-# command lines or were recorded by port_pid; other users' ports on this machine are left alone.
-trap 'ports_started=$(cat "$work/ports" 2>/dev/null || true); pkill -f "$work" 2>/dev/null || true; for p in $ports_started; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+# The machine may be shared: the clean-up ends only the processes this run started, by the
+# pids it wrote down ("pid name" a line), each only while that pid still runs that program.
+stop_started() {
+  if [ -f "$work/started" ]; then
+    while read -r pid name; do
+      [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$name" ] && kill "$pid" 2>/dev/null
+    done < "$work/started" || true
+  fi
+}
+cleanup() { stop_started; rm -rf "$work"; }
+trap cleanup EXIT
+started() { echo "$1 $2" >> "$work/started"; }
 mkdir -p "$work/quillon" "$work/my maps"
 cp "$exe" "$work/quillon/Quillon"
 python3 "$here/make_wad.py" "$work/my maps/room.wad"
@@ -40,19 +49,21 @@ click() { focus "$main"; xdotool mousemove --window "$main" "$1" "$2" click 1; p
 ini() { tr -d '\r' < "$work/quillon/QLN2.ini"; }
 key_of() { ini | sed -n "/^\[$1\]/,/^\[/p" | grep "^$2=" | head -1 | cut -d= -f2-; }
 start_quillon() {
-  ( cd / && "$work/quillon/Quillon" ) >"$work/quillon.log" 2>&1 &
+  ( cd / && exec "$work/quillon/Quillon" ) >"$work/quillon.log" 2>&1 &
   quillon=$!
+  started "$quillon" Quillon
 }
-# The newest process of a port started by our Quillon, recorded for the cleanup.
+# The newest process of a port started by this run's Quillon (its child: ports of other
+# users of the machine are never looked at), written down for the clean-up.
 port_pid() {
   local pid=""
   for _ in $(seq 100); do
-    pid=$(pgrep -n -x -P "$quillon" "$1" || true)
+    pid=$(pgrep -n -P "$quillon" -x "$1" || true)
     [ -n "$pid" ] && break
     sleep 0.1
   done
   [ -n "$pid" ] || fail "$1 did not start"
-  echo "$pid" >>"$work/ports"
+  started "$pid" "$1"
   echo "$pid"
 }
 args_of() { tr '\0' '\n' < "/proc/$1/cmdline"; }
@@ -182,11 +193,12 @@ kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close while a notice was
 find_installed_step() {
   step "7. Find Installed Ports and IWADs from an empty folder"
   # The ports of the steps before are done with.
-  for p in $(cat "$work/ports"); do kill "$p" 2>/dev/null || true; done
+  stop_started
   mkdir -p "$work/fresh"
   cp "$exe" "$work/fresh/Quillon"
-  ( cd / && "$work/fresh/Quillon" ) >"$work/fresh.log" 2>&1 &
+  ( cd / && exec "$work/fresh/Quillon" ) >"$work/fresh.log" 2>&1 &
   quillon=$!
+  started "$quillon" Quillon
   focus "$(window "^Quillon 2.01$")"; key Return
   main=$(window "^Quillon$")
   focus "$main"; key ctrl+F5
@@ -231,5 +243,30 @@ find_installed_step() {
 }
 find_installed_step
 
+step "8. Test in Several Ports starts both ports with the same arguments"
+sed -i -e 's/^WarpTo=.*\r$/WarpTo=1\r/' -e 's/^Params=.*\r$/Params=-window\r/' \
+  "$work/quillon/QLN2.ini"
+start_quillon
+main=$(window "^Quillon$")
+focus "$main"; key shift+F2
+several=$(window "^Test in Several Ports$")
+focus "$several"
+key space; key Down; key space   # check Chocolate Doom and Crispy Doom
+shot e2e-8-test-several-ports
+key Return                       # Test, the default button
+choco=$(port_pid chocolate-doom)
+crispy=$(port_pid crispy-doom)
+expect_args "$choco" "$(set_up_args /usr/games/chocolate-doom)"
+expect_args "$crispy" "$(set_up_args /usr/games/crispy-doom)"
+[ "$(key_of Memory TestPorts)" = "1,2" ] || fail "TestPorts holds '$(key_of Memory TestPorts)'"
+window "Chocolate Doom" >/dev/null
+window "Crispy Doom" >/dev/null
+sleep 4
+shot e2e-8-several-ports-running
+focus "$main"; key alt+F4
+for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
+# The ports outlive Quillon.
+kill -0 "$choco" && kill -0 "$crispy" || fail "a port ended with Quillon"
+kill "$choco" "$crispy" 2>/dev/null || true
 echo
-echo "E2E: 7 passed, 0 failed"
+echo "E2E: 8 passed, 0 failed"
