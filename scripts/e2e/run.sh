@@ -83,7 +83,7 @@ $2"
 
 # Positions of the main window's controls (the layout is fixed-size; fonts from fonts-dejavu).
 P_PORTS="130 118"; P_IWADS="130 168"; P_ENABLE="364 66"; P_ADDPWAD="396 93"
-P_NOMONSTERS="204 278"; P_PARAMS="170 385"
+P_NOMONSTERS="204 278"; P_PARAMS="170 385"; P_TEST="398 398"
 
 step "1. First start in an empty directory"
 start_quillon
@@ -248,6 +248,10 @@ sed -i -e 's/^WarpTo=.*\r$/WarpTo=1\r/' -e 's/^Params=.*\r$/Params=-window\r/' \
   "$work/quillon/QLN2.ini"
 start_quillon
 main=$(window "^Quillon$")
+# Test's tip names the command it would run.
+focus "$main"; xdotool mousemove --window "$main" $P_TEST; sleep 2
+shot e2e-7-test-tip
+xdotool mousemove --window "$main" 5 5; pause
 focus "$main"; key shift+F2
 several=$(window "^Test in Several Ports$")
 focus "$several"
@@ -259,8 +263,9 @@ crispy=$(port_pid crispy-doom)
 expect_args "$choco" "$(set_up_args /usr/games/chocolate-doom)"
 expect_args "$crispy" "$(set_up_args /usr/games/crispy-doom)"
 [ "$(key_of Memory TestPorts)" = "1,2" ] || fail "TestPorts holds '$(key_of Memory TestPorts)'"
-window "Chocolate Doom" >/dev/null
-window "Crispy Doom" >/dev/null
+# Side by side as far as the screen allows, for the screenshot.
+xdotool windowmove "$(window "Chocolate Doom")" 0 0
+xdotool windowmove "$(window "Crispy Doom")" 400 300
 sleep 4
 shot e2e-8-several-ports-running
 focus "$main"; key alt+F4
