@@ -250,7 +250,7 @@ start_quillon
 main=$(window "^Quillon$")
 # Test's tip names the command it would run.
 focus "$main"; xdotool mousemove --window "$main" $P_TEST; sleep 2
-shot e2e-7-test-tip
+shot e2e-8-test-tip
 xdotool mousemove --window "$main" 5 5; pause
 focus "$main"; key shift+F2
 several=$(window "^Test in Several Ports$")
