@@ -1,5 +1,6 @@
 // "Test in Several Ports" and "Copy Command Line": what reaches the ports, what is remembered.
 #include <QHelpEvent>
+#include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 
