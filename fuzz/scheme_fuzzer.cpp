@@ -54,7 +54,7 @@ bool Write(ReadWrite& file, const std::string& path, const SchemeOptions& o) {
   values.Set(NoCD, o.noCD);
   values.Set(OpenGL, o.openGL);
   values.Set(UseFiles, o.useFiles);
-  return WriteScheme(file, path, values, o.files);
+  return !WriteScheme(file, path, values, o.files);
 }
 
 // Reads everything a load would, as far as the counts allow.

@@ -10,21 +10,6 @@
 
 namespace quillon {
 
-namespace {
-
-// The number of entries a count key announces: nullopt when it is not a number or too
-// large for the 16-bit counter; 0 for zero or a negative count.
-std::optional<int> EntryCount(const ReadWrite& ini, const ListKind& kind) {
-  const auto number = ParseDecimal(ini.Load(kind.section, kind.countKey));
-  if (!number) return std::nullopt;
-  if (!number->IsPositive()) return 0;
-  const auto count = RoundToInt16(*number);
-  if (!count || *count >= kMaxListCount) return std::nullopt;
-  return *count;
-}
-
-}  // namespace
-
 void frmQLN2::RefreshLists(const QString& what) {
   const bool all = what == QStringLiteral("All");
   for (ListId id : {ListId::Ports, ListId::IWADs, ListId::Programs}) {
@@ -43,7 +28,7 @@ void frmQLN2::RefreshLists(const QString& what) {
 // list would select its first item by itself, which the user never did.
 bool frmQLN2::FillDropDown(ListId id) {
   const ListKind& kind = KindOf(id);
-  const auto count = EntryCount(iniFile_, kind);
+  const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
   QStringList items;
   items.reserve(*count + 1);
@@ -61,7 +46,7 @@ bool frmQLN2::FillDropDown(ListId id) {
 
 bool frmQLN2::FillCustomFiles() {
   const ListKind& kind = KindOf(ListId::Files);
-  const auto count = EntryCount(iniFile_, kind);
+  const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
   QStringList names;
   QStringList paths;

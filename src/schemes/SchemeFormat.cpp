@@ -24,16 +24,17 @@ std::vector<std::string> SchemeTemplateLines(std::string_view section) {
   return lines;
 }
 
-bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const LaunchOptionValues& options,
-                 const std::vector<CustomFile>& files) {
+std::optional<std::string> WriteScheme(ReadWrite& schemeFile, const std::string& path,
+                                       const LaunchOptionValues& options,
+                                       const std::vector<CustomFile>& files) {
   schemeFile.SetFileName(path);
   const std::string section = SchemeSectionName(path);
   std::error_code error;
   if (!std::filesystem::exists(path, error)) {
     try {
       schemeFile.Create(SchemeTemplateLines(section));
-    } catch (const IniWriteError&) {
-      return false;
+    } catch (const IniWriteError& error) {
+      return error.what();
     }
   }
   const auto save = [&](std::string_view key, std::string_view value) {
@@ -50,7 +51,8 @@ bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const LaunchOpt
     save(NameKey(fileList, n), file.name);
     save(FileKey(fileList, n), file.location);
   }
-  return true;
+  // A scheme is saved once, at the user's word: a failure is told now, not retried.
+  return schemeFile.WriteOrDiscard();
 }
 
 SchemeReader::SchemeReader(ReadWrite& schemeFile, const std::string& path)

@@ -22,10 +22,11 @@ std::vector<std::string> SchemeTemplateLines(std::string_view section);
 
 // Writes the options (a list's as its shown text) and the custom file list into the scheme
 // file at `path` through `schemeFile`: a missing file is created from the template first; an
-// existing one is updated in place, never truncated. Returns false when the new file cannot
-// be created; then nothing is written.
-bool WriteScheme(ReadWrite& schemeFile, const std::string& path, const LaunchOptionValues& options,
-                 const std::vector<CustomFile>& files);
+// existing one is updated in place, never truncated. The file is written at once; when it
+// cannot be, nothing stays waiting to be written and the reason is returned.
+std::optional<std::string> WriteScheme(ReadWrite& schemeFile, const std::string& path,
+                                       const LaunchOptionValues& options,
+                                       const std::vector<CustomFile>& files);
 
 // Reads a scheme one key at a time, each just before it is applied.
 class SchemeReader {

@@ -3,6 +3,8 @@
 #include <array>
 
 #include "settings/LaunchOptions.h"
+#include "settings/NumberConversion.h"
+#include "settings/ReadWrite.h"
 
 namespace quillon {
 
@@ -33,15 +35,28 @@ std::string FileKey(const ListKind& kind, int entry) {
 }
 
 std::string ListFullText(const ListKind& kind) {
-  // The custom file list, which the main window shows whole, says it in general words.
-  if (kind.id == ListId::Files) {
-    return "This list is full: Quillon keeps at most " + std::to_string(kLargestList) +
-           " entries in a list.";
-  }
   std::string text = "The ";
   text.append(kind.entryName).append(" list is full: it holds ");
   text.append(std::to_string(kLargestList)).append(" entries, the most it can. Remove ");
   text.append(kind.anEntry).append(" before adding another.");
+  return text;
+}
+
+std::optional<int> StoredCount(const ReadWrite& ini, const ListKind& kind) {
+  const auto number = ParseDecimal(ini.Load(kind.section, kind.countKey));
+  if (!number) return std::nullopt;
+  if (!number->IsPositive()) return 0;
+  const auto count = RoundToInt16(*number);
+  if (!count || *count >= kMaxListCount) return std::nullopt;
+  return *count;
+}
+
+std::string UnreadableCountText(const ListKind& kind) {
+  std::string text = "The number of entries in the [";
+  text.append(kind.section).append("] section of ").append(kIniFileName);
+  text.append(" cannot be read, so nothing can be added to the ").append(kind.entryName);
+  text.append(" list without overwriting an entry. Repair ").append(kind.countKey);
+  text.append(" in ").append(kIniFileName).append(" first.");
   return text;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quillon {
+
+class ReadWrite;
 
 inline constexpr std::string_view kIniFileName = "QLN2.ini";
 inline constexpr std::string_view kHelpFileName = "QLN2.txt";
@@ -36,6 +39,14 @@ inline constexpr int kLargestList = kMaxListCount - 1;
 
 // What Add says when a list already holds kLargestList entries.
 std::string ListFullText(const ListKind& kind);
+
+// The number of entries a list's count key announces: nullopt when it is missing, no
+// number or too large for the 16-bit counter; 0 for zero or a negative count.
+std::optional<int> StoredCount(const ReadWrite& ini, const ListKind& kind);
+
+// What Add says while the list's count cannot be read: a new entry would take a number
+// that may already hold one.
+std::string UnreadableCountText(const ListKind& kind);
 
 // The section that remembers the launch options between runs, under the keys of
 // LaunchOptions.h.

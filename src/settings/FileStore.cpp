@@ -245,6 +245,7 @@ bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes, o
       if (::ftruncate(file.get(), oldSize) != 0) {
         // Only the reserved tail could remain, which the next write trims.
       }
+      errno = error;
       return false;
     }
   }
@@ -276,7 +277,11 @@ ReadResult ReadFile(const std::filesystem::path& path) {
   }
   struct stat info;
   // Only regular files: a FIFO or a device named as the INI file would block or never end.
-  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return result;
+  if (::fstat(file.get(), &info) != 0) return result;
+  if (!S_ISREG(info.st_mode)) {
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return result;
+  }
 
   // Read straight into the result; the spare byte lets the last read see EOF without a resize.
   std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
@@ -346,7 +351,9 @@ std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
   ok = file.Close() && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
+    const int error = errno;  // the reason, for the caller to tell
     ::unlink(temp.c_str());
+    errno = error;
     return std::nullopt;
   }
   const std::filesystem::path directory = target.parent_path();

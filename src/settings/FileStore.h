@@ -35,10 +35,12 @@ struct ReadResult {
   FileStamp stamp;    // of the file the bytes came from
 };
 
+// A failed read leaves errno saying why (EISDIR for a folder).
 ReadResult ReadFile(const std::filesystem::path& path);
 
 // Replaces the file with these bytes through a temporary file and a rename, so the old
-// file stays whole when anything fails. Returns the stamp of the new file, or nullopt.
+// file stays whole when anything fails. Returns the stamp of the new file, or nullopt with
+// errno saying why.
 std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace quillon::filestore

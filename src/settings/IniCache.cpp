@@ -1,7 +1,9 @@
 #include "settings/IniCache.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
@@ -35,6 +37,8 @@ class IniFileHandle : public std::enable_shared_from_this<IniFileHandle> {
   std::uint64_t checkedIn = 0;
   // Every Save since the last successful write, to replay over an outside edit.
   std::vector<PendingSave> pending;
+  // Why the last write failed, in the system's words.
+  std::string failure;
 };
 
 namespace {
@@ -91,7 +95,10 @@ bool Flush(IniFileHandle& file) {
     // Changed on disk since we read it: keep both that edit and ours.
     filestore::ReadResult read = filestore::ReadFile(file.path);
     // A file we cannot read must not be replaced by our partial picture of it.
-    if (read.status == filestore::ReadResult::Status::Failed) return false;
+    if (read.status == filestore::ReadResult::Status::Failed) {
+      file.failure = std::strerror(errno);
+      return false;
+    }
     IniDocument fresh = read.status == filestore::ReadResult::Status::Ok
                             ? IniDocument::Parse(read.bytes)
                             : IniDocument{};
@@ -100,7 +107,10 @@ bool Flush(IniFileHandle& file) {
     file.stamp = read.stamp;
   }
   const auto written = filestore::WriteAtomically(file.path, file.document.Serialize());
-  if (!written) return false;
+  if (!written) {
+    file.failure = std::strerror(errno);
+    return false;
+  }
   file.stamp = *written;
   file.pending.clear();
   file.dirty = false;
@@ -112,6 +122,16 @@ void ForgetDirty(IniFileHandle& file) {
   dirty.erase(std::remove_if(dirty.begin(), dirty.end(),
                              [&](const auto& held) { return held.get() == &file; }),
               dirty.end());
+}
+
+// Forgets the unwritten changes; the next access reads the file as it is on disk.
+void Discard(IniFileHandle& file) {
+  file.pending.clear();
+  file.loaded = false;
+  if (file.dirty) {
+    file.dirty = false;
+    ForgetDirty(file);
+  }
 }
 
 }  // namespace
@@ -170,7 +190,7 @@ void CachedSave(IniFileHandle& file, std::string_view section, std::string_view 
 
 void CachedCreate(IniFileHandle& file, std::string bytes) {
   const auto written = filestore::WriteAtomically(file.path, bytes);
-  if (!written) throw IniWriteError("cannot write " + file.path.string());
+  if (!written) throw IniWriteError(std::strerror(errno));
   file.document = IniDocument::Parse(bytes);
   file.stamp = *written;
   file.loaded = true;
@@ -180,6 +200,16 @@ void CachedCreate(IniFileHandle& file, std::string bytes) {
     file.dirty = false;
     ForgetDirty(file);
   }
+}
+
+std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file) {
+  if (!file.dirty || Flush(file)) {
+    ForgetDirty(file);
+    return std::nullopt;
+  }
+  std::string why = file.failure;
+  Discard(file);
+  return why;
 }
 
 }  // namespace detail
@@ -205,6 +235,11 @@ bool FlushAll() {
     state.dirty.push_back(std::move(file));
   }
   return allWritten;
+}
+
+void DiscardPendingWrites() {
+  for (const auto& file : std::vector(State().dirty)) Discard(*file);
+  State().dirty.clear();
 }
 
 bool HasPendingWrites() {

@@ -16,6 +16,9 @@ void SetFlushRequester(std::function<void()> requester);
 // again at the next flush.
 bool FlushAll();
 
+// Drops every change not yet written; the next read of each file sees it as it is on disk.
+void DiscardPendingWrites();
+
 // True while some file has changes not yet written.
 bool HasPendingWrites();
 

@@ -87,6 +87,7 @@ void CachedSave(IniFileHandle& file, std::string_view section, std::string_view 
                 std::string_view value);
 // Throws IniWriteError; on failure the cached state stays as it was.
 void CachedCreate(IniFileHandle& file, std::string bytes);
+std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file);
 }  // namespace detail
 
 }  // namespace quillon

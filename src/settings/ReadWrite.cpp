@@ -39,4 +39,9 @@ void ReadWrite::Create(const std::vector<std::string>& list) {
   detail::CachedCreate(*file_, std::move(bytes));
 }
 
+std::optional<std::string> ReadWrite::WriteOrDiscard() {
+  if (!file_) return std::nullopt;
+  return detail::CachedWriteOrDiscard(*file_);
+}
+
 }  // namespace quillon

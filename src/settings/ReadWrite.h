@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -10,7 +11,7 @@ namespace quillon {
 
 class IniFileHandle;
 
-// Raised by ReadWrite::Create when the new file cannot be written.
+// Raised by ReadWrite::Create when the new file cannot be written; what() says why.
 class IniWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -46,6 +47,11 @@ class ReadWrite {
   // Replaces the whole file with these lines, each followed by CR LF.
   // Throws IniWriteError when the file cannot be written.
   void Create(const std::vector<std::string>& list);
+
+  // Writes this file's unwritten changes now rather than at the end of the event. Changes
+  // that cannot be written are dropped instead of being tried again at every later flush
+  // (the next read sees the file as it is on disk), and the reason is returned.
+  std::optional<std::string> WriteOrDiscard();
 
  private:
   std::string fileName_;
