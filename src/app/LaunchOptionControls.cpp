@@ -92,7 +92,10 @@ LaunchOptionValues frmQLN2::ReadOptions(ListValue form) const {
         const auto* list = static_cast<const QComboBox*>(options_[i]);
         const bool none = PlaceholderOrNone(list);
         if (form == ListValue::Shown) {
-          values.Set(option.id, Ss(list->currentText()));
+          // With nothing chosen (a list left empty by a start-up error, say) the placeholder
+          // stands for it, which a scheme load matches; an empty text matches nothing.
+          values.Set(option.id,
+                     none ? std::string(KindOf(option.list).placeholder) : Ss(list->currentText()));
         } else if (form == ListValue::Remembered) {
           // 0 for none or the placeholder, otherwise the item counted from 1.
           values.Set(option.id, std::to_string(none ? 0 : list->currentIndex() + 1));

@@ -1,4 +1,5 @@
 #include <QListView>
+#include <algorithm>
 
 #include "app/frmQLN2.h"
 #include "schemes/SchemeFormat.h"
@@ -18,8 +19,14 @@ void frmQLN2::SaveScheme() {
   cdlOpen_.Flags = CommonDialog::kOverwritePrompt | CommonDialog::kHideReadOnly;
   cdlOpen_.DialogTitle = QStringLiteral("Save Scheme As...");
   if (!cdlOpen_.ShowSave()) return;
-  WriteScheme(schemeFile_, Ss(cdlOpen_.FileName), ReadOptions(ListValue::Shown),
-              ListedCustomFiles());
+  const std::string path = Ss(cdlOpen_.FileName);
+  if (const auto why =
+          WriteScheme(schemeFile_, path, ReadOptions(ListValue::Shown), ListedCustomFiles())) {
+    desktop_.Tell(this,
+                  QStringLiteral("Could not save the scheme to ") + Qs(path) +
+                      QStringLiteral(": ") + Qs(*why) + u'.',
+                  MessageIcon::Exclamation);
+  }
 }
 
 // Program > Load Scheme: the options back, one at a time in the scheme's order, each applied
@@ -43,11 +50,13 @@ void frmQLN2::LoadScheme() {
     // A count the configuration could not read back at the next start is refused here.
     if (!count || *count >= kMaxListCount) return false;
 
+    // The number of files loaded, not the scheme's text: a later Add counts on from it.
+    const int loaded = std::max<int>(*count, 0);
     const ListKind& files = KindOf(ListId::Files);
-    iniFile_.Save(files.section, files.countKey, scheme.Text(scheme::kNumFiles));
+    iniFile_.Save(files.section, files.countKey, std::to_string(loaded));
     QStringList names;
     QStringList dirs;
-    for (int n = 1; n <= *count; ++n) {
+    for (int n = 1; n <= loaded; ++n) {
       const std::string name = scheme.Text(NameKey(files, n));
       const std::string dir = scheme.Text(FileKey(files, n));
       names << Qs(name);
