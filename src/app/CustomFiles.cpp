@@ -33,6 +33,25 @@ const FileKindInfo& InfoOf(bool pwad) {
 }  // namespace
 
 void frmQLN2::AddCustomFile(FileKind kind) {
+  const ListKind& files = KindOf(ListId::Files);
+  // Refused before the file dialog, so the user picks no file in vain.
+  EntryListModel& listed = *EntriesOf(lstFiles);
+  const auto stored = StoredCount(iniFile_, files);
+  if (!stored) {
+    desktop_.Tell(this, Qs(UnreadableCountText(files)), MessageIcon::Exclamation);
+    return;
+  }
+  // The list was never read (the start-up refresh stopped before it): number 1 is taken.
+  if (*stored != listed.Count()) {
+    ShowIniError();
+    return;
+  }
+  // The configuration could not be read back with one more entry than this.
+  if (listed.Count() >= kLargestList) {
+    desktop_.Tell(this, Qs(ListFullText(files)), MessageIcon::Exclamation);
+    return;
+  }
+
   const FileKindInfo& info = InfoOf(kind == FileKind::PWAD);
   cdlOpen_.DialogTitle = QString::fromLatin1(info.title);
   cdlOpen_.InitDir.clear();
@@ -49,24 +68,15 @@ void frmQLN2::AddCustomFile(FileKind kind) {
         MessageIcon::Exclamation);
     return;
   }
-  // The configuration could not be read back with one more entry than this.
-  EntryListModel& listed = *EntriesOf(lstFiles);
-  if (listed.Count() >= kLargestList) {
-    desktop_.Tell(this, Qs(ListFullText(KindOf(ListId::Files))), MessageIcon::Exclamation);
-    return;
-  }
 
   const std::string name = FileNameOf(path);
   const int n = listed.Count() + 1;
   listed.Append({{Qs(name)}, {Qs(DirectoryOf(path))}});
 
-  const ListKind& files = KindOf(ListId::Files);
   iniFile_.Save(files.section, NameKey(files, n), name);
   iniFile_.Save(files.section, FileKey(files, n), path);
-  // A count that is no number stays as it is; the entry itself is already written.
-  if (const auto count = ToInt16(iniFile_.Load(files.section, files.countKey))) {
-    iniFile_.Save(files.section, files.countKey, std::to_string(*count + 1));
-  }
+  // The count of what is listed, not the stored text plus one: "-1" + 1 would hide this file.
+  iniFile_.Save(files.section, files.countKey, std::to_string(n));
 }
 
 void frmQLN2::RemoveCustomFile() {

@@ -29,7 +29,16 @@ void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& 
 }
 
 void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
-  if (QComboBox* list = DropDownOf(id)) list->insertItem(position, name);
+  if (QComboBox* list = DropDownOf(id)) {
+    if (list->currentIndex() >= 0) {
+      list->insertItem(position, name);
+    } else {
+      // Qt selects the first item put into an empty list, which the user never chose.
+      const QSignalBlocker quiet(list);
+      list->insertItem(position, name);
+      list->setCurrentIndex(-1);
+    }
+  }
   if (id == ListId::Ports) {
     KeepTestPorts([position](std::string_view text) {
       return EntryNumbersAfterInsertion(text, position + 1);

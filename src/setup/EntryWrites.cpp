@@ -1,16 +1,9 @@
 #include "setup/EntryWrites.h"
 
-#include "settings/NumberConversion.h"
 #include "setup/MainWindowLists.h"
 #include "shell/QtText.h"
 
 namespace quillon {
-
-int StoredCount(const ReadWrite& iniFile, const ListKind& kind) {
-  const auto count = ToInt16(iniFile.Load(kind.section, kind.countKey));
-  if (!count || *count <= 0 || *count > kLargestList) return 0;
-  return *count;
-}
 
 void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& mainLists, int position,
                  const QString& name, const QString& file) {

@@ -9,10 +9,6 @@ namespace quillon {
 
 class MainWindowLists;
 
-// How many entries a list holds, as the setup dialogs read it: a count that is missing, not
-// a number, not positive or beyond kLargestList means an empty list, which Add starts afresh.
-int StoredCount(const ReadWrite& iniFile, const ListKind& kind);
-
 // Appends an entry after the list's `position` entries: the main window's list first (it
 // shows the entry even when the file cannot be written), then its name, file and the new
 // count. Every way of adding an entry goes through here, so all write the same keys in the

@@ -55,7 +55,7 @@ frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
   for (const auto& [id, stored] :
        {std::pair{ListId::Ports, &listed.portPaths}, std::pair{ListId::IWADs, &listed.iwadFiles}}) {
     const ListKind& kind = KindOf(id);
-    const int count = StoredCount(iniFile_, kind);
+    const int count = StoredCount(iniFile_, kind).value_or(0);
     for (int entry = 1; entry <= count; ++entry) {
       stored->push_back(iniFile_.Load(kind.section, FileKey(kind, entry)));
     }
@@ -123,10 +123,16 @@ void frmFindInstalled::AddChecked() {
 
 void frmFindInstalled::AddCheckedTo(ListId id, const QListWidget* items) {
   const ListKind& kind = KindOf(id);
-  int count = StoredCount(iniFile_, kind);
+  const auto stored = StoredCount(iniFile_, kind);
+  int count = stored.value_or(0);
   for (int row = 0; row < items->count(); ++row) {
     const QListWidgetItem* item = items->item(row);
     if (item->checkState() != Qt::Checked) continue;
+    // Entry 1 may hold an entry that a count nobody can read hides.
+    if (!stored) {
+      desktop_.Tell(this, Qs(UnreadableCountText(kind)), MessageIcon::Exclamation);
+      return;
+    }
     if (count >= kLargestList) {
       desktop_.Tell(this, Qs(ListFullText(kind)), MessageIcon::Exclamation);
       return;

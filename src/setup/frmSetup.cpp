@@ -138,13 +138,14 @@ void frmSetup::FormLoad() {
   FillList();
 }
 
-// A count that is missing, not a number, not positive or beyond what the main window
-// reads gives an empty list: the dialog still opens, and Add starts the list afresh.
+// A count that is missing, not a number or beyond what the main window reads gives an
+// empty list: the dialog still opens, but Add refuses until the count is repaired.
 void frmSetup::FillList() {
-  const int count = StoredCount(iniFile_, kind_);
+  const auto count = StoredCount(iniFile_, kind_);
+  if (!count || *count == 0) return;
   QStringList names;
-  names.reserve(count);
-  for (int entry = 1; entry <= count; ++entry) {
+  names.reserve(*count);
+  for (int entry = 1; entry <= *count; ++entry) {
     names << Qs(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
   }
   if (names.isEmpty()) return;
@@ -171,6 +172,11 @@ void frmSetup::ShowEntryInfo() {
 }
 
 void frmSetup::AddEntry() {
+  // The new entry would take number 1, which may be holding an entry the list never read.
+  if (!StoredCount(iniFile_, kind_)) {
+    Complain(Qs(UnreadableCountText(kind_)));
+    return;
+  }
   const int count = cmbList->count();
   if (count >= kLargestList) {
     Complain(Qs(ListFullText(kind_)));
