@@ -1,11 +1,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
 
 #include "about/Emblem.h"
+#include "app/DeferredWrites.h"
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
+#include "shell/EndSignals.h"
 #include "shell/ProgramLocations.h"
 #include "shell/QtDesktop.h"
 #include "shell/QtText.h"
@@ -18,11 +19,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(quillon::EmblemIcon());
   QApplication::setDesktopFileName(QStringLiteral("quillon"));
 
-  // Settings changed during one event reach the disk together, once the event is done:
-  // removing the first of thousands of entries is one write, not thousands.
-  quillon::IniCache::SetFlushRequester(
-      [] { QTimer::singleShot(0, [] { quillon::IniCache::FlushAll(); }); });
-  QObject::connect(&app, &QApplication::aboutToQuit, [] { quillon::IniCache::FlushAll(); });
+  quillon::DeferSettingsWrites();
 
   // A portable copy keeps its files beside the executable; an installed one in the user's
   // folders, which a fresh account does not have yet.
@@ -36,6 +33,7 @@ int main(int argc, char** argv) {
   quillon::QtDesktop desktop;
   quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile),
                           quillon::Qs(where.logDir));
+  quillon::CloseOnEndSignals(&window);
   window.show();
   const int code = QApplication::exec();
   quillon::IniCache::FlushAll();

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "app/DeferredWrites.h"
 #include "app/frmQLN2.h"
 #include "settings/IniCache.h"
 #include "shell/QtDesktop.h"
@@ -21,9 +22,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationVersion(QStringLiteral("2.01"));
-  quillon::IniCache::SetFlushRequester(
-      [] { QTimer::singleShot(0, [] { quillon::IniCache::FlushAll(); }); });
-  QObject::connect(&app, &QApplication::aboutToQuit, [] { quillon::IniCache::FlushAll(); });
+  quillon::DeferSettingsWrites();
 
   // Runs inside the start-up's own message box too, since that box has an event loop.
   quillon::frmQLN2* shown = nullptr;
