@@ -120,10 +120,13 @@ TEST_F(CustomFilesTest, TakesThe32766thFileThenSaysTheListIsFull) {
   EXPECT_EQ(Get("Files", "NumFiles"), "32766");
 
   const QByteArray full = IniBytes();
-  Add("cmdAddPWAD", "/m/more.wad");
+  const std::size_t dialogs = desktop.fileDialogs.size();
+  Button("cmdAddPWAD")->click();
+  EXPECT_EQ(desktop.fileDialogs.size(), dialogs);  // refused before asking for a file
   ASSERT_EQ(desktop.messages.size(), 1u);
   EXPECT_EQ(desktop.messages[0].text,
-            "This list is full: Quillon keeps at most 32766 entries in a list.");
+            "The custom file list is full: it holds 32766 entries, the most it can. Remove a "
+            "custom file before adding another.");
   EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(Files()->model()->rowCount(), 32766);
   EXPECT_EQ(IniBytes(), full);

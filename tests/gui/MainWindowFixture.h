@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
@@ -13,8 +14,10 @@
 #include <QTest>
 #include <memory>
 
+#include "app/DeferredWrites.h"
 #include "app/frmQLN2.h"
 #include "settings/ConfigLayout.h"
+#include "settings/IniCache.h"
 #include "settings/ReadWrite.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
@@ -22,15 +25,30 @@
 namespace quillon::test {
 
 // A main window on a temporary program directory, driven through the scripted desktop.
+// Writes are deferred to the end of each event as in the program; the helpers that look at
+// the file or start the window end the current event first, as the event loop would.
 class MainWindowTest : public ::testing::Test {
  protected:
+  MainWindowTest() { DeferSettingsWrites(); }
+  ~MainWindowTest() override { IniCache::SetFlushRequester(nullptr); }
+
   void TearDown() override {
     if (window) window->close();
+    EndEvent();
     EXPECT_TRUE(desktop.unscripted.isEmpty()) << desktop.unscripted.join("; ").toStdString();
+    // A write that can never be made (a folder where the file should be) stays pending in
+    // the process-wide cache; the next test must not inherit it.
+    IniCache::DiscardPendingWrites();
   }
 
+  // What the program's event loop does once a handler returns: the scheduled write runs.
+  static void EndEvent() { QCoreApplication::processEvents(); }
+
   QString IniPath() const { return dir.FilePath(QStringLiteral("QLN2.ini")); }
-  QByteArray IniBytes() const { return dir.Read(QStringLiteral("QLN2.ini")); }
+  QByteArray IniBytes() const {
+    EndEvent();
+    return dir.Read(QStringLiteral("QLN2.ini"));
+  }
 
   // Writes the file a fresh start would write, so tests can change it key by key.
   void WriteDefaultIni() {
@@ -40,11 +58,13 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void Put(std::string_view section, std::string_view key, std::string_view value) {
+    EndEvent();
     ReadWrite ini;
     ini.SetFileName(IniPath().toStdString());
     ini.Save(section, key, value);
   }
   std::string Get(std::string_view section, std::string_view key) const {
+    EndEvent();
     ReadWrite ini;
     ini.SetFileName(IniPath().toStdString());
     return ini.Load(section, key);
@@ -61,10 +81,15 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void Open() {
+    EndEvent();
     window = std::make_unique<frmQLN2>(desktop, dir.Path());
     window->show();
+    EndEvent();
   }
-  void Close() { window->close(); }
+  void Close() {
+    window->close();
+    EndEvent();
+  }
 
   template <class T>
   T* Find(const char* name) const {
