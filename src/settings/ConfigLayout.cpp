@@ -1,6 +1,7 @@
 #include "settings/ConfigLayout.h"
 
 #include <array>
+#include <utility>
 
 #include "settings/LaunchOptions.h"
 #include "settings/NumberConversion.h"
@@ -63,7 +64,10 @@ std::string UnreadableCountText(const ListKind& kind) {
 std::vector<std::string> DefaultIniLines() {
   std::vector<std::string> lines;
   const auto section = [&lines](std::string_view name) {
-    lines.push_back("[" + std::string(name) + "]");
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string&&.
+    std::string line = "[";
+    line.append(name).append("]");
+    lines.push_back(std::move(line));
   };
   for (const ListKind& kind : kKinds) {
     section(kind.section);

@@ -119,9 +119,9 @@ TEST_F(SetupTest, CustomFileRemoveMovesALaterLongQuotedPathUnchanged) {
   dir.Write(QStringLiteral("QLN2.ini"),
             IniBytes().replace("File2Path=b.wad.path", "File2Path=" + kOddPath));
   Open();
-  auto* files = Find<QListWidget>("lstFiles");
+  auto* files = Find<QListView>("lstFiles");
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
-                    files->visualItemRect(files->item(0)).center());
+                    files->visualRect(files->model()->index(0, 0)).center());
   Button("cmdRemoveFile")->click();
   const QByteArray after = IniBytes();
   EXPECT_TRUE(after.contains("\r\nFile1Path=" + kOddPath + "\r\n")) << after.toStdString();
@@ -190,13 +190,13 @@ TEST_P(SchemeNumFiles, LoadWritesTheNumberLoadedAndALaterAddSurvivesARestart) {
   Load(Scheme("s.qls"));
   EXPECT_TRUE(desktop.messages.empty());
   EXPECT_EQ(Get("Files", "NumFiles"), GetParam().written);
-  const int loaded = Find<QListWidget>("lstFiles")->count();
+  const int loaded = Find<QListView>("lstFiles")->model()->rowCount();
 
   desktop.fileChoices.push_back(QStringLiteral("/m/new.wad"));
   Button("cmdAddPWAD")->click();
   Close();
   Open();
-  const QStringList shown = Items(Find<QListWidget>("lstFiles"));
+  const QStringList shown = Items(Find<QListView>("lstFiles"));
   ASSERT_EQ(shown.size(), loaded + 1);
   EXPECT_EQ(shown.last(), "new.wad");
 }
