@@ -83,7 +83,7 @@ $2"
 
 # Positions of the main window's controls (the layout is fixed-size; fonts from fonts-dejavu).
 P_PORTS="130 118"; P_IWADS="130 168"; P_ENABLE="364 66"; P_ADDPWAD="396 93"
-P_NOMONSTERS="204 278"; P_PARAMS="170 385"; P_TEST="398 398"
+P_NOMONSTERS="204 278"; P_PARAMS="170 385"; P_TEST="398 398"; P_WARPTO="110 279"
 
 step "1. First start in an empty directory"
 start_quillon
@@ -273,5 +273,31 @@ for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
 # The ports outlive Quillon.
 kill -0 "$choco" && kill -0 "$crispy" || fail "a port ended with Quillon"
 kill "$choco" "$crispy" 2>/dev/null || true
+# The warp box offers the maps of the chosen IWAD and of the enabled custom files, each with
+# the file it comes from; a chosen name reaches the port as its number.
+warp_completions_step() {
+  step "9. Warp completions for Freedoom 2 and the room; MAP07 goes on as -warp 7"
+  # The configuration of steps 1 to 6: Chocolate Doom, Freedoom 2 and the room, enabled.
+  sed -i -e 's/^Params=.*\r$/Params=-window\r/' "$work/quillon/QLN2.ini"
+  start_quillon
+  main=$(window "^Quillon$")
+  click $P_WARPTO; key ctrl+a
+  type_text "MAP"
+  pause 1  # the maps are read on the window's worker thread
+  shot e2e-9-warp-completions
+  type_text "07"; key Down; key Return
+  focus "$main"; key F2
+  local doom
+  doom=$(port_pid chocolate-doom)
+  expect_args "$doom" "$(printf '%s\n' /usr/games/chocolate-doom -iwad freedoom2.wad \
+    -file "$work/my maps/room.wad" -warp 7 -window -nomonsters)"
+  # Quillon first: a port killed while it watches would rightly get a "stopped" notice.
+  focus "$main"; key alt+F4
+  for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
+  kill "$doom" 2>/dev/null || true
+  [ "$(key_of Memory WarpTo)" = MAP07 ] || fail "WarpTo holds $(key_of Memory WarpTo)"
+}
+warp_completions_step
+
 echo
 echo "E2E: 8 passed, 0 failed"

@@ -100,6 +100,7 @@ void frmQLN2::CopyCommandLine() {
 // Test's tip is made when it is about to show, so the command in it is the one a click
 // would run at that moment, with the files as they are now.
 bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
+  if (FilterFileListEvent(watched, event)) return true;
   QPushButton* test = ButtonOf(CommandId::Test);
   if (watched == test && event->type() == QEvent::ToolTip) {
     bool runnable = false;

@@ -67,6 +67,8 @@ bool frmQLN2::PlaceholderOrNone(const QComboBox* list) {
 void frmQLN2::PortChosen() {
   SetCommandEnabled(CommandId::Test, !PlaceholderOrNone(cmbPorts));
   SetCommandEnabled(CommandId::CopyCommandLine, !PlaceholderOrNone(cmbPorts));
+  // The port's folder is where it looks for the IWAD first.
+  RelearnWads();
 }
 
 void frmQLN2::ProgramChosen() {

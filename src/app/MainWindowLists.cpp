@@ -44,10 +44,13 @@ void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
       return EntryNumbersAfterInsertion(text, position + 1);
     });
   }
+  RelearnWads();
 }
 
 void frmQLN2::RenameEntry(ListId id, int position, const QString& name) {
   if (QComboBox* list = DropDownOf(id)) list->setItemText(position, name);
+  // The entry's file may have changed with its name.
+  RelearnWads();
 }
 
 void frmQLN2::RemoveEntry(ListId id, int position) {
@@ -57,6 +60,7 @@ void frmQLN2::RemoveEntry(ListId id, int position) {
     KeepTestPorts(
         [position](std::string_view text) { return EntryNumbersAfterRemoval(text, position + 1); });
   }
+  RelearnWads();
   if (position != list->currentIndex()) {
     list->removeItem(position);
     return;

@@ -65,6 +65,7 @@ void frmQLN2::LoadScheme() {
       iniFile_.Save(files.section, FileKey(files, n), dir);
     }
     EntriesOf(lstFiles)->Reset({std::move(names), std::move(dirs)});
+    RelearnWads();
     return true;
   };
   if (!load()) {

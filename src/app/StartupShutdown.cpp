@@ -36,6 +36,7 @@ void frmQLN2::FormLoad() {
   }
 
   CentreOnScreen(this, desktop_.ScreenSize());
+  RelearnWads();
 
   // Only disables: a list with nothing or its placeholder selected offers nothing to start.
   if (PlaceholderOrNone(cmbPorts)) {

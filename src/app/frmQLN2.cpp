@@ -91,6 +91,7 @@ frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QString
   ArrangeControls();
   SetTabOrder();
   ConnectOptionControls();
+  CreateWadKnowledge();
 
   // A fixed window, just large enough for its controls in the fonts at hand.
   setFixedSize(sizeHint());
@@ -110,6 +111,11 @@ void frmQLN2::CreateControls() {
   lstFileDirs->setVisible(false);
   lstFileDirs->setFocusPolicy(Qt::NoFocus);
   SetFieldBackground(lstFiles, QPalette::Button);
+  // Files dropped from a file manager, and Alt+Up / Alt+Down for the load order.
+  lstFiles->setAcceptDrops(true);
+  lstFiles->viewport()->setAcceptDrops(true);
+  lstFiles->installEventFilter(this);
+  lstFiles->viewport()->installEventFilter(this);
 
   txtWarp->setMaximumWidth(txtWarp->fontMetrics().horizontalAdvance(QLatin1String(kWarpWidthText)));
   for (CommandId id : {CommandId::AddPWAD, CommandId::AddPatch, CommandId::RemoveFile}) {

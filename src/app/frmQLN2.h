@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Commands.h"
+#include "app/WadFacts.h"
 #include "launch/PortTester.h"
 #include "settings/ConfigLayout.h"
 #include "settings/LaunchOptions.h"
@@ -19,6 +20,8 @@
 #include "shell/LaunchRequest.h"
 
 class QAction;
+class QCompleter;
+class QDropEvent;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -60,8 +63,8 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // Construction and layout (frmQLN2.cpp).
@@ -136,6 +139,26 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void AddPatch() { AddCustomFile(FileKind::Patch); }
   void AddCustomFile(FileKind kind);
   void RemoveCustomFile();
+  // Adds the files at the end of the list, in order, as Add PWAD and Add DEH would.
+  void AppendCustomFiles(const std::vector<std::string>& paths);
+  // Tells why not when the list cannot take this many more files (count unreadable, full).
+  bool CustomFilesTakeMore(int more);
+  // Drops and Alt+Up / Alt+Down on the file list; true when the event is used up.
+  bool FilterFileListEvent(QObject* watched, QEvent* event);
+  // Files dropped from a file manager; refused while the list is locked or full.
+  bool AcceptsDrops() const;
+  void DropFiles(const QDropEvent& event);
+  // Alt+Up / Alt+Down: the selected file one place earlier (-1) or later (+1).
+  void MoveCustomFile(int step);
+
+  // What the WAD files hold: map completions and tooltips, learnt off this thread
+  // (WadKnowledge.cpp).
+  void CreateWadKnowledge();
+  // Asks again after this event, once however often it is called within it.
+  void RelearnWads();
+  void LearnWads();
+  void ShowDescriptions();
+  void ShowMaps();
 
   // Schemes (Schemes.cpp).
   void SaveScheme();
@@ -153,6 +176,10 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   ReadWrite iniFile_;
   ReadWrite schemeFile_;
   CommonDialog cdlOpen_;
+  WadFacts* wadFacts_ = nullptr;
+  MapChoiceModel* mapChoices_ = nullptr;
+  QCompleter* warpCompleter_ = nullptr;
+  bool relearnPending_ = false;
 
   std::array<QWidget*, kLaunchOptionCount> options_{};
   std::array<QPushButton*, kCommandCount> buttons_{};

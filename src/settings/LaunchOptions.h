@@ -40,6 +40,10 @@ enum class OptionControl { List, CheckBox, TextBox };
 // `commandText`, or the custom file groups.
 enum class CommandPiece { None, Switch, SwitchAndText, CustomFiles };
 
+// How a text goes on the command line: as it is, or a map name turned into the numbers the
+// ports take ("MAP07" -> "7", "E2M3" -> "2 3"; any other text as typed).
+enum class TextForm { AsTyped, MapNumber };
+
 struct LaunchOption {
   LaunchOptionId id;
   std::string_view key;  // in [Memory] and in a scheme's section
@@ -66,6 +70,7 @@ struct LaunchOption {
   CommandPiece command = CommandPiece::None;
   std::string_view commandSwitch = {};
   LaunchOptionId commandText = LaunchOptionId::Port;
+  TextForm commandForm = TextForm::AsTyped;
   // A stored empty text leaves the control as it is.
   bool emptyKeepsControl = false;
   // What the scheme's "no longer exists" message calls the list's entry.

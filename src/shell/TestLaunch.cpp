@@ -5,6 +5,7 @@
 
 #include "shell/CommandLine.h"
 #include "shell/PathHelpers.h"
+#include "wad/MapNames.h"
 
 namespace quillon {
 
@@ -78,7 +79,9 @@ LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
         break;
       case CommandPiece::SwitchAndText: {
         parts.Switch(option->commandSwitch);
-        const std::string text = options.Text(option->commandText);
+        const std::string typed = options.Text(option->commandText);
+        const std::string text =
+            option->commandForm == TextForm::MapNumber ? wad::WarpArgument(typed) : typed;
         parts.text += text;
         // What the user typed is split as typed ("1 3" is two numbers); an entry's file is
         // one argument whatever it holds.

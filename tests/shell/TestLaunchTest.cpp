@@ -124,6 +124,25 @@ INSTANTIATE_TEST_SUITE_P(
                o.warpText = "1 3";
              }),
              " -warp 1 3 "},
+        Case{"a Doom 2 map name becomes its number", With([](TestOptions& o) {
+               o.warp = true;
+               o.warpText = "MAP07";
+             }),
+             " -warp 7 "},
+        Case{"a Doom map name becomes episode and map", With([](TestOptions& o) {
+               o.warp = true;
+               o.warpText = " e2m3 ";
+             }),
+             " -warp 2 3 "},
+        Case{"a map name that is no map goes as typed", With([](TestOptions& o) {
+               o.warp = true;
+               o.warpText = "MAP00";
+             }),
+             " -warp MAP00 "},
+        Case{"map names in the params are left alone", With([](TestOptions& o) {
+               o.params = "MAP07";
+             }),
+             "  MAP07"},
         Case{"params pass unchanged", With([](TestOptions& o) { o.params = " -skill  4 \"x\""; }),
              "  -skill  4 \"x\""},
         Case{"no monsters", With([](TestOptions& o) { o.noMonsters = true; }), "  -nomonsters"},
