@@ -58,8 +58,10 @@ struct HundredFiles {
     ini.Save("IWADs", "IWAD2File", second);
     ini.Save("Files", "NumFiles", "100");
     for (int n = 1; n <= 100; ++n) {
-      ini.Save("Files", "File" + std::to_string(n) + "Name", "pwad" + std::to_string(n - 1) + ".wad");
-      ini.Save("Files", "File" + std::to_string(n) + "Path", paths[static_cast<std::size_t>(n - 1)]);
+      ini.Save("Files", "File" + std::to_string(n) + "Name",
+               "pwad" + std::to_string(n - 1) + ".wad");
+      ini.Save("Files", "File" + std::to_string(n) + "Path",
+               paths[static_cast<std::size_t>(n - 1)]);
     }
     ini.Save("Memory", "IWAD", "1");
     ini.Save("Memory", "UseFiles", "1");
@@ -126,7 +128,10 @@ void BM_WindowWadRoundTrip100Files(benchmark::State& state) {
   IniCache::FlushAll();
   IniCache::SetFlushRequester(nullptr);
 }
-BENCHMARK(BM_WindowWadRoundTrip100Files)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_WindowWadRoundTrip100Files)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
 // Baseline: the same reading done on the window's thread, every directory read afresh

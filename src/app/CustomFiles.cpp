@@ -44,7 +44,8 @@ QString Refusal(const char* refusal) {
 }
 
 // A drop may bring both kinds, so its refusal names every extension either button takes.
-constexpr const char* kDropRefusal = "You must select a .wad, .deh or .bex file to add to this list;";
+constexpr const char* kDropRefusal =
+    "You must select a .wad, .deh or .bex file to add to this list;";
 
 // The local files a drop carries, in the order they were dropped.
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
@@ -178,8 +179,10 @@ bool frmQLN2::FilterFileListEvent(QObject* watched, QEvent* event) {
       case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
         const bool ok = AcceptsDrops() && !DroppedFiles(drag->mimeData()).empty();
-        if (ok) drag->acceptProposedAction();
-        else drag->ignore();
+        if (ok)
+          drag->acceptProposedAction();
+        else
+          drag->ignore();
         return true;
       }
       case QEvent::Drop: {

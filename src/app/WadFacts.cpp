@@ -65,7 +65,8 @@ void WadFacts::Describe(std::vector<std::string> customFiles, std::vector<std::s
           if (*latest != generation) return;
         }
         for (const std::string& file : iwadFiles) {
-          if (!iwads.contains(file)) iwads.emplace(file, DescribeIwad(file, portPath, places, *cache));
+          if (!iwads.contains(file))
+            iwads.emplace(file, DescribeIwad(file, portPath, places, *cache));
           if (*latest != generation) return;
         }
         QMetaObject::invokeMethod(

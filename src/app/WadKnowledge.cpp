@@ -1,8 +1,10 @@
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "app/frmQLN2.h"
@@ -20,7 +22,9 @@ constexpr const char* kFileListTip =
     "file earlier or later in the load order.";
 constexpr const char* kFileOrderHint = "Alt+Up / Alt+Down: earlier / later in the load order";
 
-std::string FullPath(const CustomFile& file) { return DirectoryOf(file.location) + file.name; }
+std::string FullPath(const CustomFile& file) {
+  return DirectoryOf(file.location) + file.name;
+}
 
 }  // namespace
 
@@ -96,6 +100,18 @@ void frmQLN2::ShowDescriptions() {
   }
 }
 
-void frmQLN2::ShowMaps() { mapChoices_->SetChoices(wadFacts_->Maps()); }
+void frmQLN2::ShowMaps() {
+  mapChoices_->SetChoices(wadFacts_->Maps());
+  // The list shows each map with its file, wider than the short box it completes.
+  QAbstractItemView* popup = warpCompleter_->popup();
+  const QFontMetrics metrics(popup->font());
+  int widest = 0;
+  for (int row = 0; row < mapChoices_->rowCount(); ++row) {
+    const QString shown = mapChoices_->index(row).data(Qt::DisplayRole).toString();
+    widest = std::max(widest, metrics.horizontalAdvance(shown));
+  }
+  popup->setMinimumWidth(widest + popup->verticalScrollBar()->sizeHint().width() +
+                         2 * popup->frameWidth() + 2 * metrics.averageCharWidth());
+}
 
 }  // namespace quillon

@@ -49,7 +49,9 @@ TEST_F(MainWindowTest, EveryControlHasItsNameCaptionAndTooltip) {
       {"cmdAddPWAD", "Add PWAD", "Add a PWAD file to the file list."},
       {"cmdAddDEH", "Add DEH", "Add a Dehacked Patch to the file list."},
       {"cmdRemoveFile", "Remove", "Remove the selected file from the list."},
-      {"lstFiles", "", ""},
+      {"lstFiles", "",
+       "Drop .wad, .deh and .bex files here to add them. Alt+Up and Alt+Down move the "
+       "selected file earlier or later in the load order."},
       {"lstFileDirs", "", ""},
       {"fraLauncher", "Quick Launch", ""},
       {"cmbProgs", "", "List of programs. Click setup to edit."},

@@ -48,9 +48,7 @@ class WadKnowledgeTest : public MainWindowTest {
     Put("Memory", "UseFiles", enabled ? "1" : "0");
     Put("Memory", "Warp", "1");
   }
-  QAbstractItemModel* Completions() const {
-    return Text("txtWarp")->completer()->model();
-  }
+  QAbstractItemModel* Completions() const { return Text("txtWarp")->completer()->model(); }
   QStringList Shown(const QAbstractItemModel* model) const {
     QStringList rows;
     for (int r = 0; r < model->rowCount(); ++r) rows << model->index(r, 0).data().toString();
@@ -58,7 +56,7 @@ class WadKnowledgeTest : public MainWindowTest {
   }
   // The completions once the reading thread has delivered them (or what they are after 5 s).
   QStringList CompletionsWhen(const QStringList& expected) const {
-    QTest::qWaitFor([&] { return Shown(Completions()) == expected; }, 5000);
+    static_cast<void>(QTest::qWaitFor([&] { return Shown(Completions()) == expected; }, 5000));
     return Shown(Completions());
   }
   static QString FirstLine(const QVariant& tip) { return tip.toString().section(u'\n', 0, 0); }
@@ -124,8 +122,8 @@ TEST_F(WadKnowledgeTest, TooltipsSayWhatEachFileHoldsAndMarkTheBrokenOnes) {
   Configure(iwad, {three, none, patch, text, gone});
   Open();
 
-  const QStringList expected{"PWAD, 3 maps: MAP01, MAP02, MAP07", "PWAD, no maps",
-                             "Dehacked patch", "not a WAD file", "file not found"};
+  const QStringList expected{"PWAD, 3 maps: MAP01, MAP02, MAP07", "PWAD, no maps", "Dehacked patch",
+                             "not a WAD file", "file not found"};
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return List("cmbIWADs")->itemData(0, Qt::ToolTipRole).isValid(); }, 5000));
   for (int k = 0; k < FileCount(); ++k) {
@@ -179,8 +177,7 @@ TEST_F(WadKnowledgeTest, DroppedFilesAreAddedInOrderAndOtherKindsRefused) {
 
   EXPECT_TRUE(DragAndDrop(Files()->viewport(), {"/d/b.WAD", "/d/readme.txt", "/d/fix.bex",
                                                 "/d/a.wad", "/d/old.deh", "/d/dir.wad/x"}));
-  EXPECT_EQ(Items(Files()),
-            (QStringList{"first.wad", "b.WAD", "fix.bex", "a.wad", "old.deh"}));
+  EXPECT_EQ(Items(Files()), (QStringList{"first.wad", "b.WAD", "fix.bex", "a.wad", "old.deh"}));
   EXPECT_EQ(Items(Dirs()), (QStringList{"/m/", "/d/", "/d/", "/d/", "/d/"}));
   EXPECT_EQ(Get("Files", "NumFiles"), "5");
   EXPECT_EQ(Get("Files", "File2Name"), "b.WAD");

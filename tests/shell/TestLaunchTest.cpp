@@ -139,10 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                o.warpText = "MAP00";
              }),
              " -warp MAP00 "},
-        Case{"map names in the params are left alone", With([](TestOptions& o) {
-               o.params = "MAP07";
-             }),
-             " MAP07"},
+        Case{"map names in the params are left alone",
+             With([](TestOptions& o) { o.params = "MAP07"; }), " MAP07"},
         Case{"params pass unchanged", With([](TestOptions& o) { o.params = " -skill  4 \"x\""; }),
              "  -skill  4 \"x\""},
         Case{"no monsters", With([](TestOptions& o) { o.noMonsters = true; }), "  -nomonsters"},
