@@ -273,6 +273,7 @@ for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
 # The ports outlive Quillon.
 kill -0 "$choco" && kill -0 "$crispy" || fail "a port ended with Quillon"
 kill "$choco" "$crispy" 2>/dev/null || true
+
 # The warp box offers the maps of the chosen IWAD and of the enabled custom files, each with
 # the file it comes from; a chosen name reaches the port as its number.
 warp_completions_step() {
@@ -300,4 +301,4 @@ warp_completions_step() {
 warp_completions_step
 
 echo
-echo "E2E: 8 passed, 0 failed"
+echo "E2E: 9 passed, 0 failed"

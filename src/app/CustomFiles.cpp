@@ -25,7 +25,9 @@ struct FileKindInfo {
 };
 
 const FileKindInfo& InfoOf(bool pwad) {
-  static const FileKindInfo kPwad{"Select PWAD", "WAD Files (*.wad)|*.wad", {"wad"},
+  static const FileKindInfo kPwad{"Select PWAD",
+                                  "WAD Files (*.wad)|*.wad",
+                                  {"wad"},
                                   "You must select a .wad file to add to this list;"};
   static const FileKindInfo kPatch{"Select Dehacked Patch",
                                    "Dehacked Patches (*.deh, *.bex)|*.deh;*.bex",

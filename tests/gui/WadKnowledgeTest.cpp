@@ -190,6 +190,23 @@ TEST_F(WadKnowledgeTest, DroppedFilesAreAddedInOrderAndOtherKindsRefused) {
   EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
 }
 
+// Add PWAD's refusal: numbering on from an unreadable count would overwrite an entry.
+TEST_F(WadKnowledgeTest, DropIsRefusedWhenTheStoredCountCannotBeRead) {
+  WriteDefaultIni();
+  Put("Memory", "UseFiles", "1");
+  Open();
+  Put("Files", "NumFiles", "many");
+  const QByteArray before = IniBytes();
+  DragAndDrop(Files()->viewport(), {"/d/a.wad"});
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].text,
+            "The number of entries in the [Files] section of QLN2.ini cannot be read, so nothing "
+            "can be added to the custom file list without overwriting an entry. Repair NumFiles "
+            "in QLN2.ini first.");
+  EXPECT_EQ(FileCount(), 0);
+  EXPECT_EQ(IniBytes(), before);
+}
+
 TEST_F(WadKnowledgeTest, DropIsRefusedWhileTheListIsLocked) {
   WriteDefaultIni();
   Open();
@@ -210,7 +227,8 @@ TEST_F(WadKnowledgeTest, DropIsRefusedWhenTheListIsFullOrWouldOverflow) {
   DragAndDrop(Files()->viewport(), {"/d/a.wad", "/d/b.wad"});
   ASSERT_EQ(desktop.messages.size(), 1u);
   EXPECT_EQ(desktop.messages[0].text,
-            "This list is full: Quillon keeps at most 32766 entries in a list.");
+            "The custom file list is full: it holds 32766 entries, the most it can. Remove a "
+            "custom file before adding another.");
   EXPECT_EQ(FileCount(), 32765);
   EXPECT_EQ(IniBytes(), before);
 
