@@ -149,7 +149,7 @@ kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close"
 for k in "Port=2" "IWAD=1" "UseFiles=1" "Warp=1" "WarpTo=1" "NoMonsters=1" "Params=-window"; do
   [ "$(key_of Memory "${k%%=*}")" = "${k#*=}" ] || fail "Memory holds $(key_of Memory "${k%%=*}") for $k"
 done
-kill "$crispy" 2>/dev/null || true
+kill "$choco" "$crispy" 2>/dev/null || true  # the ports of steps 3 and 4 are done with
 start_quillon
 main=$(window "^Quillon$")
 shot e2e-5-restarted
