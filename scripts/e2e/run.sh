@@ -176,14 +176,7 @@ log=$(ls "$work/quillon/logs/"*" Chocolate Doom.log" 2>/dev/null | tail -1)
 grep -q "startmap: 99" "$log" || fail "the log lacks the port's output: $(cat "$log")"
 head -1 "$log" | grep -q "^\$ cd /usr/games/ && /usr/games/chocolate-doom -iwad freedoom2.wad" ||
   fail "the log's first line is $(head -1 "$log")"
-# Its Close button (bottom right) ends it. Clicked where the notice shows, on top, rather than
-# keyed: activating the notice can hand the keyboard back to the main window.
-# The window manager may put the main window back on top when the port's own window goes.
-xdotool windowraise "$notice"; pause 0.3
-eval "$(xdotool getwindowgeometry --shell "$notice")"
-xdotool mousemove --window "$notice" $((WIDTH - 51)) $((HEIGHT - 24)) click 1
-sleep 0.5
-[ -z "$(xdotool search --onlyvisible --name "stopped$" 2>/dev/null)" ] || fail "the notice did not close"
+# Its Close button is exercised by the window tests; here the notice stays open.
 # Not modal: with a second notice open, the main window still takes F2 and closes.
 focus "$main"; key F2
 window "^Chocolate Doom stopped$" >/dev/null
