@@ -289,6 +289,9 @@ warp_completions_step() {
   doom=$(port_pid chocolate-doom)
   expect_args "$doom" "$(printf '%s\n' /usr/games/chocolate-doom -iwad freedoom2.wad \
     -file "$work/my maps/room.wad" -warp 7 -window -nomonsters)"
+  # The port's window takes the focus when it maps: wait for it before keying Quillon again.
+  window "Chocolate Doom" >/dev/null
+  pause 2
   # Quillon first: a port killed while it watches would rightly get a "stopped" notice.
   focus "$main"; key alt+F4
   for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
