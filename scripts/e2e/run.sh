@@ -180,7 +180,13 @@ head -1 "$log" | grep -q "^\$ cd /usr/games/ && /usr/games/chocolate-doom -iwad 
 # Not modal: with a second notice open, the main window still takes F2 and closes.
 focus "$main"; key F2
 window "^Chocolate Doom stopped$" >/dev/null
-[ "$(ls "$work/quillon/logs/"*" Chocolate Doom.log" | wc -l)" -eq 3 ] || fail "expected three Chocolate Doom logs"
+logs=0
+for _ in $(seq 50); do
+  logs=$(ls "$work/quillon/logs/"*" Chocolate Doom.log" 2>/dev/null | wc -l)
+  [ "$logs" -ge 3 ] && break
+  sleep 0.1
+done
+[ "$logs" -eq 3 ] || fail "expected three Chocolate Doom logs, found $logs"
 focus "$main"; key alt+F4
 for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close while a notice was open"
