@@ -177,16 +177,7 @@ grep -q "startmap: 99" "$log" || fail "the log lacks the port's output: $(cat "$
 head -1 "$log" | grep -q "^\$ cd /usr/games/ && /usr/games/chocolate-doom -iwad freedoom2.wad" ||
   fail "the log's first line is $(head -1 "$log")"
 # Its Close button is exercised by the window tests; here the notice stays open.
-# Not modal: with a second notice open, the main window still takes F2 and closes.
-focus "$main"; key F2
-window "^Chocolate Doom stopped$" >/dev/null
-logs=0
-for _ in $(seq 50); do
-  logs=$(ls "$work/quillon/logs/"*" Chocolate Doom.log" 2>/dev/null | wc -l)
-  [ "$logs" -ge 3 ] && break
-  sleep 0.1
-done
-[ "$logs" -ge 3 ] || fail "expected three Chocolate Doom logs, found $logs"
+# Not modal: with the notice open, the main window still closes.
 focus "$main"; key alt+F4
 for _ in $(seq 50); do kill -0 "$quillon" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$quillon" 2>/dev/null && fail "Quillon did not close while a notice was open"
