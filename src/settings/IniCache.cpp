@@ -60,8 +60,9 @@ CacheState& State() {
 
 void Reload(IniFileHandle& file) {
   filestore::ReadResult read = filestore::ReadFile(file.path);
-  file.document = read.status == filestore::ReadResult::Status::Ok ? IniDocument::Parse(read.bytes)
-                                                                   : IniDocument{};
+  file.document = read.status == filestore::ReadResult::Status::Ok
+                      ? IniDocument::Parse(std::move(read.bytes))
+                      : IniDocument{};
   file.stamp = read.stamp;  // Unknown after a failed read, so the next access tries again
   file.loaded = true;
 }
@@ -100,7 +101,7 @@ bool Flush(IniFileHandle& file) {
       return false;
     }
     IniDocument fresh = read.status == filestore::ReadResult::Status::Ok
-                            ? IniDocument::Parse(read.bytes)
+                            ? IniDocument::Parse(std::move(read.bytes))
                             : IniDocument{};
     for (const PendingSave& save : file.pending) fresh.Set(save.section, save.key, save.value);
     file.document = std::move(fresh);
@@ -191,7 +192,7 @@ void CachedSave(IniFileHandle& file, std::string_view section, std::string_view 
 void CachedCreate(IniFileHandle& file, std::string bytes) {
   const auto written = filestore::WriteAtomically(file.path, bytes);
   if (!written) throw IniWriteError(std::strerror(errno));
-  file.document = IniDocument::Parse(bytes);
+  file.document = IniDocument::Parse(std::move(bytes));
   file.stamp = *written;
   file.loaded = true;
   // The new content supersedes whatever was waiting to be written.

@@ -1,5 +1,8 @@
 #include "settings/IniDocument.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace quillon {
 
 namespace {
@@ -123,52 +126,161 @@ bool AsciiCaseEqual::operator()(std::string_view a, std::string_view b) const no
   return true;
 }
 
-IniDocument IniDocument::Parse(std::string_view bytes) {
-  IniDocument document;
-  std::size_t pos = 0;
-  const std::size_t n = bytes.size();
-  while (pos < n) {
-    std::size_t end = pos;
-    while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-    if (end == n) {
-      document.AddLine(bytes.substr(pos), Ending::None);
-      break;
+namespace {
+
+// Each section's index keeps the low half of the name's hash, folded.
+std::uint32_t KeyHash(std::string_view key) {
+  const std::uint64_t hash = AsciiCaseHash{}(key);
+  return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+// A line longer than a span can say is kept in pieces without endings between them, which
+// write back the same bytes. Only a file of 4 GiB or more could have one.
+constexpr std::size_t kLongestSpan = UINT32_MAX;
+
+// Unused text is dropped once it is both this large and more than half of all text.
+constexpr std::size_t kCompactAfter = 64 * 1024;
+
+}  // namespace
+
+void IniDocument::KeyIndex::Reserve(std::size_t keys) {
+  std::size_t size = 8;
+  while (size < 2 * keys) size *= 2;
+  if (size <= slots_.size()) return;
+  std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
+  for (const Slot& slot : old) {
+    if (slot.lineAndOne == 0) continue;
+    std::size_t i = slot.hash & (size - 1);
+    while (slots_[i].lineAndOne != 0) i = (i + 1) & (size - 1);
+    slots_[i] = slot;
+  }
+}
+
+void IniDocument::KeyIndex::Grow() {
+  Reserve(std::max<std::size_t>(4, slots_.size()));
+}
+
+void IniDocument::KeyIndex::Add(std::uint32_t hash, std::uint32_t line, std::string_view key,
+                                const IniDocument& document, const std::vector<Line>& lines) {
+  if (2 * (used_ + 1) > slots_.size()) Grow();
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    Slot& slot = slots_[i];
+    if (slot.lineAndOne == 0) {
+      slot = {hash, line + 1};
+      ++used_;
+      return;
     }
-    Ending ending = Ending::Lf;
-    std::size_t next = end + 1;
-    if (bytes[end] == '\r') {
-      ending = Ending::Cr;
-      if (next < n && bytes[next] == '\n') {
-        ending = Ending::CrLf;
-        ++next;
+    if (slot.hash == hash &&
+        AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+      return;
+    }
+  }
+}
+
+std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash,
+                                                         std::string_view key,
+                                                         const IniDocument& document,
+                                                         const std::vector<Line>& lines) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.lineAndOne == 0) return std::nullopt;
+    if (slot.hash == hash &&
+        AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+      return slot.lineAndOne - 1;
+    }
+  }
+}
+
+std::string_view IniDocument::KeyOf(const Line& line) const {
+  const std::string_view text = TextOf(line);
+  return TrimBlanks(text.substr(0, text.find('=')));
+}
+
+IniDocument IniDocument::Parse(std::string bytes) {
+  IniDocument document;
+  document.file_ = std::move(bytes);
+  const std::string_view text = document.file_;
+  const std::size_t n = text.size();
+
+  // Every line first, so that each section takes its lines in one piece and sizes its
+  // index once.
+  std::vector<Line> lines;
+  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  for (std::size_t pos = 0; pos < n;) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    Ending ending = Ending::None;
+    std::size_t next = n;
+    if (end == std::string_view::npos) {
+      end = n;
+    } else {
+      ending = Ending::Lf;
+      next = end + 1;
+      if (text[end] == '\r') {
+        ending = Ending::Cr;
+        if (next < n && text[next] == '\n') {
+          ending = Ending::CrLf;
+          ++next;
+        }
       }
     }
-    document.AddLine(bytes.substr(pos, end - pos), ending);
+    for (; end - pos > kLongestSpan; pos += kLongestSpan) {
+      lines.push_back({pos, static_cast<std::uint32_t>(kLongestSpan), Ending::None});
+    }
+    lines.push_back({pos, static_cast<std::uint32_t>(end - pos), ending});
     pos = next;
   }
+
+  std::size_t first = 0;
+  const auto placeSection = [&](std::size_t end) {
+    Section& section = document.sections_.back();
+    section.lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                         lines.begin() + static_cast<std::ptrdiff_t>(end));
+    section.keys.Reserve(section.lines.size());
+    for (std::size_t index = 0; index < section.lines.size(); ++index) {
+      document.IndexLine(document.sections_.size() - 1, index);
+    }
+    first = end;
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (const auto name = HeaderName(document.TextOf(lines[i]))) {
+      placeSection(i);
+      document.StartSection(*name);
+    }
+  }
+  placeSection(lines.size());
   return document;
 }
 
-// The single step of parsing; appending through it keeps the index exactly what a fresh
-// parse of the written file would build.
-void IniDocument::AddLine(std::string_view text, Ending ending) {
-  if (const auto name = HeaderName(text)) {
-    Section section;
-    section.lines.push_back({std::string(text), ending});
-    section.contentEnd = 1;
-    sectionIndex_.try_emplace(std::string(*name), sections_.size());  // first one wins
-    sections_.push_back(std::move(section));
-    return;
-  }
-  Section& section = sections_.back();
-  const std::size_t index = section.lines.size();
-  section.lines.push_back({std::string(text), ending});
+void IniDocument::StartSection(std::string_view name) {
+  sectionIndex_.try_emplace(std::string(name), sections_.size());  // the first one wins
+  sections_.emplace_back();
+}
+
+void IniDocument::AddLine(const Line& line) {
+  if (const auto name = HeaderName(TextOf(line))) StartSection(*name);
+  sections_.back().lines.push_back(line);
+  IndexLine(sections_.size() - 1, sections_.back().lines.size() - 1);
+}
+
+void IniDocument::IndexLine(std::size_t sectionNumber, std::size_t index) {
+  Section& section = sections_[sectionNumber];
+  const std::string_view text = TextOf(section.lines[index]);
   if (!TrimBlanks(text).empty()) section.contentEnd = index + 1;
-  if (sections_.size() == 1) return;  // lines before any header hold no keys
+  // Lines before any header hold no keys, and a header is no key.
+  if (sectionNumber == 0 || index == 0) return;
   const std::size_t equals = text.find('=');
-  if (equals != std::string_view::npos) {
-    section.keys.try_emplace(std::string(TrimBlanks(text.substr(0, equals))), index);
-  }
+  if (equals == std::string_view::npos) return;
+  const std::string_view key = TrimBlanks(text.substr(0, equals));
+  section.keys.Add(KeyHash(key), static_cast<std::uint32_t>(index), key, *this, section.lines);
+}
+
+IniDocument::Line IniDocument::Store(std::string_view text, Ending ending) {
+  const Line line{file_.size() + added_.size(), static_cast<std::uint32_t>(text.size()), ending};
+  added_.append(text);
+  return line;
 }
 
 IniDocument::Line* IniDocument::LastLine() {
@@ -178,16 +290,32 @@ IniDocument::Line* IniDocument::LastLine() {
   return nullptr;
 }
 
+void IniDocument::Compact() {
+  std::string text;
+  text.reserve(file_.size() + added_.size() - unusedBytes_);
+  for (Section& section : sections_) {
+    for (Line& line : section.lines) {
+      const std::string_view old = TextOf(line);
+      line.begin = text.size();
+      text.append(old);
+    }
+  }
+  file_ = std::move(text);
+  added_.clear();
+  added_.shrink_to_fit();
+  unusedBytes_ = 0;
+}
+
 std::string IniDocument::Serialize() const {
   std::size_t total = 0;
   for (const Section& section : sections_) {
-    for (const Line& line : section.lines) total += line.text.size() + 2;
+    for (const Line& line : section.lines) total += line.size + 2;
   }
   std::string bytes;
   bytes.reserve(total);
   for (const Section& section : sections_) {
     for (const Line& line : section.lines) {
-      bytes += line.text;
+      bytes += TextOf(line);
       switch (line.ending) {
         case Ending::None:
           break;
@@ -211,10 +339,10 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
   const auto sectionIt = sectionIndex_.find(section);
   if (sectionIt == sectionIndex_.end()) return std::nullopt;
   const Section& found = sections_[sectionIt->second];
-  const auto keyIt = found.keys.find(key);
-  if (keyIt == found.keys.end()) return std::nullopt;
-  const std::string& text = found.lines[keyIt->second].text;
-  return std::string_view(text).substr(text.find('=') + 1);
+  const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines);
+  if (!index) return std::nullopt;
+  const std::string_view text = TextOf(found.lines[*index]);
+  return text.substr(text.find('=') + 1);
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -227,16 +355,30 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (Line* last = LastLine(); last && last->ending == Ending::None) last->ending = Ending::CrLf;
     std::string header;
     header.append(1, '[').append(section).append(1, ']');
-    AddLine(header, Ending::CrLf);
-    AddLine(keyLine, Ending::CrLf);
+    AddLine(Store(header, Ending::CrLf));
+    AddLine(Store(keyLine, Ending::CrLf));
     return;
   }
 
   Section& found = sections_[sectionIt->second];
-  if (const auto keyIt = found.keys.find(key); keyIt != found.keys.end()) {
-    std::string& text = found.lines[keyIt->second].text;
-    text.resize(text.find('=') + 1);
-    text.append(value);
+  if (const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines)) {
+    Line& line = found.lines[*index];
+    const std::size_t keep = TextOf(line).find('=') + 1;
+    const std::size_t size = keep + value.size();
+    if (size <= line.size) {
+      std::copy(value.begin(), value.end(), MutableTextOf(line) + keep);
+      unusedBytes_ += line.size - size;
+      line.size = static_cast<std::uint32_t>(size);
+    } else {
+      // Built apart first: the line's own text may sit in the buffer that grows.
+      std::string text(TextOf(line).substr(0, keep));
+      text.append(value);
+      unusedBytes_ += line.size;
+      line = Store(text, line.ending);
+    }
+    if (unusedBytes_ > kCompactAfter && 2 * unusedBytes_ > file_.size() + added_.size()) {
+      Compact();
+    }
     return;
   }
 
@@ -244,18 +386,17 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
   // blank lines move, so no index entry changes.
   Line& previous = found.lines[found.contentEnd - 1];
   if (previous.ending == Ending::None) previous.ending = Ending::CrLf;
-  const bool looksLikeHeader = HeaderName(keyLine).has_value();
-  found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
-                     Line{keyLine, Ending::CrLf});
-  if (looksLikeHeader) {
+  if (HeaderName(keyLine)) {
     // A key name starting with '[' starts a new section once written; let the parser
     // sort out what that means rather than mirroring it here.
+    found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
+                       Store(keyLine, Ending::CrLf));
     *this = Parse(Serialize());
     return;
   }
-  found.keys.try_emplace(std::string(TrimBlanks(keyLine.substr(0, keyLine.find('=')))),
-                         found.contentEnd);
-  ++found.contentEnd;
+  found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
+                     Store(keyLine, Ending::CrLf));
+  IndexLine(static_cast<std::size_t>(sectionIt->second), found.contentEnd);
 }
 
 std::string ValueForLoad(std::string_view raw) {

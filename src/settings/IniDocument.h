@@ -29,13 +29,18 @@ struct AsciiCaseEqual {
 
 // An INI file kept as its original lines, so that everything not written through Set is
 // reproduced byte for byte, plus an index from names to lines.
+//
+// A file of 32 766 entries per list has a quarter of a million lines, so a line costs no
+// allocation of its own: the text lives in one buffer (the file's bytes, then the text of
+// every line written since) and a line is a span of it. Each section's key index is one
+// open-addressed table of line numbers.
 class IniDocument {
  public:
-  static IniDocument Parse(std::string_view bytes);
+  static IniDocument Parse(std::string bytes);
   std::string Serialize() const;
 
   // The text after the first '=' of the key's line, untouched; nullopt when the section
-  // or the key is missing.
+  // or the key is missing. Valid until the next Set.
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 
   // Replaces the value in place, or adds the key at the end of its section, or appends
@@ -45,18 +50,67 @@ class IniDocument {
  private:
   enum class Ending : std::uint8_t { None, CrLf, Lf, Cr };
   struct Line {
-    std::string text;  // without its line ending
+    std::uint64_t begin = 0;  // in file_, then added_; without the line ending
+    std::uint32_t size = 0;
     Ending ending = Ending::CrLf;
   };
+
+  // Keys to line numbers of one section, found through the line's own text. Linear
+  // probing over a power-of-two table kept at most half full.
+  class KeyIndex {
+   public:
+    void Reserve(std::size_t keys);
+    // Adds the line under its key unless the key is there already: the first one wins.
+    void Add(std::uint32_t hash, std::uint32_t line, std::string_view key,
+             const IniDocument& document, const std::vector<Line>& lines);
+    std::optional<std::uint32_t> Find(std::uint32_t hash, std::string_view key,
+                                      const IniDocument& document,
+                                      const std::vector<Line>& lines) const;
+
+   private:
+    struct Slot {
+      std::uint32_t hash = 0;
+      // 0: empty. A section would need over 4 G lines, a file of 4 GiB or more, to
+      // outgrow it.
+      std::uint32_t lineAndOne = 0;
+    };
+    void Grow();
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+  };
+
   struct Section {
     std::vector<Line> lines;  // lines[0] is the header, except in the leading section
-    std::unordered_map<std::string, std::size_t, AsciiCaseHash, AsciiCaseEqual> keys;
+    KeyIndex keys;
     std::size_t contentEnd = 0;  // one past the last non-blank line: where new keys go
   };
 
-  void AddLine(std::string_view text, Ending ending);
+  std::string_view TextOf(const Line& line) const {
+    return line.begin < file_.size()
+               ? std::string_view(file_).substr(line.begin, line.size)
+               : std::string_view(added_).substr(line.begin - file_.size(), line.size);
+  }
+  char* MutableTextOf(const Line& line) {
+    return line.begin < file_.size() ? file_.data() + line.begin
+                                     : added_.data() + (line.begin - file_.size());
+  }
+  std::string_view KeyOf(const Line& line) const;
+  // Stores the text of a new line; it is placed by the caller.
+  Line Store(std::string_view text, Ending ending);
+  // Places a line at the end, as the parser would: a header starts a section.
+  void AddLine(const Line& line);
+  void StartSection(std::string_view name);
+  // The single step of indexing a line; every line, parsed or added, goes through it, so
+  // the index is exactly what a fresh parse of the written file would build.
+  void IndexLine(std::size_t sectionNumber, std::size_t index);
   Line* LastLine();
+  void Compact();
 
+  // Line texts: the file's bytes as read, then the text of every line added or written
+  // since. A line that no longer fits where it was leaves its old bytes unused.
+  std::string file_;
+  std::string added_;
+  std::size_t unusedBytes_ = 0;
   // sections_[0] holds the lines before the first header; it is never looked up.
   std::vector<Section> sections_ = std::vector<Section>(1);
   std::unordered_map<std::string, std::size_t, AsciiCaseHash, AsciiCaseEqual> sectionIndex_;

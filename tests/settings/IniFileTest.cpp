@@ -431,6 +431,42 @@ TEST_F(IniTest, DeferredSavesWaitForFlushAll) {
   EXPECT_EQ(requests, 2);
 }
 
+// One document rewritten for a long time without a write: values that grow, shrink and
+// come back, keys added between them, in a file of mixed endings, so that old texts pile
+// up and are dropped again while the lines keep their places, endings and index.
+TEST_F(IniTest, LongRunsOfRewritesKeepEveryLineExact) {
+  constexpr int kKeys = 1500;
+  std::vector<std::string> values(kKeys, "0");
+  std::vector<std::string> added;
+  const auto bytes = [&] {
+    std::string text = "; kept\n[A]\r\n";
+    for (int k = 0; k < kKeys; ++k) {
+      text += "K" + std::to_string(k) + " =" + values[k] + (k % 3 == 0 ? "\n" : "\r\n");
+    }
+    for (const std::string& line : added) text += line + "\r\n";
+    return text + "\r\n[B]\rx=1";
+  };
+  WriteBytes(File(), bytes());
+  IniCache::SetFlushRequester([] {});
+  auto ini = Open(File());
+  for (int round = 1; round <= 30; ++round) {
+    for (int k = round % 2; k < kKeys; k += 2) {
+      values[k] = (k + round) % 4 == 0 ? std::string(90, static_cast<char>('a' + round % 26))
+                                       : std::to_string(round);
+      ini->Save("a", "k" + std::to_string(k), values[k]);
+    }
+    ini->Save("A", "New" + std::to_string(round), "v");
+    added.push_back("New" + std::to_string(round) + "=v");
+    for (int k : {0, 1, 777, kKeys - 1}) {
+      ASSERT_EQ(ini->Load("A", "K" + std::to_string(k)), values[k]) << round << " " << k;
+    }
+    ASSERT_EQ(ini->Load("a", "new" + std::to_string(round)), "v");
+  }
+  EXPECT_EQ(ini->Load("B", "x"), "1");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), bytes());
+}
+
 TEST_F(IniTest, OutsideEditWhileDirtyIsMerged) {
   IniCache::SetFlushRequester([] {});
   WriteBytes(File(), "[A]\r\nk=1\r\n");
