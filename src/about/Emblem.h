@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QWidget;
+
 namespace quillon {
 
 // The program's emblem, a quill across a horned shield: the 52 x 53 picture of the main
@@ -10,5 +12,12 @@ namespace quillon {
 // Both come from PNGs compiled into the program (resources/, rendered from SVG).
 QPixmap EmblemPixmap();
 QIcon EmblemIcon();
+
+// Gives every window of the program the emblem as its icon once `window`, just shown, is
+// on screen.
+// Its seven pictures take longer to decode than the rest of the window's set-up, and a
+// desktop shows the icon a moment later without anyone noticing; the window itself would
+// show that much later.
+void GiveEmblemOnceShown(QWidget* window);
 
 }  // namespace quillon

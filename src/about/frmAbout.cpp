@@ -136,7 +136,6 @@ std::vector<QRect> WrappedLines(const QLabel* label, const QString& text, int wi
 
 frmAbout::frmAbout(Desktop& desktop, QWidget* owner) : QDialog(owner), desktop_(desktop) {
   setObjectName(QStringLiteral("frmAbout"));
-  setWindowIcon(EmblemIcon());
   // A fixed dialog: a close box, nothing to minimise, maximise or resize, no "?" button.
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

@@ -78,7 +78,6 @@ frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QString
       cdlOpen_(desktop, this) {
   setObjectName(QStringLiteral("frmQLN2"));
   setWindowTitle(QStringLiteral("Quillon"));
-  setWindowIcon(EmblemIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 

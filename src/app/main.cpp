@@ -15,8 +15,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationVersion(QStringLiteral("2.01"));
-  // Every window and the task bar show the emblem; Wayland matches the window to quillon.desktop.
-  QApplication::setWindowIcon(quillon::EmblemIcon());
+  // Wayland matches the window to quillon.desktop.
   QApplication::setDesktopFileName(QStringLiteral("quillon"));
 
   quillon::DeferSettingsWrites();
@@ -35,6 +34,8 @@ int main(int argc, char** argv) {
                           quillon::Qs(where.logDir));
   quillon::CloseOnEndSignals(&window);
   window.show();
+  // Every window and the task bar show the emblem.
+  quillon::GiveEmblemOnceShown(&window);
   const int code = QApplication::exec();
   quillon::IniCache::FlushAll();
   return code;

@@ -1,6 +1,7 @@
 #include <QImage>
 #include <QLabel>
 
+#include "about/Emblem.h"
 #include "about/frmAbout.h"
 #include "gui/MainWindowFixture.h"
 
@@ -264,6 +265,19 @@ TEST(AboutArtwork, EmblemAndIconsAreBuiltIn) {
     EXPECT_EQ(icon.size(), QSize(size, size)) << size;
     EXPECT_TRUE(icon.hasAlphaChannel()) << size;
   }
+}
+
+// The icon waits for the window to be on screen, then every window has it, in each size.
+TEST(AboutArtwork, EveryWindowTakesTheIconOnceTheFirstIsShown) {
+  QApplication::setWindowIcon(QIcon());
+  QWidget window;
+  window.show();
+  GiveEmblemOnceShown(&window);
+  EXPECT_TRUE(QApplication::windowIcon().isNull());
+  ASSERT_TRUE(QTest::qWaitFor([] { return !QApplication::windowIcon().isNull(); }, 5000));
+  EXPECT_EQ(window.windowIcon().availableSizes().size(), 7);
+  EXPECT_EQ(window.windowIcon().pixmap(QSize(256, 256)).size(), QSize(256, 256));
+  QApplication::setWindowIcon(QIcon());
 }
 
 }  // namespace
