@@ -105,14 +105,14 @@ void frmQLN2::AppendCustomFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
   const ListKind& files = KindOf(ListId::Files);
   EntryListModel& listed = *EntriesOf(lstFiles);
-  QStringList names;
-  QStringList dirs;
+  EntryTexts names;
+  EntryTexts dirs;
   int n = listed.Count();
   for (const std::string& path : paths) {
     const std::string name = FileNameOf(path);
     ++n;
-    names.push_back(Qs(name));
-    dirs.push_back(Qs(DirectoryOf(path)));
+    names.Add(name);
+    dirs.Add(DirectoryOf(path));
     iniFile_.Save(files.section, NameKey(files, n), name);
     iniFile_.Save(files.section, FileKey(files, n), path);
   }

@@ -180,7 +180,7 @@ std::vector<CustomFile> frmQLN2::ListedCustomFiles() const {
   const EntryListModel& listed = *EntriesOf(lstFiles);
   files.reserve(static_cast<std::size_t>(listed.Count()));
   for (int k = 0; k < listed.Count(); ++k) {
-    files.push_back({Ss(listed.Text(k, 0)), Ss(listed.Text(k, 1))});
+    files.push_back({std::string(listed.Utf8(k, 0)), std::string(listed.Utf8(k, 1))});
   }
   return files;
 }

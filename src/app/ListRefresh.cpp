@@ -30,12 +30,12 @@ bool frmQLN2::FillDropDown(ListId id) {
   const ListKind& kind = KindOf(id);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  QStringList items;
-  items.reserve(*count + 1);
+  EntryTexts items;
+  items.Reserve(*count + 1, 0);
   for (int entry = 1; entry <= *count; ++entry) {
-    items << Qs(iniFile_.Load(kind.section, NameKey(kind, entry)));
+    items.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
   }
-  items << Latin1(kind.placeholder);
+  items.Add(kind.placeholder);
   QComboBox* list = DropDownOf(id);
   const QSignalBlocker quiet(list);
   const int selected = list->currentIndex();
@@ -48,13 +48,13 @@ bool frmQLN2::FillCustomFiles() {
   const ListKind& kind = KindOf(ListId::Files);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  QStringList names;
-  QStringList paths;
-  names.reserve(*count);
-  paths.reserve(*count);
+  EntryTexts names;
+  EntryTexts paths;
+  names.Reserve(*count, 0);
+  paths.Reserve(*count, 0);
   for (int entry = 1; entry <= *count; ++entry) {
-    names << Qs(iniFile_.Load(kind.section, NameKey(kind, entry)));
-    paths << Qs(iniFile_.Load(kind.section, FileKey(kind, entry)));
+    names.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
+    paths.Add(iniFile_.Load(kind.section, FileKey(kind, entry)));
   }
   EntriesOf(lstFiles)->Append({std::move(names), std::move(paths)});
   return true;

@@ -54,13 +54,13 @@ void frmQLN2::LoadScheme() {
     const int loaded = std::max<int>(*count, 0);
     const ListKind& files = KindOf(ListId::Files);
     iniFile_.Save(files.section, files.countKey, std::to_string(loaded));
-    QStringList names;
-    QStringList dirs;
+    EntryTexts names;
+    EntryTexts dirs;
     for (int n = 1; n <= loaded; ++n) {
       const std::string name = scheme.Text(NameKey(files, n));
       const std::string dir = scheme.Text(FileKey(files, n));
-      names << Qs(name);
-      dirs << Qs(dir);
+      names.Add(name);
+      dirs.Add(dir);
       iniFile_.Save(files.section, NameKey(files, n), name);
       iniFile_.Save(files.section, FileKey(files, n), dir);
     }

@@ -143,12 +143,12 @@ void frmSetup::FormLoad() {
 void frmSetup::FillList() {
   const auto count = StoredCount(iniFile_, kind_);
   if (!count || *count == 0) return;
-  QStringList names;
-  names.reserve(*count);
+  EntryTexts names;
+  names.Reserve(*count, 0);
   for (int entry = 1; entry <= *count; ++entry) {
-    names << Qs(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
+    names.Add(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
   }
-  if (names.isEmpty()) return;
+  if (names.Count() == 0) return;
   EntriesOf(cmbList)->Append({std::move(names)});
   cmbList->setCurrentIndex(-1);
 }

@@ -4,30 +4,122 @@
 
 namespace quillon {
 
+namespace {
+
+// Unused bytes are dropped once they are both this many and more than half of the buffer.
+constexpr std::size_t kDropUnusedAfter = 64 * 1024;
+
+}  // namespace
+
+EntryTexts::EntryTexts(std::initializer_list<std::string_view> texts) {
+  for (const std::string_view text : texts) Add(text);
+}
+
+void EntryTexts::Reserve(int count, std::size_t bytes) {
+  spans_.reserve(static_cast<std::size_t>(count));
+  bytes_.reserve(bytes);
+}
+
+void EntryTexts::Add(std::string_view text) {
+  spans_.push_back({static_cast<std::uint32_t>(bytes_.size()),
+                    static_cast<std::uint32_t>(text.size())});
+  bytes_.append(text);
+}
+
+void EntryTexts::Set(int row, std::string_view text) {
+  Span& span = spans_[static_cast<std::size_t>(row)];
+  unusedBytes_ += span.size;
+  span = {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())};
+  bytes_.append(text);
+  DropUnusedBytes();
+}
+
+void EntryTexts::Resize(int count) {
+  if (count > Count()) {
+    InsertEmpty(Count(), count - Count());
+    return;
+  }
+  const auto size = static_cast<std::size_t>(count);
+  for (std::size_t row = size; row < spans_.size(); ++row) unusedBytes_ += spans_[row].size;
+  spans_.resize(size);
+  DropUnusedBytes();
+}
+
+void EntryTexts::Append(EntryTexts&& more) {
+  if (spans_.empty() && unusedBytes_ == 0) {
+    *this = std::move(more);
+    return;
+  }
+  const auto offset = static_cast<std::uint32_t>(bytes_.size());
+  bytes_.append(more.bytes_);
+  spans_.reserve(spans_.size() + more.spans_.size());
+  for (const Span& span : more.spans_) spans_.push_back({span.begin + offset, span.size});
+  unusedBytes_ += more.unusedBytes_;
+}
+
+void EntryTexts::InsertEmpty(int row, int count) {
+  spans_.insert(spans_.begin() + row, static_cast<std::size_t>(count),
+                Span{static_cast<std::uint32_t>(bytes_.size()), 0});
+}
+
+void EntryTexts::Remove(int row, int count) {
+  const auto first = spans_.begin() + row;
+  for (auto it = first; it != first + count; ++it) unusedBytes_ += it->size;
+  spans_.erase(first, first + count);
+  DropUnusedBytes();
+}
+
+void EntryTexts::Move(int first, int last, int destination) {
+  const auto begin = spans_.begin();
+  if (destination < first) {
+    std::rotate(begin + destination, begin + first, begin + last);
+  } else {
+    std::rotate(begin + first, begin + last, begin + destination);
+  }
+}
+
+void EntryTexts::DropUnusedBytes() {
+  if (unusedBytes_ < kDropUnusedAfter || 2 * unusedBytes_ < bytes_.size()) return;
+  std::string kept;
+  kept.reserve(bytes_.size() - unusedBytes_);
+  for (Span& span : spans_) {
+    const auto begin = static_cast<std::uint32_t>(kept.size());
+    kept.append(bytes_, span.begin, span.size);
+    span.begin = begin;
+  }
+  bytes_ = std::move(kept);
+  unusedBytes_ = 0;
+}
+
 EntryListModel::EntryListModel(int columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(static_cast<std::size_t>(std::max(1, columns))) {}
 
-void EntryListModel::Reset(std::vector<QStringList> columns) {
+void EntryListModel::Reset(std::vector<EntryTexts> columns) {
   columns.resize(columns_.size());
   beginResetModel();
   for (std::size_t c = 0; c < columns_.size(); ++c) {
     columns_[c] = std::move(columns[c]);
-    columns_[c].resize(columns_.front().size());
+    columns_[c].Resize(columns_.front().Count());
   }
   endResetModel();
 }
 
-void EntryListModel::Append(std::vector<QStringList> columns) {
+void EntryListModel::Append(std::vector<EntryTexts> columns) {
   columns.resize(columns_.size());
-  const int added = static_cast<int>(columns.front().size());
+  const int added = columns.front().Count();
   if (added == 0) return;
   const int first = Count();
   beginInsertRows({}, first, first + added - 1);
   for (std::size_t c = 0; c < columns_.size(); ++c) {
-    columns[c].resize(added);
-    columns_[c].append(std::move(columns[c]));
+    columns[c].Resize(added);
+    columns_[c].Append(std::move(columns[c]));
   }
   endInsertRows();
+}
+
+QString EntryListModel::Text(int row, int column) const {
+  const std::string_view text = Utf8(row, column);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void EntryListModel::SetRoleProvider(RoleProvider provider) {
@@ -72,10 +164,10 @@ bool EntryListModel::setData(const QModelIndex& index, const QVariant& value, in
   if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
     return false;
   }
-  QString& text = columns_[index.column()][index.row()];
-  QString changed = value.toString();
-  if (text == changed) return true;
-  text = std::move(changed);
+  const std::string changed = value.toString().toStdString();
+  EntryTexts& column = columns_[static_cast<std::size_t>(index.column())];
+  if (column.At(index.row()) == changed) return true;
+  column.Set(index.row(), changed);
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   return true;
 }
@@ -88,7 +180,7 @@ Qt::ItemFlags EntryListModel::flags(const QModelIndex& index) const {
 bool EntryListModel::insertRows(int row, int count, const QModelIndex& parent) {
   if (parent.isValid() || count < 1 || row < 0 || row > Count()) return false;
   beginInsertRows({}, row, row + count - 1);
-  for (QStringList& column : columns_) column.insert(row, count, QString());
+  for (EntryTexts& column : columns_) column.InsertEmpty(row, count);
   endInsertRows();
   return true;
 }
@@ -96,7 +188,7 @@ bool EntryListModel::insertRows(int row, int count, const QModelIndex& parent) {
 bool EntryListModel::removeRows(int row, int count, const QModelIndex& parent) {
   if (parent.isValid() || count < 1 || row < 0 || row + count > Count()) return false;
   beginRemoveRows({}, row, row + count - 1);
-  for (QStringList& column : columns_) column.remove(row, count);
+  for (EntryTexts& column : columns_) column.Remove(row, count);
   endRemoveRows();
   return true;
 }
@@ -110,15 +202,7 @@ bool EntryListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, in
   }
   if (destinationChild >= sourceRow && destinationChild <= sourceRow + count) return false;
   if (!beginMoveRows({}, sourceRow, sourceRow + count - 1, {}, destinationChild)) return false;
-  for (QStringList& column : columns_) {
-    const auto first = column.begin() + sourceRow;
-    const auto last = first + count;
-    if (destinationChild < sourceRow) {
-      std::rotate(column.begin() + destinationChild, first, last);
-    } else {
-      std::rotate(first, last, column.begin() + destinationChild);
-    }
-  }
+  for (EntryTexts& column : columns_) column.Move(sourceRow, sourceRow + count, destinationChild);
   endMoveRows();
   return true;
 }

@@ -2,12 +2,51 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
 
-// The entries behind a drop-down list or the custom file list: one string per entry and
+// The texts of one column, as UTF-8 in one buffer: a list of 32 766 entries costs one
+// allocation and its bytes, not a string object per entry.
+class EntryTexts {
+ public:
+  EntryTexts() = default;
+  EntryTexts(std::initializer_list<std::string_view> texts);
+
+  void Reserve(int count, std::size_t bytes);
+  void Add(std::string_view text);
+  int Count() const { return static_cast<int>(spans_.size()); }
+  std::string_view At(int row) const {
+    const Span& span = spans_[static_cast<std::size_t>(row)];
+    return std::string_view(bytes_).substr(span.begin, span.size);
+  }
+
+  void Set(int row, std::string_view text);
+  void Resize(int count);
+  void Append(EntryTexts&& more);
+  void InsertEmpty(int row, int count);
+  void Remove(int row, int count);
+  // Moves rows [first, last) to before `destination`, which lies outside them.
+  void Move(int first, int last, int destination);
+
+ private:
+  struct Span {
+    std::uint32_t begin = 0;
+    std::uint32_t size = 0;
+  };
+  void DropUnusedBytes();
+
+  std::string bytes_;
+  std::vector<Span> spans_;
+  std::size_t unusedBytes_ = 0;  // left behind by texts replaced or removed
+};
+
+// The entries behind a drop-down list or the custom file list: one text per entry and
 // column, nothing else. A list of 32 766 entries costs its texts, not an item object per
 // entry, and filling it is one reset that moves the texts in. Tooltips and icons are not
 // stored: a provider, asked only for the rows a view shows, answers Qt::ToolTipRole and
@@ -22,12 +61,15 @@ class EntryListModel : public QAbstractTableModel {
   explicit EntryListModel(int columns, QObject* parent = nullptr);
 
   // Replaces every entry; each column holds as many texts as the first.
-  void Reset(std::vector<QStringList> columns);
+  void Reset(std::vector<EntryTexts> columns);
   // Appends entries at the end; each column as many as the first.
-  void Append(std::vector<QStringList> columns);
+  void Append(std::vector<EntryTexts> columns);
 
-  const QString& Text(int row, int column = 0) const { return columns_[column].at(row); }
-  int Count() const { return static_cast<int>(columns_.front().size()); }
+  QString Text(int row, int column = 0) const;
+  std::string_view Utf8(int row, int column = 0) const {
+    return columns_[static_cast<std::size_t>(column)].At(row);
+  }
+  int Count() const { return columns_.front().Count(); }
 
   void SetRoleProvider(RoleProvider provider);
   // The provider's answers for these rows may have changed (a description read late).
@@ -44,7 +86,7 @@ class EntryListModel : public QAbstractTableModel {
                 const QModelIndex& destinationParent, int destinationChild) override;
 
  private:
-  std::vector<QStringList> columns_;
+  std::vector<EntryTexts> columns_;
   RoleProvider provider_;
 };
 

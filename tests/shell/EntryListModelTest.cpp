@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QIcon>
+#include <random>
 
 #include "shell/EntryListModel.h"
 #include "support/ParamNames.h"
@@ -12,10 +13,19 @@ namespace {
 
 // Names in the first column, "/" + name in the second, so a move that forgets a column
 // shows.
-std::vector<QStringList> Entries(const QStringList& names) {
+std::vector<EntryTexts> Entries(const QStringList& names) {
+  std::vector<EntryTexts> columns(2);
+  for (const QString& name : names) {
+    columns[0].Add(name.toStdString());
+    columns[1].Add("/" + name.toStdString());
+  }
+  return columns;
+}
+
+QStringList Paths(const QStringList& names) {
   QStringList paths;
   for (const QString& name : names) paths << u'/' + name;
-  return {names, paths};
+  return paths;
 }
 
 QStringList Column(const EntryListModel& model, int column) {
@@ -45,7 +55,7 @@ TEST_P(EntryListMoveTest, MovesEveryColumnTogether) {
   model.Reset(Entries({"a", "b", "c", "d", "e"}));
   EXPECT_EQ(model.moveRows({}, c.source, c.count, {}, c.destination), c.moves);
   EXPECT_EQ(Column(model, 0), c.after);
-  EXPECT_EQ(Column(model, 1), Entries(c.after)[1]);
+  EXPECT_EQ(Column(model, 1), Paths(c.after));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,6 +101,50 @@ TEST(EntryListModelTest, TooltipsAndIconsComeFromTheProviderOnly) {
   EXPECT_FALSE(model.index(0, 0).data(Qt::FontRole).isValid());
   EXPECT_EQ(asked,
             (std::vector<std::pair<int, int>>{{1, Qt::ToolTipRole}, {0, Qt::DecorationRole}}));
+}
+
+// A long run of edits against a plain list of strings: every text must stay exact while
+// replaced and removed texts pile up in the column's buffer and are dropped again.
+TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
+  EntryListModel model(1);
+  QStringList expected;
+  std::mt19937 random(11);
+  const auto text = [&random] {
+    return QString(static_cast<int>(random() % 120), QChar(u"a\u00e9\u4e2d"[random() % 3]));
+  };
+  for (int step = 0; step < 4000; ++step) {
+    const int count = static_cast<int>(expected.size());
+    const int row = count > 0 ? static_cast<int>(random() % count) : 0;
+    switch (random() % 5) {
+      case 0: {
+        const QString added = text();
+        model.Append({EntryTexts{added.toStdString()}});
+        expected << added;
+        break;
+      }
+      case 1:
+        if (count == 0) break;
+        expected[row] = text();
+        ASSERT_TRUE(model.setData(model.index(row, 0), expected[row]));
+        break;
+      case 2:
+        if (count == 0) break;
+        ASSERT_TRUE(model.removeRows(row, 1));
+        expected.removeAt(row);
+        break;
+      case 3:
+        ASSERT_TRUE(model.insertRows(row, 1));
+        expected.insert(row, QString());
+        break;
+      default:
+        if (count < 3 || row + 1 >= count) break;
+        ASSERT_TRUE(model.moveRows({}, row, 1, {}, count));
+        expected.move(row, count - 1);
+        break;
+    }
+  }
+  ASSERT_GT(expected.size(), 100);
+  EXPECT_EQ(Column(model, 0), expected);
 }
 
 // The setup dialogs edit a drop-down list through QComboBox's own calls.
