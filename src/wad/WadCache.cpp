@@ -16,6 +16,17 @@ WadStamp StatFile(const std::string& path) {
   return out;
 }
 
+// One answer shared by every file that is not there.
+std::shared_ptr<const WadReadResult> MissingFile() {
+  static const auto missing = [] {
+    WadReadResult result;
+    result.status = WadStatus::kFileNotFound;
+    result.detail = "there is no such file";
+    return std::make_shared<const WadReadResult>(std::move(result));
+  }();
+  return missing;
+}
+
 }  // namespace
 
 WadCache::WadCache(StatFunction stat, ReadFunction read)
@@ -24,20 +35,18 @@ WadCache::WadCache(StatFunction stat, ReadFunction read)
 std::shared_ptr<const WadReadResult> WadCache::Read(const std::string& path) {
   // Stamped before reading: a change during the read shows up as a new stamp next time.
   const WadStamp stamp = stat_(path);
+  if (!stamp.present) {
+    // A miss costs this one stat whether remembered or not; remembering it costs memory.
+    const std::lock_guard lock(mutex_);
+    entries_.erase(path);
+    return MissingFile();
+  }
   {
     const std::lock_guard lock(mutex_);
     const auto found = entries_.find(path);
     if (found != entries_.end() && found->second.stamp == stamp) return found->second.result;
   }
-  std::shared_ptr<const WadReadResult> result;
-  if (stamp.present) {
-    result = std::make_shared<const WadReadResult>(read_(path));
-  } else {
-    WadReadResult missing;
-    missing.status = WadStatus::kFileNotFound;
-    missing.detail = "there is no such file";
-    result = std::make_shared<const WadReadResult>(std::move(missing));
-  }
+  auto result = std::make_shared<const WadReadResult>(read_(path));
   const std::lock_guard lock(mutex_);
   entries_[path] = {stamp, result};
   return result;

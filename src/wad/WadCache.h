@@ -20,8 +20,9 @@ struct WadStamp {
 };
 
 // Directories already read, keyed by path and checked against the file's size and
-// modification time: asking again for an unchanged file costs one stat. Safe to share
-// between threads, so the window can read off its own thread.
+// modification time: asking again for an unchanged file costs one stat. A file that is not
+// there keeps no entry. Safe to share between threads, so the window can read off its own
+// thread.
 class WadCache {
  public:
   using StatFunction = std::function<WadStamp(const std::string& path)>;

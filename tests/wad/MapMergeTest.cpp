@@ -95,6 +95,7 @@ TEST(WadCache, ReadsAgainWhenSizeOrTimeChanges) {
   disk.stamps["/a.wad"].mtimeNs = 6;
   cache.Read("/a.wad");
   EXPECT_EQ(disk.reads, 3);
+  disk.stamps["/b.wad"] = {true, 100, 5};
   cache.Read("/b.wad");  // another path is another entry
   EXPECT_EQ(cache.Size(), 2u);
 }
@@ -107,6 +108,26 @@ TEST(WadCache, MissingFileIsNotOpenedAndIsReadOnceItAppears) {
   disk.stamps["/new.wad"] = {true, 12, 1};
   EXPECT_TRUE(cache.Read("/new.wad")->Ok());
   EXPECT_EQ(disk.reads, 1);
+}
+
+// A miss costs one stat either way, so a list of missing files must not fill the cache; a
+// file that comes, goes and comes back is read each time it is there.
+TEST(WadCache, KeepsNoEntryForAMissingFile) {
+  ScriptedDisk disk;
+  WadCache cache = disk.Cache();
+  cache.Read("/gone.wad");
+  cache.Read("/gone.wad");
+  EXPECT_EQ(cache.Size(), 0u);
+  EXPECT_EQ(disk.stats, 2);
+  disk.stamps["/gone.wad"] = {true, 12, 1};
+  EXPECT_TRUE(cache.Read("/gone.wad")->Ok());
+  EXPECT_EQ(cache.Size(), 1u);
+  disk.stamps.erase("/gone.wad");
+  EXPECT_EQ(cache.Read("/gone.wad")->status, WadStatus::kFileNotFound);
+  EXPECT_EQ(cache.Size(), 0u);
+  disk.stamps["/gone.wad"] = {true, 12, 1};
+  EXPECT_TRUE(cache.Read("/gone.wad")->Ok());
+  EXPECT_EQ(disk.reads, 2);
 }
 
 TEST(WadCache, SeesARealFileReplaced) {
