@@ -35,12 +35,17 @@ WadFacts::WadFacts(QObject* parent)
       cache_(std::make_shared<wad::WadCache>()),
       places_(wad::SearchPlacesFromEnvironment()),
       latestDescribe_(std::make_shared<std::atomic<unsigned>>(0)),
-      latestMaps_(std::make_shared<std::atomic<unsigned>>(0)) {
+      latestMaps_(std::make_shared<std::atomic<unsigned>>(0)),
+      described_(std::make_shared<std::atomic<std::size_t>>(0)) {
   thread_.setObjectName(QStringLiteral("WadFacts"));
   worker_ = new QObject;
   worker_->moveToThread(&thread_);
   connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
   thread_.start(QThread::LowPriority);
+  // Fires once the event that asked is done: one batch for all the rows of one paint.
+  sendTimer_.setSingleShot(true);
+  sendTimer_.setInterval(0);
+  connect(&sendTimer_, &QTimer::timeout, this, &WadFacts::SendWanted);
 }
 
 WadFacts::~WadFacts() {
@@ -49,37 +54,75 @@ WadFacts::~WadFacts() {
   thread_.wait();
 }
 
-void WadFacts::Describe(std::vector<std::string> customFiles, std::vector<std::string> iwadFiles,
-                        std::string portPath) {
-  const unsigned generation = ++*latestDescribe_;
+void WadFacts::Relearn(std::string portPath) {
+  // The port is set only here, so a generation's IWAD descriptions all share one port.
+  ++*latestDescribe_;
+  portPath_ = std::move(portPath);
+  for (Shelf* shelf : {&files_, &iwads_}) {
+    shelf->asked.clear();
+    shelf->wanted.clear();
+  }
+}
+
+std::optional<wad::FileDescription> WadFacts::DescriptionOf(const std::string& path) {
+  return Lookup(files_, path);
+}
+
+std::optional<wad::FileDescription> WadFacts::IwadDescriptionOf(const std::string& iwadFile) {
+  return Lookup(iwads_, iwadFile);
+}
+
+std::optional<wad::FileDescription> WadFacts::Lookup(Shelf& shelf, const std::string& key) {
+  const auto found = shelf.known.find(key);
+  const bool current = found != shelf.known.end() && found->second.generation == *latestDescribe_;
+  if (!current && shelf.asked.insert(key).second) {
+    shelf.wanted.push_back(key);
+    if (!sendTimer_.isActive()) sendTimer_.start();
+  }
+  if (found == shelf.known.end()) return std::nullopt;
+  return found->second.description;
+}
+
+void WadFacts::SendWanted() {
+  if (files_.wanted.empty() && iwads_.wanted.empty()) return;
+  const unsigned generation = *latestDescribe_;
   QMetaObject::invokeMethod(
       worker_,
-      [this, generation, latest = latestDescribe_, cache = cache_, places = places_,
-       customFiles = std::move(customFiles), iwadFiles = std::move(iwadFiles),
-       portPath = std::move(portPath)] {
-        if (*latest != generation) return;
-        Descriptions custom;
-        Descriptions iwads;
-        for (const std::string& path : customFiles) {
-          custom.emplace(path, wad::DescribeFile(path, *cache->Read(path)));
+      [this, generation, latest = latestDescribe_, described = described_, cache = cache_,
+       places = places_, portPath = portPath_, files = std::exchange(files_.wanted, {}),
+       iwadFiles = std::exchange(iwads_.wanted, {})] {
+        Results custom;
+        Results iwads;
+        for (const std::string& path : files) {
           if (*latest != generation) return;
+          custom.emplace_back(path, wad::DescribeFile(path, *cache->Read(path)));
+          ++*described;
         }
         for (const std::string& file : iwadFiles) {
-          if (!iwads.contains(file))
-            iwads.emplace(file, DescribeIwad(file, portPath, places, *cache));
           if (*latest != generation) return;
+          iwads.emplace_back(file, DescribeIwad(file, portPath, places, *cache));
+          ++*described;
         }
         QMetaObject::invokeMethod(
             this,
-            [this, generation, latest, custom = std::move(custom), iwads = std::move(iwads)] {
-              if (*latest != generation) return;
-              descriptions_ = std::move(custom);
-              iwadDescriptions_ = std::move(iwads);
-              emit Described();
+            [this, generation, custom = std::move(custom), iwads = std::move(iwads)]() mutable {
+              Take(generation, std::move(custom), std::move(iwads));
             },
             Qt::QueuedConnection);
       },
       Qt::QueuedConnection);
+}
+
+void WadFacts::Take(unsigned generation, Results files, Results iwads) {
+  // Described before a relearn: the rows shown have asked again since.
+  if (generation != *latestDescribe_) return;
+  for (auto [shelf, results] : {std::pair{&files_, &files}, std::pair{&iwads_, &iwads}}) {
+    for (auto& [key, description] : *results) {
+      shelf->asked.erase(key);
+      shelf->known.insert_or_assign(std::move(key), Known{std::move(description), generation});
+    }
+  }
+  emit Described();
 }
 
 void WadFacts::FindMaps(std::string iwadFile, std::string portPath,
@@ -106,18 +149,6 @@ void WadFacts::FindMaps(std::string iwadFile, std::string portPath,
             Qt::QueuedConnection);
       },
       Qt::QueuedConnection);
-}
-
-std::optional<wad::FileDescription> WadFacts::DescriptionOf(const std::string& path) const {
-  const auto found = descriptions_.find(path);
-  if (found == descriptions_.end()) return std::nullopt;
-  return found->second;
-}
-
-std::optional<wad::FileDescription> WadFacts::IwadDescriptionOf(const std::string& iwadFile) const {
-  const auto found = iwadDescriptions_.find(iwadFile);
-  if (found == iwadDescriptions_.end()) return std::nullopt;
-  return found->second;
 }
 
 QVariant FileItemData(const std::optional<wad::FileDescription>& description, int role,

@@ -3,12 +3,15 @@
 #include <QAbstractListModel>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <QVariant>
 #include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "wad/IwadLookup.h"
@@ -19,8 +22,9 @@
 namespace quillon {
 
 // What the window learns about its WAD files, read on a thread of its own so that choosing
-// an IWAD or toggling "Enable" never waits on the disk. Each request replaces the one of its
-// kind before it: a result that a newer request has overtaken is dropped.
+// an IWAD or toggling "Enable" never waits on the disk. A file is described only once a list
+// asks for it, which a view does only for the rows it shows: a list of 32 766 files costs the
+// handful on screen. Requests asked within one event go to the thread as one batch.
 class WadFacts : public QObject {
   Q_OBJECT
 
@@ -28,33 +32,60 @@ class WadFacts : public QObject {
   explicit WadFacts(QObject* parent = nullptr);
   ~WadFacts() override;
 
-  // Describes each custom file (by its full path) and each IWAD entry's file (found as the
-  // port would find it); `Described` follows.
-  void Describe(std::vector<std::string> customFiles, std::vector<std::string> iwadFiles,
-                std::string portPath);
+  // The files may have changed and IWAD entries are now looked up beside `portPath`: every
+  // description known so far becomes stale, and results still on their way are dropped.
+  // Stale descriptions are still answered until fresh ones arrive, so marks do not flicker.
+  void Relearn(std::string portPath);
   // The maps to warp to: the IWAD entry's file found as the port would find it, then the
-  // custom files in load order; `MapsFound` follows.
+  // custom files in load order; `MapsFound` follows. A newer request drops an older one.
   void FindMaps(std::string iwadFile, std::string portPath, std::vector<std::string> customFiles);
 
-  // What is known of a file so far; nothing until its description has arrived.
-  std::optional<wad::FileDescription> DescriptionOf(const std::string& path) const;
-  std::optional<wad::FileDescription> IwadDescriptionOf(const std::string& iwadFile) const;
+  // What is known of a custom file (by its full path) or of an IWAD entry's file (found as
+  // the port of the last `Relearn` would find it): nothing, or a description that may be
+  // stale. Unless it is current, it is asked for, and `Described` follows once it arrives.
+  std::optional<wad::FileDescription> DescriptionOf(const std::string& path);
+  std::optional<wad::FileDescription> IwadDescriptionOf(const std::string& iwadFile);
   const std::vector<wad::MapChoice>& Maps() const { return maps_; }
+
+  // How many files the thread has described so far, so a test can see that a long list
+  // costs only the files asked for.
+  std::size_t FilesDescribed() const { return *described_; }
 
  signals:
   void Described();
   void MapsFound();
 
  private:
+  struct Known {
+    wad::FileDescription description;
+    unsigned generation = 0;  // of the `Relearn` it belongs to
+  };
+  // One kind of file: what is known, what has been asked for in this generation and is not
+  // known yet, and what of that is still to be sent.
+  struct Shelf {
+    std::unordered_map<std::string, Known> known;
+    std::unordered_set<std::string> asked;
+    std::vector<std::string> wanted;
+  };
+  using Results = std::vector<std::pair<std::string, wad::FileDescription>>;
+
+  std::optional<wad::FileDescription> Lookup(Shelf& shelf, const std::string& key);
+  void SendWanted();
+  void Take(unsigned generation, Results files, Results iwads);
+
   QThread thread_;
   QObject* worker_ = nullptr;  // lives on thread_
+  QTimer sendTimer_;
   std::shared_ptr<wad::WadCache> cache_;
   wad::WadSearchPlaces places_;
+  std::string portPath_;
+  // The generation of the descriptions, advanced by `Relearn`; the thread reads it to give
+  // up on a batch that a relearn has overtaken.
   std::shared_ptr<std::atomic<unsigned>> latestDescribe_;
   std::shared_ptr<std::atomic<unsigned>> latestMaps_;
-  using Descriptions = std::unordered_map<std::string, wad::FileDescription>;
-  Descriptions descriptions_;
-  Descriptions iwadDescriptions_;
+  std::shared_ptr<std::atomic<std::size_t>> described_;
+  Shelf files_;
+  Shelf iwads_;
   std::vector<wad::MapChoice> maps_;
 };
 

@@ -69,31 +69,28 @@ void frmQLN2::RelearnWads() {
   QTimer::singleShot(0, this, &frmQLN2::LearnWads);
 }
 
-// Only what the window already holds is gathered here; every file is read on the worker.
+// Only what the window already holds is gathered here; every file is read on the worker,
+// and a file is described only once a row showing it asks.
 void frmQLN2::LearnWads() {
   relearnPending_ = false;
   const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
   const std::string port = options.Text(LaunchOptionId::Port);
 
-  std::vector<std::string> customFiles;
+  // The port loads only the PWADs, and only while the list is enabled.
   std::vector<std::string> loaded;
-  const bool enabled = chkEnableFiles->isChecked();
-  for (const CustomFile& file : ListedCustomFiles()) {
-    customFiles.push_back(FullPath(file));
-    // The port loads only the PWADs, and only while the list is enabled.
-    if (enabled && ExtensionOf(file.name) == "wad") loaded.push_back(customFiles.back());
-  }
-  std::vector<std::string> iwadFiles;
-  const ListKind& iwads = KindOf(ListId::IWADs);
-  for (int i = 0; i + 1 < cmbIWADs->count(); ++i) {
-    iwadFiles.push_back(iniFile_.Load(iwads.section, FileKey(iwads, i + 1)));
+  if (chkEnableFiles->isChecked()) {
+    for (const CustomFile& file : ListedCustomFiles()) {
+      if (ExtensionOf(file.name) == "wad") loaded.push_back(FullPath(file));
+    }
   }
 
-  wadFacts_->Describe(std::move(customFiles), std::move(iwadFiles), port);
+  wadFacts_->Relearn(port);
+  ShowDescriptions();
   wadFacts_->FindMaps(options.Text(LaunchOptionId::IWAD), port, std::move(loaded));
 }
 
-// The providers read the descriptions as the rows show; this only repaints them.
+// The providers read the descriptions as the rows show, and ask for those not known; this
+// repaints the rows on show, which then ask again.
 void frmQLN2::ShowDescriptions() {
   for (EntryListModel* listed : {EntriesOf(lstFiles), EntriesOf(cmbIWADs)}) {
     if (listed->Count() > 0) listed->ProvidedRolesChanged(0, listed->Count() - 1);

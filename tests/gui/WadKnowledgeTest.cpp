@@ -8,7 +8,9 @@
 #include <QListView>
 #include <QMimeData>
 #include <QUrl>
+#include <tuple>
 
+#include "app/WadFacts.h"
 #include "gui/MainWindowFixture.h"
 #include "support/WadWriter.h"
 
@@ -124,8 +126,15 @@ TEST_F(WadKnowledgeTest, TooltipsSayWhatEachFileHoldsAndMarkTheBrokenOnes) {
 
   const QStringList expected{"PWAD, 3 maps: MAP01, MAP02, MAP07", "PWAD, no maps", "Dehacked patch",
                              "not a WAD file", "file not found"};
+  // Each row is described once it is asked for, as a view asks for the rows it shows.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return List("cmbIWADs")->itemData(0, Qt::ToolTipRole).isValid(); }, 5000));
+      [&] {
+        bool all = List("cmbIWADs")->itemData(0, Qt::ToolTipRole).isValid();
+        for (int k = 0; k < FileCount(); ++k)
+          all = FileAt(k).data(Qt::ToolTipRole).isValid() && all;
+        return all;
+      },
+      5000));
   for (int k = 0; k < FileCount(); ++k) {
     const QModelIndex item = FileAt(k);
     EXPECT_EQ(FirstLine(item.data(Qt::ToolTipRole)), expected[k]) << k;
@@ -146,7 +155,101 @@ TEST_F(WadKnowledgeTest, AnIwadEntryIsLookedUpBesideThePort) {
   Configure("freedoom2.wad", {});
   Open();
   EXPECT_EQ(CompletionsWhen({"MAP05  freedoom2.wad"}), QStringList{"MAP05  freedoom2.wad"});
+  static_cast<void>(QTest::qWaitFor(
+      [&] { return List("cmbIWADs")->itemData(0, Qt::ToolTipRole).isValid(); }, 5000));
   EXPECT_EQ(FirstLine(List("cmbIWADs")->itemData(0, Qt::ToolTipRole)), "IWAD, 1 map: MAP05");
+}
+
+// A list of 2 000 custom files and one of 2 000 IWAD entries, none of them on disk: the
+// thread describes about the rows on show, not every file. Scrolling shows more, which are
+// then described.
+TEST_F(WadKnowledgeTest, OnlyTheFilesOnShowAreDescribed) {
+  constexpr int kMany = 2000;
+  QByteArray ini;
+  for (const std::string& line : DefaultIniLines()) {
+    ini += QByteArray::fromStdString(line) + "\r\n";
+    for (const auto& [count, prefix, key] :
+         {std::tuple{"NumIWADs=0", "IWAD", "File"}, std::tuple{"NumFiles=0", "File", "Path"}}) {
+      if (line != count) continue;
+      ini.chop(3);
+      ini += QByteArray::number(kMany) + "\r\n";
+      for (int n = 1; n <= kMany; ++n) {
+        const QByteArray number = QByteArray::number(n);
+        ini += prefix + number + "Name=f" + number + ".wad\r\n";
+        const std::string path = scratch.File("f" + number.toStdString() + ".wad");
+        ini += prefix + number + key + "=" + QByteArray::fromStdString(path) + "\r\n";
+      }
+    }
+  }
+  dir.Write(QStringLiteral("QLN2.ini"), ini);
+  Put("Memory", "IWAD", "1");
+  Put("Memory", "UseFiles", "1");
+  Open();
+  ASSERT_EQ(FileCount(), kMany);
+  const auto* facts = window->findChild<WadFacts*>();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return facts->FilesDescribed() > 0; }, 5000));
+  // Time for any batch beyond the rows on show to arrive, were one sent.
+  QTest::qWait(300);
+  const std::size_t shown = facts->FilesDescribed();
+  ASSERT_LT(shown, 200u);
+
+  Files()->setFocus();
+  QTest::keyClick(Files(), Qt::Key_End);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return facts->FilesDescribed() > shown; }, 5000));
+  QTest::qWait(300);
+  EXPECT_LT(facts->FilesDescribed(), 2 * shown + 10);
+  // The last row, now on show, has its description without anyone else asking.
+  EXPECT_EQ(FirstLine(FileAt(kMany - 1).data(Qt::ToolTipRole)), "file not found");
+}
+
+// A relearn makes what is known stale: the rows on show ask again and show the new state.
+TEST_F(WadKnowledgeTest, AFileReplacedOnDiskIsDescribedAnewWhenEnableIsToggled) {
+  const std::string iwad = WadFile("doom2.wad", "IWAD", DoomMap("MAP01"));
+  const std::string room = WadFile("room.wad", "PWAD", DoomMap("MAP03"));
+  Configure(iwad, {room});
+  Open();
+  const auto tip = [&] { return FirstLine(FileAt(0).data(Qt::ToolTipRole)); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip() == "PWAD, 1 map: MAP03"; }, 5000))
+      << tip().toStdString();
+
+  WriteBytes(room, "no longer a WAD file\n");
+  QTest::mouseClick(Box("chkEnableFiles"), Qt::LeftButton);
+  // Until the new description arrives the old one stays: the mark does not flicker.
+  bool blank = false;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        blank = blank || tip().isEmpty();
+        return tip() == "not a WAD file";
+      },
+      5000))
+      << tip().toStdString();
+  EXPECT_FALSE(FileAt(0).data(Qt::DecorationRole).value<QIcon>().isNull());
+  EXPECT_FALSE(blank);
+}
+
+// A bare IWAD file is looked up beside the port: choosing another port shows what lies
+// beside that one, never the first port's file as current.
+TEST_F(WadKnowledgeTest, AnIwadEntryIsDescribedAnewWhenThePortChanges) {
+  ScratchFolder other;
+  WadFile("freedoom2.wad", "IWAD", DoomMap("MAP05"));
+  WriteBytes(other.File("freedoom2.wad"),
+             MakeWad("IWAD", Join({DoomMap("MAP01"), DoomMap("MAP02")})));
+  Configure("freedoom2.wad", {});
+  Put("Ports", "NumPorts", "2");
+  Put("Ports", "Port2Name", "Other");
+  Put("Ports", "Port2Path", other.File("port"));
+  Open();
+  QComboBox* iwads = List("cmbIWADs");
+  const auto tip = [&] { return FirstLine(iwads->itemData(0, Qt::ToolTipRole)); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip() == "IWAD, 1 map: MAP05"; }, 5000))
+      << tip().toStdString();
+
+  QComboBox* ports = List("cmbPorts");
+  ports->setFocus();
+  QTest::keyClick(ports, Qt::Key_Down);
+  ASSERT_EQ(ports->currentIndex(), 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip() == "IWAD, 2 maps: MAP01, MAP02"; }, 5000))
+      << tip().toStdString();
 }
 
 QMimeData* Urls(const QStringList& paths) {
