@@ -54,14 +54,17 @@ WadFacts::~WadFacts() {
   thread_.wait();
 }
 
-void WadFacts::Relearn(std::string portPath) {
+bool WadFacts::Relearn(std::string portPath) {
   // The port is set only here, so a generation's IWAD descriptions all share one port.
   ++*latestDescribe_;
   portPath_ = std::move(portPath);
+  bool asked = false;
   for (Shelf* shelf : {&files_, &iwads_}) {
+    asked = asked || !shelf->known.empty() || !shelf->asked.empty();
     shelf->asked.clear();
     shelf->wanted.clear();
   }
+  return asked;
 }
 
 std::optional<wad::FileDescription> WadFacts::DescriptionOf(const std::string& path) {

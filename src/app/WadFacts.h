@@ -35,7 +35,8 @@ class WadFacts : public QObject {
   // The files may have changed and IWAD entries are now looked up beside `portPath`: every
   // description known so far becomes stale, and results still on their way are dropped.
   // Stale descriptions are still answered until fresh ones arrive, so marks do not flicker.
-  void Relearn(std::string portPath);
+  // True when rows have asked before: they must ask again.
+  bool Relearn(std::string portPath);
   // The maps to warp to: the IWAD entry's file found as the port would find it, then the
   // custom files in load order; `MapsFound` follows. A newer request drops an older one.
   void FindMaps(std::string iwadFile, std::string portPath, std::vector<std::string> customFiles);

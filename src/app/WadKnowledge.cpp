@@ -84,8 +84,8 @@ void frmQLN2::LearnWads() {
     }
   }
 
-  wadFacts_->Relearn(port);
-  ShowDescriptions();
+  // Before the first paint nothing has asked yet, and 32 766 rows need not be told.
+  if (wadFacts_->Relearn(port)) ShowDescriptions();
   wadFacts_->FindMaps(options.Text(LaunchOptionId::IWAD), port, std::move(loaded));
 }
 

@@ -246,8 +246,12 @@ TEST_F(WadKnowledgeTest, AnIwadEntryIsDescribedAnewWhenThePortChanges) {
 
   QComboBox* ports = List("cmbPorts");
   ports->setFocus();
+  const auto* facts = window->findChild<WadFacts*>();
+  const std::size_t described = facts->FilesDescribed();
   QTest::keyClick(ports, Qt::Key_Down);
   ASSERT_EQ(ports->currentIndex(), 1);
+  // The IWAD shown in its box asks again by itself, with nobody calling for its data.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return facts->FilesDescribed() > described; }, 5000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return tip() == "IWAD, 2 maps: MAP01, MAP02"; }, 5000))
       << tip().toStdString();
 }
