@@ -199,25 +199,18 @@ std::string_view IniDocument::KeyOf(const Line& line) const {
   return TrimBlanks(text.substr(0, text.find('=')));
 }
 
-IniDocument IniDocument::Parse(std::string bytes) {
-  IniDocument document;
-  document.file_ = std::move(bytes);
-  const std::string_view text = document.file_;
+// Calls `take` with each line of the text, in order.
+template <class Take>
+void IniDocument::ForEachLine(std::string_view text, Take take) {
   const std::size_t n = text.size();
-
-  // Every line first, so that each section takes its lines in one piece and sizes its
-  // index once.
-  std::vector<Line> lines;
-  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   for (std::size_t pos = 0; pos < n;) {
-    std::size_t end = text.find_first_of("\r\n", pos);
+    std::size_t end = pos;
+    while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
     Ending ending = Ending::None;
-    std::size_t next = n;
-    if (end == std::string_view::npos) {
-      end = n;
-    } else {
+    std::size_t next = end;
+    if (end < n) {
       ending = Ending::Lf;
-      next = end + 1;
+      ++next;
       if (text[end] == '\r') {
         ending = Ending::Cr;
         if (next < n && text[next] == '\n') {
@@ -227,30 +220,36 @@ IniDocument IniDocument::Parse(std::string bytes) {
       }
     }
     for (; end - pos > kLongestSpan; pos += kLongestSpan) {
-      lines.push_back({pos, static_cast<std::uint32_t>(kLongestSpan), Ending::None});
+      take(Line{pos, static_cast<std::uint32_t>(kLongestSpan), Ending::None});
     }
-    lines.push_back({pos, static_cast<std::uint32_t>(end - pos), ending});
+    take(Line{pos, static_cast<std::uint32_t>(end - pos), ending});
     pos = next;
   }
+}
 
-  std::size_t first = 0;
-  const auto placeSection = [&](std::size_t end) {
-    Section& section = document.sections_.back();
-    section.lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(first),
-                         lines.begin() + static_cast<std::ptrdiff_t>(end));
-    section.keys.Reserve(section.lines.size());
-    for (std::size_t index = 0; index < section.lines.size(); ++index) {
-      document.IndexLine(document.sections_.size() - 1, index);
-    }
-    first = end;
-  };
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (const auto name = HeaderName(document.TextOf(lines[i]))) {
-      placeSection(i);
+IniDocument IniDocument::Parse(std::string bytes) {
+  IniDocument document;
+  document.file_ = std::move(bytes);
+  const std::string_view text = document.file_;
+
+  // Counted first, so that each section's lines and index are sized once.
+  std::vector<std::size_t> counts(1);
+  ForEachLine(text, [&](const Line& line) {
+    if (HeaderName(document.TextOf(line))) counts.push_back(0);
+    ++counts.back();
+  });
+  document.sections_.reserve(counts.size());
+  document.sections_.front().lines.reserve(counts.front());
+  ForEachLine(text, [&](const Line& line) {
+    if (const auto name = HeaderName(document.TextOf(line))) {
       document.StartSection(*name);
+      Section& section = document.sections_.back();
+      section.lines.reserve(counts[document.sections_.size() - 1]);
+      section.keys.Reserve(section.lines.capacity());
     }
-  }
-  placeSection(lines.size());
+    document.sections_.back().lines.push_back(line);
+    document.IndexLine(document.sections_.size() - 1, document.sections_.back().lines.size() - 1);
+  });
   return document;
 }
 

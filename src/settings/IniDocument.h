@@ -95,6 +95,8 @@ class IniDocument {
                                      : added_.data() + (line.begin - file_.size());
   }
   std::string_view KeyOf(const Line& line) const;
+  template <class Take>
+  static void ForEachLine(std::string_view text, Take take);
   // Stores the text of a new line; it is placed by the caller.
   Line Store(std::string_view text, Ending ending);
   // Places a line at the end, as the parser would: a header starts a section.
