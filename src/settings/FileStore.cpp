@@ -1,5 +1,7 @@
 #include "settings/FileStore.h"
 
+#include "settings/LargeBuffers.h"
+
 #include <chrono>
 #include <random>
 #include <system_error>
@@ -284,7 +286,11 @@ ReadResult ReadFile(const std::filesystem::path& path) {
   }
 
   // Read straight into the result; the spare byte lets the last read see EOF without a resize.
-  std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
+  AllowHugePages(bytes.data(), bytes.capacity());
+  Prefault(bytes.data(), bytes.capacity());
+  bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
   std::size_t used = 0;
   for (;;) {
     if (used == bytes.size()) bytes.resize(bytes.size() * 2);

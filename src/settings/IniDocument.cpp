@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "settings/LargeBuffers.h"
+
 namespace quillon {
 
 namespace {
@@ -147,7 +149,10 @@ void IniDocument::KeyIndex::Reserve(std::size_t keys) {
   std::size_t size = 8;
   while (size < 2 * keys) size *= 2;
   if (size <= slots_.size()) return;
-  std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
+  std::vector<Slot> fresh;
+  ReserveNow(fresh, size);
+  fresh.resize(size);
+  std::vector<Slot> old = std::exchange(slots_, std::move(fresh));
   for (const Slot& slot : old) {
     if (slot.lineAndOne == 0) continue;
     std::size_t i = slot.hash & (size - 1);
@@ -244,7 +249,7 @@ IniDocument IniDocument::Parse(std::string bytes) {
     if (const auto name = HeaderName(document.TextOf(line))) {
       document.StartSection(*name);
       Section& section = document.sections_.back();
-      section.lines.reserve(counts[document.sections_.size() - 1]);
+      ReserveNow(section.lines, counts[document.sections_.size() - 1]);
       section.keys.Reserve(section.lines.capacity());
     }
     document.sections_.back().lines.push_back(line);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/LargeBuffers.h"
+
 namespace quillon {
 
 namespace {
@@ -16,7 +18,7 @@ EntryTexts::EntryTexts(std::initializer_list<std::string_view> texts) {
 }
 
 void EntryTexts::Reserve(int count, std::size_t bytes) {
-  spans_.reserve(static_cast<std::size_t>(count));
+  ReserveNow(spans_, static_cast<std::size_t>(count));
   bytes_.reserve(bytes);
 }
 
