@@ -280,9 +280,11 @@ def main():
             subject.reset()
             _, _, size = time_start(screen, [subject.exe], env, with_memory=False)
         bare = [args.bare, TITLE, str(size[0]), str(size[1])]
+        texted = bare + ["text"]
         time_start(screen, bare, env, with_memory=False)
+        time_start(screen, texted, env, with_memory=False)
 
-        times = {key: [] for key in list(subjects) + [("bare", "")]}
+        times = {key: [] for key in list(subjects) + [("bare", ""), ("texted", "")]}
         memory = {key: [] for key in subjects}
         removals = {label: [] for label in removal}
         bare_memory = []
@@ -290,6 +292,8 @@ def main():
             ms, rss, _ = time_start(screen, bare, env)
             times[("bare", "")].append(ms)
             bare_memory.append(rss)
+            ms, _, _ = time_start(screen, texted, env, with_memory=False)
+            times[("texted", "")].append(ms)
             for key, subject in subjects.items():
                 subject.reset()
                 ms, rss, _ = time_start(screen, [subject.exe], env)
@@ -305,6 +309,9 @@ def main():
               f"raw figures in ms / MiB after each.")
         print(f"bare window: start {base:.1f} ms, idle RSS {median(bare_memory):.1f} MiB   "
               f"{[round(t, 1) for t in times[('bare', '')]]}")
+        text_base = median(times[("texted", "")])
+        print(f"bare window with a menu and a line of text: start {text_base:.1f} ms   "
+              f"{[round(t, 1) for t in times[('texted', '')]]}")
         print()
         print("| What | " + " | ".join(label for label, _ in binaries) + " | Goal |")
         print("|---|" + "---|" * (len(binaries) + 1))
@@ -326,6 +333,10 @@ def main():
              f"{median(memory[(l, 'largest')]) / median(memory[(l, 'default')]):.2f} × the "
              f"default file's {median(memory[(l, 'default')]):.0f} MiB" for l, _ in binaries],
             "≤ 2 ×")
+        print()
+        print("Start, default file, beside the bare window with a menu and text: " +
+              ", ".join(f"{l} {median(times[(l, 'default')]) / text_base:.2f} ×"
+                        for l, _ in binaries))
         print()
         for label, _ in binaries:
             for kind in ("default", "largest"):
