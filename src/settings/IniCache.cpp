@@ -16,11 +16,63 @@
 namespace quillon {
 
 namespace {
-struct PendingSave {
-  std::string section;
-  std::string key;
-  std::string value;
+
+// Every Save since the last write, in order, packed into one buffer: a removal near the top
+// of a full list logs some 65 000 saves.
+class SaveLog {
+ public:
+  void Add(std::string_view section, std::string_view key, std::string_view value) {
+    entries_.push_back({bytes_.size(), section.size(), key.size(), value.size()});
+    bytes_.append(section).append(key).append(value);
+  }
+  template <class Apply>
+  void ForEach(Apply apply) const {
+    const std::string_view bytes = bytes_;
+    for (const Entry& entry : entries_) {
+      apply(bytes.substr(entry.begin, entry.section),
+            bytes.substr(entry.begin + entry.section, entry.key),
+            bytes.substr(entry.begin + entry.section + entry.key, entry.value));
+    }
+  }
+  void Clear() {
+    bytes_.clear();
+    entries_.clear();
+  }
+
+ private:
+  struct Entry {
+    std::size_t begin;
+    std::size_t section;
+    std::size_t key;
+    std::size_t value;
+  };
+  std::string bytes_;
+  std::vector<Entry> entries_;
 };
+
+// Section and key names as the file would read them back, and the value without line
+// breaks; views of the caller's text unless something had to change.
+class CleanText {
+ public:
+  CleanText(std::string_view text, bool isName) : view_(text) {
+    const bool breaks = text.find_first_of("\r\n") != std::string_view::npos;
+    const bool blanks = isName && !text.empty() &&
+                        (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' ||
+                         text.back() == '\t');
+    if (breaks || blanks) {
+      storage_ = isName ? CleanName(text) : WithoutLineBreaks(text);
+      view_ = storage_;
+    }
+  }
+  CleanText(const CleanText&) = delete;
+  CleanText& operator=(const CleanText&) = delete;
+  operator std::string_view() const { return view_; }
+
+ private:
+  std::string storage_;
+  std::string_view view_;
+};
+
 }  // namespace
 
 // The one cached copy of a file, shared by every ReadWrite bound to its path.
@@ -36,7 +88,7 @@ class IniFileHandle : public std::enable_shared_from_this<IniFileHandle> {
   // The event in which the stamp was last checked against the disk (see RefreshIfChanged).
   std::uint64_t checkedIn = 0;
   // Every Save since the last successful write, to replay over an outside edit.
-  std::vector<PendingSave> pending;
+  SaveLog pending;
   // Why the last write failed, in the system's words.
   std::string failure;
 };
@@ -103,7 +155,8 @@ bool Flush(IniFileHandle& file) {
     IniDocument fresh = read.status == filestore::ReadResult::Status::Ok
                             ? IniDocument::Parse(std::move(read.bytes))
                             : IniDocument{};
-    for (const PendingSave& save : file.pending) fresh.Set(save.section, save.key, save.value);
+    file.pending.ForEach([&fresh](std::string_view section, std::string_view key,
+                                  std::string_view value) { fresh.Set(section, key, value); });
     file.document = std::move(fresh);
     file.stamp = read.stamp;
   }
@@ -113,7 +166,7 @@ bool Flush(IniFileHandle& file) {
     return false;
   }
   file.stamp = *written;
-  file.pending.clear();
+  file.pending.Clear();
   file.dirty = false;
   return true;
 }
@@ -127,7 +180,7 @@ void ForgetDirty(IniFileHandle& file) {
 
 // Forgets the unwritten changes; the next access reads the file as it is on disk.
 void Discard(IniFileHandle& file) {
-  file.pending.clear();
+  file.pending.Clear();
   file.loaded = false;
   if (file.dirty) {
     file.dirty = false;
@@ -156,25 +209,25 @@ std::shared_ptr<IniFileHandle> OpenCachedFile(const std::string& fileName) {
 
 std::string CachedLoad(IniFileHandle& file, std::string_view section, std::string_view key) {
   RefreshIfChanged(file);
-  const auto raw = file.document.RawValue(CleanName(section), CleanName(key));
+  const auto raw = file.document.RawValue(CleanText(section, true), CleanText(key, true));
   return raw ? ValueForLoad(*raw) : std::string();
 }
 
 std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key) {
   RefreshIfChanged(file);
-  const auto raw = file.document.RawValue(CleanName(section), CleanName(key));
+  const auto raw = file.document.RawValue(CleanText(section, true), CleanText(key, true));
   return raw ? std::string(*raw) : std::string();
 }
 
 void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
                 std::string_view value) {
   RefreshIfChanged(file);
-  PendingSave save{CleanName(section), CleanName(key), WithoutLineBreaks(value)};
-  const auto stored = file.document.RawValue(save.section, save.key);
+  const CleanText cleanSection(section, true);
+  const CleanText cleanKey(key, true);
+  const CleanText cleanValue(value, false);
   // Legacy text that Load converted is written back as it was when it comes back unchanged.
-  if (!stored || !IsLegacyTextOf(*stored, save.value)) {
-    file.document.Set(save.section, save.key, save.value);
-    file.pending.push_back(std::move(save));
+  if (file.document.Set(cleanSection, cleanKey, cleanValue, IniDocument::Legacy::Keep)) {
+    file.pending.Add(cleanSection, cleanKey, cleanValue);
     if (!file.dirty) {
       file.dirty = true;
       State().dirty.push_back(file.shared_from_this());
@@ -196,7 +249,7 @@ void CachedCreate(IniFileHandle& file, std::string bytes) {
   file.stamp = *written;
   file.loaded = true;
   // The new content supersedes whatever was waiting to be written.
-  file.pending.clear();
+  file.pending.Clear();
   if (file.dirty) {
     file.dirty = false;
     ForgetDirty(file);

@@ -349,7 +349,8 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
   return text.substr(text.find('=') + 1);
 }
 
-void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value,
+                      Legacy legacy) {
   std::string keyLine;
   keyLine.reserve(key.size() + 1 + value.size());
   keyLine.append(key).append(1, '=').append(value);
@@ -361,13 +362,14 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     header.append(1, '[').append(section).append(1, ']');
     AddLine(Store(header, Ending::CrLf));
     AddLine(Store(keyLine, Ending::CrLf));
-    return;
+    return true;
   }
 
   Section& found = sections_[sectionIt->second];
   if (const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines)) {
     Line& line = found.lines[*index];
     const std::size_t keep = TextOf(line).find('=') + 1;
+    if (legacy == Legacy::Keep && IsLegacyTextOf(TextOf(line).substr(keep), value)) return false;
     const std::size_t size = keep + value.size();
     if (size <= line.size) {
       std::copy(value.begin(), value.end(), MutableTextOf(line) + keep);
@@ -383,7 +385,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (unusedBytes_ > kCompactAfter && 2 * unusedBytes_ > file_.size() + added_.size()) {
       Compact();
     }
-    return;
+    return true;
   }
 
   // Before the blank lines that separate this section from the next one; only those
@@ -396,11 +398,12 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
                        Store(keyLine, Ending::CrLf));
     *this = Parse(Serialize());
-    return;
+    return true;
   }
   found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
                      Store(keyLine, Ending::CrLf));
   IndexLine(static_cast<std::size_t>(sectionIt->second), found.contentEnd);
+  return true;
 }
 
 std::string ValueForLoad(std::string_view raw) {

@@ -44,8 +44,12 @@ class IniDocument {
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 
   // Replaces the value in place, or adds the key at the end of its section, or appends
-  // the section. The names must already be trimmed and every text free of CR and LF.
-  void Set(std::string_view section, std::string_view key, std::string_view value);
+  // the section. The names must already be trimmed and every text free of CR and LF. With
+  // Legacy::Keep, stored legacy text that Load turns into exactly `value` stays as it is,
+  // and the call returns false.
+  enum class Legacy { Replace, Keep };
+  bool Set(std::string_view section, std::string_view key, std::string_view value,
+           Legacy legacy = Legacy::Replace);
 
  private:
   enum class Ending : std::uint8_t { None, CrLf, Lf, Cr };
