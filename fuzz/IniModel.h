@@ -204,15 +204,15 @@ class IniModel {
     return LoadForm(std::string_view(text).substr(text.find('=') + 1));
   }
 
-  // True when the key's stored text is not UTF-8 and Load makes exactly this value of it:
-  // such a Save leaves the stored bytes alone.
+  // True when the key already stores exactly this text, or text that is not UTF-8 and that
+  // Load makes exactly this value of: such a Save leaves the stored bytes alone.
   bool KeepsStoredText(std::string_view section, std::string_view key,
                        std::string_view value) const {
     const auto found = Find(Trim(NoBreaks(section)), Trim(NoBreaks(key)));
     if (!found.key) return false;
     const std::string& text = lines_[*found.key].text;
     const std::string_view raw = std::string_view(text).substr(text.find('=') + 1);
-    return HasStrayBytes(raw) && LoadForm(raw) == NoBreaks(value);
+    return raw == NoBreaks(value) || (HasStrayBytes(raw) && LoadForm(raw) == NoBreaks(value));
   }
 
   void Save(std::string_view rawSection, std::string_view rawKey, std::string_view rawValue) {

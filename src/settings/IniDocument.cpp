@@ -369,7 +369,10 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   if (const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines)) {
     Line& line = found.lines[*index];
     const std::size_t keep = TextOf(line).find('=') + 1;
-    if (legacy == Legacy::Keep && IsLegacyTextOf(TextOf(line).substr(keep), value)) return false;
+    const std::string_view stored = TextOf(line).substr(keep);
+    // Already exactly this text: nothing changes, so nothing is to be written either.
+    if (stored == value) return false;
+    if (legacy == Legacy::Keep && IsLegacyTextOf(stored, value)) return false;
     const std::size_t size = keep + value.size();
     if (size <= line.size) {
       std::copy(value.begin(), value.end(), MutableTextOf(line) + keep);

@@ -44,9 +44,9 @@ class IniDocument {
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 
   // Replaces the value in place, or adds the key at the end of its section, or appends
-  // the section. The names must already be trimmed and every text free of CR and LF. With
-  // Legacy::Keep, stored legacy text that Load turns into exactly `value` stays as it is,
-  // and the call returns false.
+  // the section. The names must already be trimmed and every text free of CR and LF.
+  // Returns false, changing nothing, when the key already holds exactly `value`, or (with
+  // Legacy::Keep) legacy text that Load turns into exactly `value`.
   enum class Legacy { Replace, Keep };
   bool Set(std::string_view section, std::string_view key, std::string_view value,
            Legacy legacy = Legacy::Replace);

@@ -559,6 +559,37 @@ TEST_F(IniTest, SaveSyncsTheNewBytesThenRenamesThenSyncsTheFolder) {
   EXPECT_EQ(seen, (Names{"fsync temp", "rename temp QLN2.ini", "fsync folder"}));
 }
 
+struct UnchangedCase {
+  const char* name;
+  std::string before;
+  std::string value;
+  bool writes;
+  friend void PrintTo(const UnchangedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SavingWhatIsStored : public IniTest, public testing::WithParamInterface<UnchangedCase> {};
+
+// A value saved again as it is stored leaves the file alone: with full lists every write
+// is megabytes, and the window saves its options at every close.
+TEST_P(SavingWhatIsStored, WritesOnlyWhenTheBytesChange) {
+  const UnchangedCase& c = GetParam();
+  WriteBytes(File(), c.before);
+  auto ini = Open(File());
+  ini->Load("A", "k");
+  const auto calls = test::RecordSyncCalls([&] { ini->Save("A", "k", c.value); });
+  EXPECT_EQ(!calls.empty(), c.writes);
+  EXPECT_EQ(ini->Load("A", "k"), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SavingWhatIsStored,
+    testing::Values(UnchangedCase{"SameText", "[A]\r\nk=1\r\n", "1", false},
+                    UnchangedCase{"OtherText", "[A]\r\nk=1\r\n", "2", true},
+                    UnchangedCase{"SameValueOtherBytes", "[A]\r\nk= 1\r\n", "1", true},
+                    UnchangedCase{"NewKey", "[A]\r\nj=1\r\n", "1", true},
+                    UnchangedCase{"EmptyStaysEmpty", "[A]\r\nk=\r\n", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(IniTest, EveryCallOfAnEventSeesItsEarlierWrites) {
   IniCache::SetFlushRequester([] {});
   WriteBytes(File(), "[A]\r\nk=1\r\n");
