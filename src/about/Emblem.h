@@ -14,10 +14,8 @@ QPixmap EmblemPixmap();
 QIcon EmblemIcon();
 
 // Gives every window of the program the emblem as its icon once `window`, just shown, is
-// on screen.
-// Its seven pictures take longer to decode than the rest of the window's set-up, and a
-// desktop shows the icon a moment later without anyone noticing; the window itself would
-// show that much later.
+// on screen. The icon's seven pictures take longer to decode than the rest of the window's
+// set-up: decoded first, they would hold the window back that long.
 void GiveEmblemOnceShown(QWidget* window);
 
 }  // namespace quillon

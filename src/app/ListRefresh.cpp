@@ -31,7 +31,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
   EntryTexts items;
-  items.Reserve(*count + 1, 0);
+  items.Reserve(*count + 1);
   for (int entry = 1; entry <= *count; ++entry) {
     items.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
   }
@@ -50,8 +50,8 @@ bool frmQLN2::FillCustomFiles() {
   if (!count) return false;
   EntryTexts names;
   EntryTexts paths;
-  names.Reserve(*count, 0);
-  paths.Reserve(*count, 0);
+  names.Reserve(*count);
+  paths.Reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
     names.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
     paths.Add(iniFile_.Load(kind.section, FileKey(kind, entry)));

@@ -140,8 +140,6 @@ std::uint32_t KeyHash(std::string_view key) {
 // write back the same bytes. Only a file of 4 GiB or more could have one.
 constexpr std::size_t kLongestSpan = UINT32_MAX;
 
-// Unused text is dropped once it is both this large and more than half of all text.
-constexpr std::size_t kCompactAfter = 64 * 1024;
 
 }  // namespace
 
@@ -385,9 +383,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
       unusedBytes_ += line.size;
       line = Store(text, line.ending);
     }
-    if (unusedBytes_ > kCompactAfter && 2 * unusedBytes_ > file_.size() + added_.size()) {
-      Compact();
-    }
+    if (WorthPacking(unusedBytes_, file_.size() + added_.size())) Compact();
     return true;
   }
 

@@ -17,6 +17,12 @@ void AllowHugePages(void* data, std::size_t size);
 // Maps the pages inside [data, data + size) now, in one call; a small range is left alone.
 void Prefault(void* data, std::size_t size);
 
+// A buffer that keeps replaced texts until it is packed: true once the unused bytes are
+// both many and more than half of it, so packing costs little against the edits before it.
+inline bool WorthPacking(std::size_t unusedBytes, std::size_t totalBytes) {
+  return unusedBytes > 64 * 1024 && 2 * unusedBytes > totalBytes;
+}
+
 // Reserves room for `count` elements and maps it at once.
 template <class T>
 void ReserveNow(std::vector<T>& vector, std::size_t count) {

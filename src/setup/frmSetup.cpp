@@ -144,7 +144,7 @@ void frmSetup::FillList() {
   const auto count = StoredCount(iniFile_, kind_);
   if (!count || *count == 0) return;
   EntryTexts names;
-  names.Reserve(*count, 0);
+  names.Reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
     names.Add(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
   }

@@ -6,20 +6,12 @@
 
 namespace quillon {
 
-namespace {
-
-// Unused bytes are dropped once they are both this many and more than half of the buffer.
-constexpr std::size_t kDropUnusedAfter = 64 * 1024;
-
-}  // namespace
-
 EntryTexts::EntryTexts(std::initializer_list<std::string_view> texts) {
   for (const std::string_view text : texts) Add(text);
 }
 
-void EntryTexts::Reserve(int count, std::size_t bytes) {
+void EntryTexts::Reserve(int count) {
   ReserveNow(spans_, static_cast<std::size_t>(count));
-  bytes_.reserve(bytes);
 }
 
 void EntryTexts::Add(std::string_view text) {
@@ -81,7 +73,7 @@ void EntryTexts::Move(int first, int last, int destination) {
 }
 
 void EntryTexts::DropUnusedBytes() {
-  if (unusedBytes_ < kDropUnusedAfter || 2 * unusedBytes_ < bytes_.size()) return;
+  if (!WorthPacking(unusedBytes_, bytes_.size())) return;
   std::string kept;
   kept.reserve(bytes_.size() - unusedBytes_);
   for (Span& span : spans_) {

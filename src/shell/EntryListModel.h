@@ -18,7 +18,8 @@ class EntryTexts {
   EntryTexts() = default;
   EntryTexts(std::initializer_list<std::string_view> texts);
 
-  void Reserve(int count, std::size_t bytes);
+  // Room for `count` entries; the texts' buffer grows as they come.
+  void Reserve(int count);
   void Add(std::string_view text);
   int Count() const { return static_cast<int>(spans_.size()); }
   std::string_view At(int row) const {
