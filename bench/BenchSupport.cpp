@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "settings/ConfigLayout.h"
+#include "core/settings/ConfigLayout.h"
 
 namespace quillon::bench {
 

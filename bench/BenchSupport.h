@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "shell/Desktop.h"
+#include "ui/desktop/Desktop.h"
 
 namespace quillon::bench {
 

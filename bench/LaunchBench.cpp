@@ -22,10 +22,10 @@
 #include <QTimer>
 
 #include "BenchSupport.h"
-#include "app/frmQLN2.h"
-#include "settings/IniCache.h"
-#include "shell/PortLauncher.h"
-#include "shell/QtDesktop.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
+#include "ui/launch/PortLauncher.h"
+#include "ui/system/QtDesktop.h"
 
 extern char** environ;
 

@@ -16,9 +16,9 @@
 #include <sstream>
 
 #include "BenchSupport.h"
-#include "app/frmQLN2.h"
-#include "settings/ConfigLayout.h"
-#include "settings/IniCache.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/IniCache.h"
 
 namespace quillon::bench {
 namespace {

@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/frmQLN2.h"
-#include "settings/IniCache.h"
-#include "shell/QtDesktop.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
+#include "ui/system/QtDesktop.h"
 
 namespace {
 long ResidentKiB() {

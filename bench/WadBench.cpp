@@ -8,9 +8,9 @@
 #include <fstream>
 
 #include "support/WadWriter.h"
-#include "wad/MapMerge.h"
-#include "wad/WadCache.h"
-#include "wad/WadReader.h"
+#include "core/wad/MapMerge.h"
+#include "core/wad/WadCache.h"
+#include "core/wad/WadReader.h"
 
 namespace {
 

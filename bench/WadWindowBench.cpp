@@ -15,13 +15,13 @@
 #include <filesystem>
 
 #include "BenchSupport.h"
-#include "app/WadFacts.h"
-#include "app/frmQLN2.h"
-#include "settings/IniCache.h"
-#include "settings/ReadWrite.h"
+#include "ui/main/WadFacts.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
+#include "core/settings/ReadWrite.h"
 #include "support/WadWriter.h"
-#include "wad/MapMerge.h"
-#include "wad/WadDescription.h"
+#include "core/wad/MapMerge.h"
+#include "core/wad/WadDescription.h"
 
 namespace quillon::bench {
 namespace {

@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 
 #include "BenchSupport.h"
-#include "app/frmQLN2.h"
-#include "settings/IniCache.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
 
 namespace quillon::bench {
 namespace {

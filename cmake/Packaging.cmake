@@ -1,6 +1,6 @@
 # The layout of a system package, and the Debian package `make deb` builds from it with CPack.
 # Installed under a prefix whose bin folder holds the executable and whose share/quillon holds
-# QLN2.txt, Quillon keeps its settings in the user's folders (src/shell/ProgramLocations.h).
+# QLN2.txt, Quillon keeps its settings in the user's folders (src/core/launch/ProgramLocations.h).
 
 include(GNUInstallDirs)
 set(quillon_packaging_dir "${CMAKE_CURRENT_LIST_DIR}/../packaging")

@@ -1,6 +1,6 @@
 # A portable folder: the executable, its help file, its icon and a desktop entry side by side.
 # Quillon finds it is portable by the lack of share/quillon/QLN2.txt beside a bin folder
-# (src/shell/ProgramLocations.h) and keeps QLN2.ini there too.
+# (src/core/launch/ProgramLocations.h) and keeps QLN2.ini there too.
 install(TARGETS quillon RUNTIME DESTINATION .)
 install(FILES resources/QLN2.txt DESTINATION .)
 install(FILES "${quillon_resource_dir}/quillon-256.png" DESTINATION . RENAME quillon.png)

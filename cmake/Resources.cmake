@@ -10,7 +10,7 @@ foreach(size IN LISTS quillon_icon_sizes)
   list(APPEND quillon_art "${quillon_resource_dir}/quillon-${size}.png")
 endforeach()
 
-# Read as ":/quillon/emblem.png" and ":/quillon/quillon-<size>.png" (src/about/Emblem.cpp).
+# Read as ":/quillon/emblem.png" and ":/quillon/quillon-<size>.png" (src/ui/about/Emblem.cpp).
 qt_add_resources(quillon_ui quillon_art
   PREFIX /quillon
   BASE "${quillon_resource_dir}"

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "IniModel.h"
-#include "settings/IniCache.h"
-#include "settings/ReadWrite.h"
+#include "core/settings/IniCache.h"
+#include "core/settings/ReadWrite.h"
 
 namespace {
 

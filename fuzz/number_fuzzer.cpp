@@ -9,7 +9,7 @@
 #include <string>
 
 #include "IniModel.h"
-#include "settings/NumberConversion.h"
+#include "core/settings/NumberConversion.h"
 
 namespace {
 

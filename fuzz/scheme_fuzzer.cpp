@@ -5,9 +5,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "IniModel.h"
-#include "schemes/SchemeFormat.h"
-#include "settings/ConfigLayout.h"
-#include "settings/IniCache.h"
+#include "core/schemes/SchemeFormat.h"
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/IniCache.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <array>
 
 #include "IniModel.h"
-#include "shell/PathHelpers.h"
-#include "shell/TestLaunch.h"
+#include "core/files/PathHelpers.h"
+#include "core/launch/TestLaunch.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <set>
 
 #include "IniModel.h"
-#include "wad/MapNames.h"
-#include "wad/WadDescription.h"
-#include "wad/WadReader.h"
+#include "core/wad/MapNames.h"
+#include "core/wad/WadDescription.h"
+#include "core/wad/WadReader.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QImage>
 #include <QLabel>
 
-#include "about/Emblem.h"
-#include "about/frmAbout.h"
+#include "ui/about/Emblem.h"
+#include "ui/about/frmAbout.h"
 #include "gui/MainWindowFixture.h"
 
 namespace quillon::test {

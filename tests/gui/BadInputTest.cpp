@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gui/MainWindowFixture.h"
-#include "settings/IniCache.h"
+#include "core/settings/IniCache.h"
 
 namespace quillon::test {
 namespace {

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "gui/SetupFixture.h"
-#include "settings/IniCache.h"
-#include "setup/frmFindInstalled.h"
+#include "core/settings/IniCache.h"
+#include "ui/setup/frmFindInstalled.h"
 #include "support/WadWriter.h"
 
 namespace quillon::test {

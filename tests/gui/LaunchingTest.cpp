@@ -1,9 +1,9 @@
 #include <QSignalSpy>
 
 #include "gui/MainWindowFixture.h"
-#include "shell/AppTexts.h"
-#include "shell/ProgramLookup.h"
-#include "shell/QtDesktop.h"
+#include "ui/desktop/AppTexts.h"
+#include "core/launch/ProgramLookup.h"
+#include "ui/system/QtDesktop.h"
 #include "support/FakePort.h"
 
 namespace quillon::test {

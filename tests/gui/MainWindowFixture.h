@@ -14,11 +14,11 @@
 #include <QTest>
 #include <memory>
 
-#include "app/DeferredWrites.h"
-#include "app/frmQLN2.h"
-#include "settings/ConfigLayout.h"
-#include "settings/IniCache.h"
-#include "settings/ReadWrite.h"
+#include "ui/main/DeferredWrites.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/IniCache.h"
+#include "core/settings/ReadWrite.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 

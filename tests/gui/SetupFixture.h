@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "gui/MainWindowFixture.h"
-#include "setup/frmAddEntry.h"
-#include "shell/QtText.h"
+#include "ui/setup/frmAddEntry.h"
+#include "ui/desktop/QtText.h"
 
 namespace quillon::test {
 

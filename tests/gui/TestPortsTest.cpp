@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "gui/SetupFixture.h"
-#include "shell/QtDesktop.h"
+#include "ui/system/QtDesktop.h"
 #include "support/FakePort.h"
 #include "support/ParamNames.h"
 

@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <tuple>
 
-#include "app/WadFacts.h"
+#include "ui/main/WadFacts.h"
 #include "gui/MainWindowFixture.h"
 #include "support/WadWriter.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "robustness/EditBatches.h"
-#include "settings/IniCache.h"
-#include "settings/ReadWrite.h"
+#include "core/settings/IniCache.h"
+#include "core/settings/ReadWrite.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {

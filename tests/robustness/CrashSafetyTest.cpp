@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "robustness/EditBatches.h"
-#include "settings/ConfigLayout.h"
-#include "settings/IniCache.h"
-#include "settings/NumberConversion.h"
-#include "settings/ReadWrite.h"
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/IniCache.h"
+#include "core/settings/NumberConversion.h"
+#include "core/settings/ReadWrite.h"
 
 namespace quillon::robustness {
 namespace {

@@ -4,9 +4,9 @@
 #include <random>
 #include <string_view>
 
-#include "settings/ConfigLayout.h"
-#include "settings/LaunchOptions.h"
-#include "settings/NumberConversion.h"
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/LaunchOptions.h"
+#include "core/settings/NumberConversion.h"
 
 namespace quillon::robustness {
 

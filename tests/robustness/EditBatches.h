@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/ReadWrite.h"
+#include "core/settings/ReadWrite.h"
 
 namespace quillon::robustness {
 

@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/DeferredWrites.h"
-#include "app/frmQLN2.h"
-#include "settings/IniCache.h"
-#include "shell/EndSignals.h"
-#include "shell/QtDesktop.h"
+#include "ui/main/DeferredWrites.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
+#include "ui/system/EndSignals.h"
+#include "ui/system/QtDesktop.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

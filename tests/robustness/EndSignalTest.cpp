@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "settings/ConfigLayout.h"
+#include "core/settings/ConfigLayout.h"
 
 namespace quillon::robustness {
 namespace {

@@ -9,10 +9,10 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "app/DeferredWrites.h"
-#include "app/frmQLN2.h"
-#include "settings/IniCache.h"
-#include "shell/QtDesktop.h"
+#include "ui/main/DeferredWrites.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
+#include "ui/system/QtDesktop.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "shell/Desktop.h"
+#include "ui/desktop/Desktop.h"
 #include "support/QtPrinters.h"
 
 namespace quillon::test {

@@ -8,7 +8,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';
 }
 
-#include "shell/LaunchRequest.h"
+#include "core/launch/LaunchRequest.h"
 
 namespace quillon {
 inline void PrintTo(const LaunchRequest& request, std::ostream* os) {

@@ -1,0 +1,237 @@
+#include "core/installed/InstalledSearch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "core/files/PathHelpers.h"
+
+namespace quillon::installed {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Setup helpers (chocolate-setup) and Debian's alternatives wrappers (doom, boom) are not
+// engines; only these names are looked for.
+constexpr KnownEngine kEngines[] = {
+    {"chocolate-doom", "Chocolate Doom"},
+    {"crispy-doom", "Crispy Doom"},
+    {"prboom-plus", "PrBoom+"},
+    {"dsda-doom", "DSDA-Doom"},
+    {"woof", "Woof!"},
+    {"nugget-doom", "Nugget Doom"},
+    {"gzdoom", "GZDoom"},
+    {"lzdoom", "LZDoom"},
+    {"zandronum", "Zandronum"},
+    {"odamex", "Odamex"},
+    {"eternity", "Eternity"},
+    {"doomretro", "Doom Retro"},
+};
+
+// IWADs known by their file name, as the games shipped them.
+struct KnownIwad {
+  std::string_view file;  // lower case
+  std::string_view name;
+};
+constexpr KnownIwad kIwads[] = {
+    {"doom1.wad", "Doom Shareware"},
+    {"doom.wad", "Doom"},  // or The Ultimate Doom, by its fourth episode
+    {"doomu.wad", "The Ultimate Doom"},
+    {"doom2.wad", "Doom II"},
+    {"tnt.wad", "Final Doom: TNT Evilution"},
+    {"plutonia.wad", "Final Doom: The Plutonia Experiment"},
+    {"freedoom1.wad", "Freedoom: Phase 1"},
+    {"freedoom2.wad", "Freedoom: Phase 2"},
+    {"freedm.wad", "FreeDM"},
+    {"heretic1.wad", "Heretic Shareware"},
+    {"heretic.wad", "Heretic"},
+    {"hexen.wad", "Hexen"},
+    {"strife1.wad", "Strife"},
+    {"chex.wad", "Chex Quest"},
+    {"hacx.wad", "HACX"},
+};
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// Appends the ':'-separated folders of `list`, skipping empty entries and ones already there.
+void AddFolders(std::vector<std::string>& folders, std::string_view list) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(':', start), list.size());
+    std::string folder(list.substr(start, end - start));
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(std::move(folder));
+    }
+    start = end + 1;
+  }
+}
+
+bool IsExecutableFile(const fs::path& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error || !fs::is_regular_file(status)) return false;
+  constexpr auto kAnyExec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+  return (status.permissions() & kAnyExec) != fs::perms::none;
+}
+
+bool HasLump(const wad::WadDirectory& directory, std::string_view name) {
+  return std::any_of(directory.lumps.begin(), directory.lumps.end(),
+                     [name](const wad::Lump& lump) { return lump.name == name; });
+}
+
+bool HasMap(const wad::WadDirectory& directory, std::string_view name) {
+  return std::any_of(directory.maps.begin(), directory.maps.end(),
+                     [name](const wad::MapInfo& map) { return map.name == name; });
+}
+
+// A folder's files by name; symbolic links after the files themselves, so a link to a file
+// already seen (Debian's alternatives) is the one left out.
+std::vector<fs::path> FilesOf(const std::string& folder) {
+  std::vector<fs::path> files, links;
+  std::error_code error;
+  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    std::error_code statError;
+    if (!it->is_regular_file(statError)) continue;
+    (it->is_symlink(statError) ? links : files).push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  std::sort(links.begin(), links.end());
+  files.insert(files.end(), links.begin(), links.end());
+  return files;
+}
+
+std::string Canonical(const fs::path& path) {
+  std::error_code error;
+  const fs::path canonical = fs::weakly_canonical(path, error);
+  return error ? path.string() : canonical.string();
+}
+
+}  // namespace
+
+std::span<const KnownEngine> KnownEngines() {
+  return kEngines;
+}
+
+SearchPlaces SearchPlacesFromEnvironment() {
+  SearchPlaces places;
+  places.pathVar = Environment("PATH");
+  places.doomWadDir = Environment("DOOMWADDIR");
+  places.doomWadPath = Environment("DOOMWADPATH");
+  places.home = Environment("HOME");
+  return places;
+}
+
+std::vector<std::string> ProgramFolders(const SearchPlaces& places) {
+  std::vector<std::string> folders;
+  AddFolders(folders, places.pathVar);
+  for (const std::string& folder : places.programFolders) AddFolders(folders, folder);
+  return folders;
+}
+
+std::vector<std::string> IwadFolders(const SearchPlaces& places) {
+  std::vector<std::string> folders;
+  AddFolders(folders, places.doomWadDir);
+  AddFolders(folders, places.doomWadPath);
+  if (!places.home.empty()) AddFolders(folders, JoinPath(places.home, ".local/share/games/doom"));
+  for (const std::string& folder : places.systemWadFolders) AddFolders(folders, folder);
+  return folders;
+}
+
+std::vector<Found> FindPorts(const std::vector<std::string>& folders, std::stop_token stop) {
+  std::vector<Found> ports;
+  for (const KnownEngine& engine : kEngines) {
+    for (const std::string& folder : folders) {
+      if (stop.stop_requested()) return ports;
+      const std::string path = JoinPath(folder, engine.executable);
+      if (IsExecutableFile(path)) {
+        ports.push_back({std::string(engine.listName), path});
+        break;
+      }
+    }
+  }
+  return ports;
+}
+
+std::vector<Found> FindIwads(const std::vector<std::string>& folders, std::stop_token stop) {
+  std::vector<Found> iwads;
+  std::set<std::string> names;  // lower case: the entry keeps only the file name
+  std::set<std::string> files;  // canonical paths
+  for (const std::string& folder : folders) {
+    std::vector<Found> here;
+    for (const fs::path& path : FilesOf(folder)) {
+      if (stop.stop_requested()) return iwads;
+      const std::string fileName = path.filename().string();
+      if (names.contains(Lower(fileName))) continue;
+      const wad::WadReadResult read = wad::ReadWadFile(path.string());
+      if (!read.Ok() || read.directory.kind != wad::WadKind::kIwad) continue;
+      if (!files.insert(Canonical(path)).second) continue;
+      names.insert(Lower(fileName));
+      here.push_back({IwadName(fileName, read.directory), path.string()});
+    }
+    std::sort(here.begin(), here.end(),
+              [](const Found& a, const Found& b) { return a.path < b.path; });
+    iwads.insert(iwads.end(), here.begin(), here.end());
+  }
+  return iwads;
+}
+
+std::string IwadName(std::string_view fileName, const wad::WadDirectory& directory) {
+  // Freedoom says so in a lump of its own, whatever the file is called (a doom2.wad may be
+  // Freedoom put in Doom II's place).
+  if (HasLump(directory, "FREEDM")) return "FreeDM";
+  if (HasLump(directory, "FREEDOOM")) {
+    if (Lower(fileName) == "freedm.wad") return "FreeDM";
+    return HasMap(directory, "E1M1") ? "Freedoom: Phase 1" : "Freedoom: Phase 2";
+  }
+  const std::string lower = Lower(fileName);
+  for (const KnownIwad& known : kIwads) {
+    if (known.file != lower) continue;
+    if (known.file == "doom.wad") {
+      if (HasMap(directory, "E4M1")) return "The Ultimate Doom";
+      // The shareware episode alone, renamed.
+      if (HasMap(directory, "E1M1") && !HasMap(directory, "E2M1") && !HasMap(directory, "E3M1")) {
+        return "Doom Shareware";
+      }
+    }
+    return std::string(known.name);
+  }
+  const std::size_t dot = fileName.rfind('.');
+  return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+}
+
+void MarkListed(Findings& findings, const Listed& listed) {
+  for (Found& port : findings.ports) {
+    port.listed = std::any_of(
+        listed.portPaths.begin(), listed.portPaths.end(), [&](const std::string& stored) {
+          std::error_code error;
+          return stored == port.path || fs::equivalent(stored, port.path, error);
+        });
+  }
+  std::set<std::string> listedNames;
+  for (const std::string& stored : listed.iwadFiles) listedNames.insert(Lower(FileNameOf(stored)));
+  for (Found& iwad : findings.iwads) {
+    iwad.listed = listedNames.contains(Lower(FileNameOf(iwad.path)));
+  }
+}
+
+Findings FindInstalled(const SearchPlaces& places, const Listed& listed, std::stop_token stop) {
+  Findings findings{FindPorts(ProgramFolders(places), stop), FindIwads(IwadFolders(places), stop)};
+  MarkListed(findings, listed);
+  return findings;
+}
+
+}  // namespace quillon::installed

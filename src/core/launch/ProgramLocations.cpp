@@ -1,0 +1,42 @@
+#include "core/launch/ProgramLocations.h"
+
+#include "core/settings/ConfigLayout.h"
+#include "core/files/PathHelpers.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::string_view kProgramFolder = "quillon";
+
+std::string WithoutTrailingSlashes(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  return std::string(path);
+}
+
+// An XDG base folder, or its default under home; relative values are to be ignored.
+std::string XdgBase(const std::string& value, const std::string& home, std::string_view fallback) {
+  if (!value.empty() && value.front() == '/') return WithoutTrailingSlashes(value);
+  return JoinPath(WithoutTrailingSlashes(home), fallback);
+}
+
+}  // namespace
+
+ProgramLocations DecideProgramLocations(std::string_view exeDir, const LocationEnvironment& env) {
+  const std::string dir = WithoutTrailingSlashes(exeDir);
+  const std::string prefix = dir.size() > 1 ? DirectoryOf(dir) : std::string();
+  const std::string sharedHelp =
+      JoinPath(JoinPath(JoinPath(prefix, "share"), kProgramFolder), kHelpFileName);
+
+  const bool installed = FileNameOf(dir) == "bin" && env.fileExists(sharedHelp) &&
+                         !env.fileExists(JoinPath(dir, kIniFileName));
+  if (!installed) {
+    return {false, dir, JoinPath(dir, kHelpFileName), JoinPath(dir, "logs")};
+  }
+  return {true, JoinPath(XdgBase(env.xdgConfigHome, env.home, ".config"), kProgramFolder),
+          sharedHelp,
+          JoinPath(JoinPath(XdgBase(env.xdgStateHome, env.home, ".local/state"), kProgramFolder),
+                   "logs")};
+}
+
+}  // namespace quillon

@@ -1,0 +1,305 @@
+#include "core/settings/IniCache.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "core/settings/FileStore.h"
+#include "core/settings/IniDocument.h"
+#include "core/settings/ReadWrite.h"
+
+namespace quillon {
+
+namespace {
+
+// Every Save since the last write, in order, packed into one buffer: a removal near the top
+// of a full list logs some 65 000 saves.
+class SaveLog {
+ public:
+  void Add(std::string_view section, std::string_view key, std::string_view value) {
+    entries_.push_back({bytes_.size(), section.size(), key.size(), value.size()});
+    bytes_.append(section).append(key).append(value);
+  }
+  template <class Apply>
+  void ForEach(Apply apply) const {
+    const std::string_view bytes = bytes_;
+    for (const Entry& entry : entries_) {
+      apply(bytes.substr(entry.begin, entry.section),
+            bytes.substr(entry.begin + entry.section, entry.key),
+            bytes.substr(entry.begin + entry.section + entry.key, entry.value));
+    }
+  }
+  void Clear() {
+    bytes_.clear();
+    entries_.clear();
+  }
+
+ private:
+  struct Entry {
+    std::size_t begin;
+    std::size_t section;
+    std::size_t key;
+    std::size_t value;
+  };
+  std::string bytes_;
+  std::vector<Entry> entries_;
+};
+
+// Section and key names as the file would read them back, and the value without line
+// breaks; views of the caller's text unless something had to change.
+class CleanText {
+ public:
+  CleanText(std::string_view text, bool isName) : view_(text) {
+    const bool breaks = text.find_first_of("\r\n") != std::string_view::npos;
+    const bool blanks = isName && !text.empty() &&
+                        (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' ||
+                         text.back() == '\t');
+    if (breaks || blanks) {
+      storage_ = isName ? CleanName(text) : WithoutLineBreaks(text);
+      view_ = storage_;
+    }
+  }
+  CleanText(const CleanText&) = delete;
+  CleanText& operator=(const CleanText&) = delete;
+  operator std::string_view() const { return view_; }
+
+ private:
+  std::string storage_;
+  std::string_view view_;
+};
+
+}  // namespace
+
+// The one cached copy of a file, shared by every ReadWrite bound to its path.
+class IniFileHandle : public std::enable_shared_from_this<IniFileHandle> {
+ public:
+  explicit IniFileHandle(std::filesystem::path path) : path(std::move(path)) {}
+
+  const std::filesystem::path path;
+  IniDocument document;
+  filestore::FileStamp stamp;  // the file as we last read or wrote it
+  bool loaded = false;
+  bool dirty = false;
+  // The event in which the stamp was last checked against the disk (see RefreshIfChanged).
+  std::uint64_t checkedIn = 0;
+  // Every Save since the last successful write, to replay over an outside edit.
+  SaveLog pending;
+  // Why the last write failed, in the system's words.
+  std::string failure;
+};
+
+namespace {
+
+struct CacheState {
+  std::unordered_map<std::string, std::weak_ptr<IniFileHandle>> files;
+  // Held strongly so unwritten changes outlive the last ReadWrite on the file.
+  std::vector<std::shared_ptr<IniFileHandle>> dirty;
+  std::function<void()> requester;
+  bool flushRequested = false;
+  // Counts the app's events: each FlushAll ends one. Never 0, so a new handle is unchecked.
+  std::uint64_t event = 1;
+};
+
+CacheState& State() {
+  static CacheState state;
+  return state;
+}
+
+void Reload(IniFileHandle& file) {
+  filestore::ReadResult read = filestore::ReadFile(file.path);
+  file.document = read.status == filestore::ReadResult::Status::Ok
+                      ? IniDocument::Parse(std::move(read.bytes))
+                      : IniDocument{};
+  file.stamp = read.stamp;  // Unknown after a failed read, so the next access tries again
+  file.loaded = true;
+}
+
+// Asks the app once to call FlushAll when the current event is done.
+void RequestFlush() {
+  CacheState& state = State();
+  if (state.flushRequested) return;
+  state.flushRequested = true;
+  state.requester();
+}
+
+// While dirty, our copy is the truth until the flush, which does its own check. Otherwise
+// the disk is asked once per event when the app defers (another program cannot act in the
+// middle of one of our handlers) and at every call when it does not.
+void RefreshIfChanged(IniFileHandle& file) {
+  if (file.dirty) return;
+  CacheState& state = State();
+  const bool perEvent = static_cast<bool>(state.requester);
+  if (perEvent && file.loaded && file.checkedIn == state.event) return;
+  if (!file.loaded || !filestore::SameFile(filestore::Stat(file.path), file.stamp)) Reload(file);
+  // A file we could not examine is looked at again on the next call.
+  if (perEvent && file.stamp.state != filestore::FileStamp::State::Unknown) {
+    file.checkedIn = state.event;
+    RequestFlush();  // the end of the event, even one that only reads, ends this trust
+  }
+}
+
+bool Flush(IniFileHandle& file) {
+  if (!filestore::SameFile(filestore::Stat(file.path), file.stamp)) {
+    // Changed on disk since we read it: keep both that edit and ours.
+    filestore::ReadResult read = filestore::ReadFile(file.path);
+    // A file we cannot read must not be replaced by our partial picture of it.
+    if (read.status == filestore::ReadResult::Status::Failed) {
+      file.failure = std::strerror(errno);
+      return false;
+    }
+    IniDocument fresh = read.status == filestore::ReadResult::Status::Ok
+                            ? IniDocument::Parse(std::move(read.bytes))
+                            : IniDocument{};
+    file.pending.ForEach([&fresh](std::string_view section, std::string_view key,
+                                  std::string_view value) { fresh.Set(section, key, value); });
+    file.document = std::move(fresh);
+    file.stamp = read.stamp;
+  }
+  const auto written = filestore::WriteAtomically(file.path, file.document.Serialize());
+  if (!written) {
+    file.failure = std::strerror(errno);
+    return false;
+  }
+  file.stamp = *written;
+  file.pending.Clear();
+  file.dirty = false;
+  return true;
+}
+
+void ForgetDirty(IniFileHandle& file) {
+  auto& dirty = State().dirty;
+  dirty.erase(std::remove_if(dirty.begin(), dirty.end(),
+                             [&](const auto& held) { return held.get() == &file; }),
+              dirty.end());
+}
+
+// Forgets the unwritten changes; the next access reads the file as it is on disk.
+void Discard(IniFileHandle& file) {
+  file.pending.Clear();
+  file.loaded = false;
+  if (file.dirty) {
+    file.dirty = false;
+    ForgetDirty(file);
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+std::shared_ptr<IniFileHandle> OpenCachedFile(const std::string& fileName) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(fileName, error);
+  if (error) path = fileName;
+  path = path.lexically_normal();
+
+  auto& files = State().files;
+  std::erase_if(files, [](const auto& entry) { return entry.second.expired(); });
+  std::weak_ptr<IniFileHandle>& slot = files[path.string()];
+  if (auto existing = slot.lock()) return existing;
+  auto created = std::make_shared<IniFileHandle>(path);
+  slot = created;
+  return created;
+}
+
+std::string CachedLoad(IniFileHandle& file, std::string_view section, std::string_view key) {
+  RefreshIfChanged(file);
+  const auto raw = file.document.RawValue(CleanText(section, true), CleanText(key, true));
+  return raw ? ValueForLoad(*raw) : std::string();
+}
+
+std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key) {
+  RefreshIfChanged(file);
+  const auto raw = file.document.RawValue(CleanText(section, true), CleanText(key, true));
+  return raw ? std::string(*raw) : std::string();
+}
+
+void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
+                std::string_view value) {
+  RefreshIfChanged(file);
+  const CleanText cleanSection(section, true);
+  const CleanText cleanKey(key, true);
+  const CleanText cleanValue(value, false);
+  // Legacy text that Load converted is written back as it was when it comes back unchanged.
+  if (file.document.Set(cleanSection, cleanKey, cleanValue, IniDocument::Legacy::Keep)) {
+    file.pending.Add(cleanSection, cleanKey, cleanValue);
+    if (!file.dirty) {
+      file.dirty = true;
+      State().dirty.push_back(file.shared_from_this());
+    }
+  }
+  if (!file.dirty) return;
+  if (!State().requester) {
+    // A failed write leaves the file dirty; the next Save or FlushAll tries again.
+    if (Flush(file)) ForgetDirty(file);
+  } else {
+    RequestFlush();
+  }
+}
+
+void CachedCreate(IniFileHandle& file, std::string bytes) {
+  const auto written = filestore::WriteAtomically(file.path, bytes);
+  if (!written) throw IniWriteError(std::strerror(errno));
+  file.document = IniDocument::Parse(std::move(bytes));
+  file.stamp = *written;
+  file.loaded = true;
+  // The new content supersedes whatever was waiting to be written.
+  file.pending.Clear();
+  if (file.dirty) {
+    file.dirty = false;
+    ForgetDirty(file);
+  }
+}
+
+std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file) {
+  if (!file.dirty || Flush(file)) {
+    ForgetDirty(file);
+    return std::nullopt;
+  }
+  std::string why = file.failure;
+  Discard(file);
+  return why;
+}
+
+}  // namespace detail
+
+namespace IniCache {
+
+void SetFlushRequester(std::function<void()> requester) {
+  State().requester = std::move(requester);
+  State().flushRequested = false;
+  ++State().event;
+}
+
+bool FlushAll() {
+  CacheState& state = State();
+  state.flushRequested = false;
+  ++state.event;  // the event is over: the next call asks the disk again
+  std::vector<std::shared_ptr<IniFileHandle>> dirty = std::move(state.dirty);
+  state.dirty.clear();
+  bool allWritten = true;
+  for (auto& file : dirty) {
+    if (!file->dirty || Flush(*file)) continue;
+    allWritten = false;
+    state.dirty.push_back(std::move(file));
+  }
+  return allWritten;
+}
+
+void DiscardPendingWrites() {
+  for (const auto& file : std::vector(State().dirty)) Discard(*file);
+  State().dirty.clear();
+}
+
+bool HasPendingWrites() {
+  return !State().dirty.empty();
+}
+
+}  // namespace IniCache
+
+}  // namespace quillon

@@ -1,0 +1,446 @@
+#include "core/settings/IniDocument.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/settings/LargeBuffers.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::size_t kMaxLoadChars = 254;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// The name inside a header line, or nullopt when the line is no header. An unclosed
+// bracket runs to the end of the line.
+std::optional<std::string_view> HeaderName(std::string_view line) {
+  std::size_t first = 0;
+  while (first < line.size() && IsBlank(line[first])) ++first;
+  if (first == line.size() || line[first] != '[') return std::nullopt;
+  std::string_view name = line.substr(first + 1);
+  name = name.substr(0, name.find(']'));
+  return TrimBlanks(name);
+}
+
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
+
+// Bytes taken by the character starting at text[i]. A byte that does not start a
+// well-formed sequence counts as one character on its own.
+std::size_t CharLength(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  std::size_t length = 1;
+  unsigned char low = 0x80;   // allowed range of the second byte, which rules out
+  unsigned char high = 0xBF;  // overlong forms, surrogates and values past U+10FFFF
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 1;
+  }
+  if (i + length > text.size()) return 1;
+  const auto second = static_cast<unsigned char>(text[i + 1]);
+  if (second < low || second > high) return 1;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (!IsContinuation(static_cast<unsigned char>(text[i + k]))) return 1;
+  }
+  return length;
+}
+
+// Windows-1252 at 0x80-0x9F; its five unassigned bytes map to the C1 controls, as Windows
+// itself reads them. From 0xA0 on it agrees with Latin-1.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendWindows1252(std::string& out, unsigned char byte) {
+  const char32_t code = byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
+  if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  }
+  out += static_cast<char>(0x80 | (code & 0x3F));
+}
+
+bool IsStrayByte(std::string_view text, std::size_t i, std::size_t length) {
+  return length == 1 && static_cast<unsigned char>(text[i]) >= 0x80;
+}
+
+// The text as UTF-8: valid sequences as they are, every other byte as Windows-1252.
+std::string FromLegacyBytes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = CharLength(text, i);
+    if (IsStrayByte(text, i, length)) {
+      AppendWindows1252(out, static_cast<unsigned char>(text[i]));
+    } else {
+      out.append(text.substr(i, length));
+    }
+    i += length;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::size_t AsciiCaseHash::operator()(std::string_view text) const {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(LowerAscii(c));
+    hash *= 1099511628211ull;
+  }
+  return static_cast<std::size_t>(hash);
+}
+
+bool AsciiCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Each section's index keeps the low half of the name's hash, folded.
+std::uint32_t KeyHash(std::string_view key) {
+  const std::uint64_t hash = AsciiCaseHash{}(key);
+  return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+// A line longer than a span can say is kept in pieces without endings between them, which
+// write back the same bytes. Only a file of 4 GiB or more could have one.
+constexpr std::size_t kLongestSpan = UINT32_MAX;
+
+
+}  // namespace
+
+void IniDocument::KeyIndex::Reserve(std::size_t keys) {
+  std::size_t size = 8;
+  while (size < 2 * keys) size *= 2;
+  if (size <= slots_.size()) return;
+  std::vector<Slot> fresh;
+  ReserveNow(fresh, size);
+  fresh.resize(size);
+  std::vector<Slot> old = std::exchange(slots_, std::move(fresh));
+  for (const Slot& slot : old) {
+    if (slot.lineAndOne == 0) continue;
+    std::size_t i = slot.hash & (size - 1);
+    while (slots_[i].lineAndOne != 0) i = (i + 1) & (size - 1);
+    slots_[i] = slot;
+  }
+}
+
+void IniDocument::KeyIndex::Grow() {
+  Reserve(std::max<std::size_t>(4, slots_.size()));
+}
+
+void IniDocument::KeyIndex::Add(std::uint32_t hash, std::uint32_t line, std::string_view key,
+                                const IniDocument& document, const std::vector<Line>& lines) {
+  if (2 * (used_ + 1) > slots_.size()) Grow();
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    Slot& slot = slots_[i];
+    if (slot.lineAndOne == 0) {
+      slot = {hash, line + 1};
+      ++used_;
+      return;
+    }
+    if (slot.hash == hash &&
+        AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+      return;
+    }
+  }
+}
+
+std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash,
+                                                         std::string_view key,
+                                                         const IniDocument& document,
+                                                         const std::vector<Line>& lines) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.lineAndOne == 0) return std::nullopt;
+    if (slot.hash == hash &&
+        AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+      return slot.lineAndOne - 1;
+    }
+  }
+}
+
+std::string_view IniDocument::KeyOf(const Line& line) const {
+  const std::string_view text = TextOf(line);
+  return TrimBlanks(text.substr(0, text.find('=')));
+}
+
+// Calls `take` with each line of the text, in order.
+template <class Take>
+void IniDocument::ForEachLine(std::string_view text, Take take) {
+  const std::size_t n = text.size();
+  for (std::size_t pos = 0; pos < n;) {
+    std::size_t end = pos;
+    while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
+    Ending ending = Ending::None;
+    std::size_t next = end;
+    if (end < n) {
+      ending = Ending::Lf;
+      ++next;
+      if (text[end] == '\r') {
+        ending = Ending::Cr;
+        if (next < n && text[next] == '\n') {
+          ending = Ending::CrLf;
+          ++next;
+        }
+      }
+    }
+    for (; end - pos > kLongestSpan; pos += kLongestSpan) {
+      take(Line{pos, static_cast<std::uint32_t>(kLongestSpan), Ending::None});
+    }
+    take(Line{pos, static_cast<std::uint32_t>(end - pos), ending});
+    pos = next;
+  }
+}
+
+IniDocument IniDocument::Parse(std::string bytes) {
+  IniDocument document;
+  document.file_ = std::move(bytes);
+  const std::string_view text = document.file_;
+
+  // Counted first, so that each section's lines and index are sized once.
+  std::vector<std::size_t> counts(1);
+  ForEachLine(text, [&](const Line& line) {
+    if (HeaderName(document.TextOf(line))) counts.push_back(0);
+    ++counts.back();
+  });
+  document.sections_.reserve(counts.size());
+  document.sections_.front().lines.reserve(counts.front());
+  ForEachLine(text, [&](const Line& line) {
+    if (const auto name = HeaderName(document.TextOf(line))) {
+      document.StartSection(*name);
+      Section& section = document.sections_.back();
+      ReserveNow(section.lines, counts[document.sections_.size() - 1]);
+      section.keys.Reserve(section.lines.capacity());
+    }
+    document.sections_.back().lines.push_back(line);
+    document.IndexLine(document.sections_.size() - 1, document.sections_.back().lines.size() - 1);
+  });
+  return document;
+}
+
+void IniDocument::StartSection(std::string_view name) {
+  sectionIndex_.try_emplace(std::string(name), sections_.size());  // the first one wins
+  sections_.emplace_back();
+}
+
+void IniDocument::AddLine(const Line& line) {
+  if (const auto name = HeaderName(TextOf(line))) StartSection(*name);
+  sections_.back().lines.push_back(line);
+  IndexLine(sections_.size() - 1, sections_.back().lines.size() - 1);
+}
+
+void IniDocument::IndexLine(std::size_t sectionNumber, std::size_t index) {
+  Section& section = sections_[sectionNumber];
+  const std::string_view text = TextOf(section.lines[index]);
+  if (!TrimBlanks(text).empty()) section.contentEnd = index + 1;
+  // Lines before any header hold no keys, and a header is no key.
+  if (sectionNumber == 0 || index == 0) return;
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return;
+  const std::string_view key = TrimBlanks(text.substr(0, equals));
+  section.keys.Add(KeyHash(key), static_cast<std::uint32_t>(index), key, *this, section.lines);
+}
+
+IniDocument::Line IniDocument::Store(std::string_view text, Ending ending) {
+  const Line line{file_.size() + added_.size(), static_cast<std::uint32_t>(text.size()), ending};
+  added_.append(text);
+  return line;
+}
+
+IniDocument::Line* IniDocument::LastLine() {
+  for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
+    if (!it->lines.empty()) return &it->lines.back();
+  }
+  return nullptr;
+}
+
+void IniDocument::Compact() {
+  std::string text;
+  text.reserve(file_.size() + added_.size() - unusedBytes_);
+  for (Section& section : sections_) {
+    for (Line& line : section.lines) {
+      const std::string_view old = TextOf(line);
+      line.begin = text.size();
+      text.append(old);
+    }
+  }
+  file_ = std::move(text);
+  added_.clear();
+  added_.shrink_to_fit();
+  unusedBytes_ = 0;
+}
+
+std::string IniDocument::Serialize() const {
+  std::size_t total = 0;
+  for (const Section& section : sections_) {
+    for (const Line& line : section.lines) total += line.size + 2;
+  }
+  std::string bytes;
+  bytes.reserve(total);
+  for (const Section& section : sections_) {
+    for (const Line& line : section.lines) {
+      bytes += TextOf(line);
+      switch (line.ending) {
+        case Ending::None:
+          break;
+        case Ending::CrLf:
+          bytes += "\r\n";
+          break;
+        case Ending::Lf:
+          bytes += '\n';
+          break;
+        case Ending::Cr:
+          bytes += '\r';
+          break;
+      }
+    }
+  }
+  return bytes;
+}
+
+std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
+                                                      std::string_view key) const {
+  const auto sectionIt = sectionIndex_.find(section);
+  if (sectionIt == sectionIndex_.end()) return std::nullopt;
+  const Section& found = sections_[sectionIt->second];
+  const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines);
+  if (!index) return std::nullopt;
+  const std::string_view text = TextOf(found.lines[*index]);
+  return text.substr(text.find('=') + 1);
+}
+
+bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value,
+                      Legacy legacy) {
+  std::string keyLine;
+  keyLine.reserve(key.size() + 1 + value.size());
+  keyLine.append(key).append(1, '=').append(value);
+
+  const auto sectionIt = sectionIndex_.find(section);
+  if (sectionIt == sectionIndex_.end()) {
+    if (Line* last = LastLine(); last && last->ending == Ending::None) last->ending = Ending::CrLf;
+    std::string header;
+    header.append(1, '[').append(section).append(1, ']');
+    AddLine(Store(header, Ending::CrLf));
+    AddLine(Store(keyLine, Ending::CrLf));
+    return true;
+  }
+
+  Section& found = sections_[sectionIt->second];
+  if (const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines)) {
+    Line& line = found.lines[*index];
+    const std::size_t keep = TextOf(line).find('=') + 1;
+    const std::string_view stored = TextOf(line).substr(keep);
+    // Already exactly this text: nothing changes, so nothing is to be written either.
+    if (stored == value) return false;
+    if (legacy == Legacy::Keep && IsLegacyTextOf(stored, value)) return false;
+    const std::size_t size = keep + value.size();
+    if (size <= line.size) {
+      std::copy(value.begin(), value.end(), MutableTextOf(line) + keep);
+      unusedBytes_ += line.size - size;
+      line.size = static_cast<std::uint32_t>(size);
+    } else {
+      // Built apart first: the line's own text may sit in the buffer that grows.
+      std::string text(TextOf(line).substr(0, keep));
+      text.append(value);
+      unusedBytes_ += line.size;
+      line = Store(text, line.ending);
+    }
+    if (WorthPacking(unusedBytes_, file_.size() + added_.size())) Compact();
+    return true;
+  }
+
+  // Before the blank lines that separate this section from the next one; only those
+  // blank lines move, so no index entry changes.
+  Line& previous = found.lines[found.contentEnd - 1];
+  if (previous.ending == Ending::None) previous.ending = Ending::CrLf;
+  if (HeaderName(keyLine)) {
+    // A key name starting with '[' starts a new section once written; let the parser
+    // sort out what that means rather than mirroring it here.
+    found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
+                       Store(keyLine, Ending::CrLf));
+    *this = Parse(Serialize());
+    return true;
+  }
+  found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
+                     Store(keyLine, Ending::CrLf));
+  IndexLine(static_cast<std::size_t>(sectionIt->second), found.contentEnd);
+  return true;
+}
+
+std::string ValueForLoad(std::string_view raw) {
+  std::string_view value = TrimBlanks(raw);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  std::size_t end = 0;
+  bool legacy = false;
+  for (std::size_t chars = 0; chars < kMaxLoadChars && end < value.size(); ++chars) {
+    const std::size_t length = CharLength(value, end);
+    legacy = legacy || IsStrayByte(value, end, length);
+    end += length;
+  }
+  return legacy ? FromLegacyBytes(value.substr(0, end)) : std::string(value.substr(0, end));
+}
+
+bool IsLegacyTextOf(std::string_view raw, std::string_view value) {
+  bool legacy = false;
+  for (std::size_t i = 0; i < raw.size() && !legacy;) {
+    const std::size_t length = CharLength(raw, i);
+    legacy = IsStrayByte(raw, i, length);
+    i += length;
+  }
+  return legacy && ValueForLoad(raw) == value;
+}
+
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string clean(text);
+  for (char& c : clean) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return clean;
+}
+
+std::string CleanName(std::string_view name) {
+  return std::string(TrimBlanks(WithoutLineBreaks(name)));
+}
+
+}  // namespace quillon

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/settings/ConfigLayout.h"
+
+namespace quillon {
+
+// Every option the main window offers for a launch. The table below says, once for each,
+// where it is kept, what its control shows and what it puts on the command line; the window
+// and the files are driven from it.
+enum class LaunchOptionId {
+  Port,
+  IWAD,
+  Prog,
+  UseFiles,
+  ExitOnTest,
+  Warp,
+  WarpTo,
+  NoMonsters,
+  NoMusic,
+  NoSound,
+  NoCD,
+  OpenGL,
+  Params,
+  ProgParams,
+};
+inline constexpr std::size_t kLaunchOptionCount = 14;
+
+// The control that shows an option: a pick from one of the drop-down lists, a check box, or
+// a text box.
+enum class OptionControl { List, CheckBox, TextBox };
+
+// What an option adds to the command line, when its check box is on, its list has an entry
+// chosen, or (a text box) always: its switch alone, its switch followed by the text of
+// `commandText`, or the custom file groups.
+enum class CommandPiece { None, Switch, SwitchAndText, CustomFiles };
+
+// How a text goes on the command line: as it is, or a map name turned into the numbers the
+// ports take ("MAP07" -> "7", "E2M3" -> "2 3"; any other text as typed).
+enum class TextForm { AsTyped, MapNumber };
+
+struct LaunchOption {
+  LaunchOptionId id;
+  std::string_view key;  // in [Memory] and in a scheme's section
+  OptionControl control;
+  std::string_view controlName;  // the control's name, as the user and the tests know it
+  std::string_view caption = {};
+  std::string_view tip = {};  // a tip that never changes
+  bool startsOn = false;      // a check box's state before anything is restored
+  // A check box's tip that follows its state; empty: none.
+  std::string_view tipWhenOn = {};
+  std::string_view tipWhenOff = {};
+  ListId list = ListId::Files;  // a List option's list
+  // What a new file holds: nullptr leaves the key out of it.
+  const char* memoryDefault = nullptr;
+  const char* schemeDefault = nullptr;
+  // Each place the option takes, counted from 1 in an order the files and the command line
+  // have always had; 0 leaves it out. [Memory]: the lines of a new file and the writes at
+  // close. Restore: start-up, which also decides whether the close writes it back. Scheme:
+  // the lines of a new scheme, its writes and its reads. Command: the command line.
+  int memoryPlace = 0;
+  int restorePlace = 0;
+  int schemePlace = 0;
+  int commandPlace = 0;
+  CommandPiece command = CommandPiece::None;
+  std::string_view commandSwitch = {};
+  LaunchOptionId commandText = LaunchOptionId::Port;
+  TextForm commandForm = TextForm::AsTyped;
+  // A stored empty text leaves the control as it is.
+  bool emptyKeepsControl = false;
+  // What the scheme's "no longer exists" message calls the list's entry.
+  std::string_view entryWord = {};
+};
+
+const LaunchOption& OptionOf(LaunchOptionId id);
+
+// The options that take a place in one of the orders, in that order.
+std::vector<const LaunchOption*> OptionsInOrder(int LaunchOption::*place);
+
+// One value for each option, as text: "1" or "0" for a check box, the text of a text box,
+// and for a list whatever the reader asked for (the shown text, the remembered number, the
+// entry's file); no value: no entry chosen.
+class LaunchOptionValues {
+ public:
+  const std::optional<std::string>& Get(LaunchOptionId id) const { return values_[Index(id)]; }
+  std::string Text(LaunchOptionId id) const { return Get(id).value_or(std::string()); }
+  bool IsOn(LaunchOptionId id) const;
+
+  void Set(LaunchOptionId id, std::optional<std::string> value) {
+    values_[Index(id)] = std::move(value);
+  }
+  void Set(LaunchOptionId id, const char* value) { Set(id, std::optional<std::string>(value)); }
+  void Set(LaunchOptionId id, bool on) { Set(id, on ? "1" : "0"); }
+
+ private:
+  static std::size_t Index(LaunchOptionId id) { return static_cast<std::size_t>(id); }
+  std::array<std::optional<std::string>, kLaunchOptionCount> values_;
+};
+
+// One listed custom file: its name and where it lies, either its directory (ending in a
+// separator) or its full path; only the part up to the last separator is used.
+struct CustomFile {
+  std::string name;
+  std::string location;
+};
+
+}  // namespace quillon

@@ -1,0 +1,47 @@
+#include "core/settings/ReadWrite.h"
+
+#include "core/settings/IniDocument.h"
+
+namespace quillon {
+
+ReadWrite::ReadWrite() = default;
+ReadWrite::~ReadWrite() = default;
+
+void ReadWrite::SetFileName(const std::string& strNewName) {
+  fileName_ = strNewName;
+  // No name, no file: reads give empty text and writes go nowhere.
+  file_ = strNewName.empty() ? nullptr : detail::OpenCachedFile(strNewName);
+}
+
+std::string ReadWrite::Load(std::string_view strSection, std::string_view strLine) const {
+  if (!file_) return {};
+  return detail::CachedLoad(*file_, strSection, strLine);
+}
+
+std::string ReadWrite::LoadRaw(std::string_view strSection, std::string_view strLine) const {
+  if (!file_) return {};
+  return detail::CachedLoadRaw(*file_, strSection, strLine);
+}
+
+void ReadWrite::Save(std::string_view strSection, std::string_view strLine,
+                     std::string_view strInput) {
+  if (!file_) return;
+  detail::CachedSave(*file_, strSection, strLine, strInput);
+}
+
+void ReadWrite::Create(const std::vector<std::string>& list) {
+  if (!file_) throw IniWriteError("no file name to create");
+  std::string bytes;
+  for (const std::string& line : list) {
+    bytes += WithoutLineBreaks(line);
+    bytes += "\r\n";
+  }
+  detail::CachedCreate(*file_, std::move(bytes));
+}
+
+std::optional<std::string> ReadWrite::WriteOrDiscard() {
+  if (!file_) return std::nullopt;
+  return detail::CachedWriteOrDiscard(*file_);
+}
+
+}  // namespace quillon

@@ -1,0 +1,42 @@
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "ui/about/Emblem.h"
+#include "ui/main/DeferredWrites.h"
+#include "ui/main/frmQLN2.h"
+#include "core/settings/IniCache.h"
+#include "ui/system/EndSignals.h"
+#include "core/launch/ProgramLocations.h"
+#include "ui/system/QtDesktop.h"
+#include "ui/desktop/QtText.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quillon"));
+  QApplication::setApplicationVersion(QStringLiteral("2.01"));
+  // Wayland matches the window to quillon.desktop.
+  QApplication::setDesktopFileName(QStringLiteral("quillon"));
+
+  quillon::DeferSettingsWrites();
+
+  // A portable copy keeps its files beside the executable; an installed one in the user's
+  // folders, which a fresh account does not have yet.
+  const quillon::ProgramLocations where = quillon::DecideProgramLocations(
+      quillon::Ss(QApplication::applicationDirPath()),
+      {quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
+       qEnvironmentVariable("XDG_STATE_HOME").toStdString(),
+       [](const std::string& path) { return QFileInfo::exists(quillon::Qs(path)); }});
+  if (where.installed) QDir().mkpath(quillon::Qs(where.configDir));
+
+  quillon::QtDesktop desktop;
+  quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile),
+                          quillon::Qs(where.logDir));
+  quillon::CloseOnEndSignals(&window);
+  window.show();
+  // Every window and the task bar show the emblem.
+  quillon::GiveEmblemOnceShown(&window);
+  const int code = QApplication::exec();
+  quillon::IniCache::FlushAll();
+  return code;
+}

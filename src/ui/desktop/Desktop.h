@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+#include "ui/desktop/AppTexts.h"
+#include "core/launch/LaunchRequest.h"
+
+class QDialog;
+class QWidget;
+
+namespace quillon {
+
+enum class MessageIcon { None, Information, Exclamation };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageResult { Ok, Yes, No };
+
+// What a caller asks of the file selection dialog; see CommonDialog.
+struct FileDialogRequest {
+  QString title;
+  QString filter;   // "Desc|*.a;*.b"
+  QString initDir;  // may be empty
+  int flags = 0;    // 0x1000 must exist, 0x4 hide read-only box, 0x2 confirm overwrite
+  bool save = false;
+
+  bool operator==(const FileDialogRequest&) const = default;
+};
+
+// Everything that would block a test or touch the world outside the process. main()
+// creates the real one and hands it to each window; tests hand in a scripted fake.
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  virtual MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
+                                    MessageIcon icon, MessageButtons buttons) = 0;
+
+  // The chosen file's full path; nullopt when the user cancelled.
+  virtual std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) = 0;
+
+  // Shows the dialog modally and returns when it has closed (QDialog::exec on the desktop).
+  virtual int ShowModal(QDialog* dialog) = 0;
+
+  // Starts the program and returns at once; a watched one (LogDirectory set) that stops
+  // with an error later gets a notice owned by `owner`.
+  virtual LaunchResult Launch(QWidget* owner, const LaunchRequest& request) = 0;
+  // Opens a document with the desktop's handler for its type; never executes it.
+  virtual void OpenDocument(const QString& path) = 0;
+  // Puts the text on the clipboard, for pasting into another program.
+  virtual void CopyText(const QString& text) = 0;
+
+  virtual bool FileExists(const QString& path) = 0;
+  // Invalid when the file cannot be found.
+  virtual QDateTime LastModified(const QString& path) = 0;
+
+  virtual QSize ScreenSize() = 0;
+
+  // Every message box of the program carries its title.
+  // A message with an OK button.
+  void Tell(QWidget* owner, const QString& text, MessageIcon icon = MessageIcon::None) {
+    ShowMessage(owner, text, QString::fromLatin1(kAppTitle), icon, MessageButtons::Ok);
+  }
+  // A question with Yes and No; true for Yes.
+  bool Ask(QWidget* owner, const QString& text) {
+    return ShowMessage(owner, text, QString::fromLatin1(kAppTitle), MessageIcon::None,
+                       MessageButtons::YesNo) == MessageResult::Yes;
+  }
+};
+
+}  // namespace quillon

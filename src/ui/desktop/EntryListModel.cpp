@@ -1,0 +1,204 @@
+#include "ui/desktop/EntryListModel.h"
+
+#include <algorithm>
+
+#include "core/settings/LargeBuffers.h"
+
+namespace quillon {
+
+EntryTexts::EntryTexts(std::initializer_list<std::string_view> texts) {
+  for (const std::string_view text : texts) Add(text);
+}
+
+void EntryTexts::Reserve(int count) {
+  ReserveNow(spans_, static_cast<std::size_t>(count));
+}
+
+void EntryTexts::Add(std::string_view text) {
+  spans_.push_back({static_cast<std::uint32_t>(bytes_.size()),
+                    static_cast<std::uint32_t>(text.size())});
+  bytes_.append(text);
+}
+
+void EntryTexts::Set(int row, std::string_view text) {
+  Span& span = spans_[static_cast<std::size_t>(row)];
+  unusedBytes_ += span.size;
+  span = {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())};
+  bytes_.append(text);
+  DropUnusedBytes();
+}
+
+void EntryTexts::Resize(int count) {
+  if (count > Count()) {
+    InsertEmpty(Count(), count - Count());
+    return;
+  }
+  const auto size = static_cast<std::size_t>(count);
+  for (std::size_t row = size; row < spans_.size(); ++row) unusedBytes_ += spans_[row].size;
+  spans_.resize(size);
+  DropUnusedBytes();
+}
+
+void EntryTexts::Append(EntryTexts&& more) {
+  if (spans_.empty() && unusedBytes_ == 0) {
+    *this = std::move(more);
+    return;
+  }
+  const auto offset = static_cast<std::uint32_t>(bytes_.size());
+  bytes_.append(more.bytes_);
+  spans_.reserve(spans_.size() + more.spans_.size());
+  for (const Span& span : more.spans_) spans_.push_back({span.begin + offset, span.size});
+  unusedBytes_ += more.unusedBytes_;
+}
+
+void EntryTexts::InsertEmpty(int row, int count) {
+  spans_.insert(spans_.begin() + row, static_cast<std::size_t>(count),
+                Span{static_cast<std::uint32_t>(bytes_.size()), 0});
+}
+
+void EntryTexts::Remove(int row, int count) {
+  const auto first = spans_.begin() + row;
+  for (auto it = first; it != first + count; ++it) unusedBytes_ += it->size;
+  spans_.erase(first, first + count);
+  DropUnusedBytes();
+}
+
+void EntryTexts::Move(int first, int last, int destination) {
+  const auto begin = spans_.begin();
+  if (destination < first) {
+    std::rotate(begin + destination, begin + first, begin + last);
+  } else {
+    std::rotate(begin + first, begin + last, begin + destination);
+  }
+}
+
+void EntryTexts::DropUnusedBytes() {
+  if (!WorthPacking(unusedBytes_, bytes_.size())) return;
+  std::string kept;
+  kept.reserve(bytes_.size() - unusedBytes_);
+  for (Span& span : spans_) {
+    const auto begin = static_cast<std::uint32_t>(kept.size());
+    kept.append(bytes_, span.begin, span.size);
+    span.begin = begin;
+  }
+  bytes_ = std::move(kept);
+  unusedBytes_ = 0;
+}
+
+EntryListModel::EntryListModel(int columns, QObject* parent)
+    : QAbstractTableModel(parent), columns_(static_cast<std::size_t>(std::max(1, columns))) {}
+
+void EntryListModel::Reset(std::vector<EntryTexts> columns) {
+  columns.resize(columns_.size());
+  beginResetModel();
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    columns_[c] = std::move(columns[c]);
+    columns_[c].Resize(columns_.front().Count());
+  }
+  endResetModel();
+}
+
+void EntryListModel::Append(std::vector<EntryTexts> columns) {
+  columns.resize(columns_.size());
+  const int added = columns.front().Count();
+  if (added == 0) return;
+  const int first = Count();
+  beginInsertRows({}, first, first + added - 1);
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    columns[c].Resize(added);
+    columns_[c].Append(std::move(columns[c]));
+  }
+  endInsertRows();
+}
+
+QString EntryListModel::Text(int row, int column) const {
+  const std::string_view text = Utf8(row, column);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void EntryListModel::SetRoleProvider(RoleProvider provider) {
+  provider_ = std::move(provider);
+  if (Count() > 0) ProvidedRolesChanged(0, Count() - 1);
+}
+
+void EntryListModel::ProvidedRolesChanged(int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, Count() - 1);
+  if (first > last) return;
+  emit dataChanged(index(first, 0), index(last, columnCount() - 1),
+                   {Qt::ToolTipRole, Qt::DecorationRole});
+}
+
+int EntryListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : Count();
+}
+
+int EntryListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant EntryListModel::data(const QModelIndex& index, int role) const {
+  if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+    return {};
+  }
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return Text(index.row(), index.column());
+    case Qt::ToolTipRole:
+    case Qt::DecorationRole:
+      return provider_ ? provider_(index.row(), index.column(), role) : QVariant();
+    default:
+      return {};
+  }
+}
+
+bool EntryListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return false;
+  if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+    return false;
+  }
+  const std::string changed = value.toString().toStdString();
+  EntryTexts& column = columns_[static_cast<std::size_t>(index.column())];
+  if (column.At(index.row()) == changed) return true;
+  column.Set(index.row(), changed);
+  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  return true;
+}
+
+Qt::ItemFlags EntryListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+bool EntryListModel::insertRows(int row, int count, const QModelIndex& parent) {
+  if (parent.isValid() || count < 1 || row < 0 || row > Count()) return false;
+  beginInsertRows({}, row, row + count - 1);
+  for (EntryTexts& column : columns_) column.InsertEmpty(row, count);
+  endInsertRows();
+  return true;
+}
+
+bool EntryListModel::removeRows(int row, int count, const QModelIndex& parent) {
+  if (parent.isValid() || count < 1 || row < 0 || row + count > Count()) return false;
+  beginRemoveRows({}, row, row + count - 1);
+  for (EntryTexts& column : columns_) column.Remove(row, count);
+  endRemoveRows();
+  return true;
+}
+
+// destinationChild is the row the block goes before, counted before the move.
+bool EntryListModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                              const QModelIndex& destinationParent, int destinationChild) {
+  if (sourceParent.isValid() || destinationParent.isValid() || count < 1 || sourceRow < 0 ||
+      sourceRow + count > Count() || destinationChild < 0 || destinationChild > Count()) {
+    return false;
+  }
+  if (destinationChild >= sourceRow && destinationChild <= sourceRow + count) return false;
+  if (!beginMoveRows({}, sourceRow, sourceRow + count - 1, {}, destinationChild)) return false;
+  for (EntryTexts& column : columns_) column.Move(sourceRow, sourceRow + count, destinationChild);
+  endMoveRows();
+  return true;
+}
+
+}  // namespace quillon

@@ -1,0 +1,129 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/main/frmQLN2.h"
+#include "ui/launch/frmTestPorts.h"
+#include "core/launch/CommandLine.h"
+#include "ui/desktop/Desktop.h"
+#include "core/files/PathHelpers.h"
+#include "ui/launch/PortLauncher.h"
+#include "ui/desktop/QtText.h"
+#include "core/launch/TestLaunch.h"
+
+namespace quillon {
+
+namespace {
+QString StartFailureText(const LaunchRequest& request, const std::string& reason) {
+  return QStringLiteral("Could not start ") + Qs(request.File) + QStringLiteral(": ") + Qs(reason) +
+         u'.';
+}
+}  // namespace
+
+void frmQLN2::TellStartFailure(const LaunchRequest& request, const std::string& reason) {
+  desktop_.Tell(this, StartFailureText(request, reason), MessageIcon::Exclamation);
+}
+
+LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
+                                   const QString& portName) const {
+  LaunchRequest request = BuildTestLaunch(options, ListedCustomFiles());
+  // Watched: its output goes to a log, and a failure is shown.
+  request.LogDirectory = Ss(logDir_);
+  request.Title = Ss(portName);
+  return request;
+}
+
+// The port and IWAD files are read from the configuration at the moment of the click.
+void frmQLN2::TestGame() {
+  const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const LaunchRequest request = TestRequest(options, cmbPorts->currentText());
+  const LaunchResult result = desktop_.Launch(this, request);
+  // A failed start keeps the window open, so the user can read why and fix the entry.
+  if (!result.Started()) {
+    TellStartFailure(request, result.failure);
+    return;
+  }
+  if (options.IsOn(LaunchOptionId::ExitOnTest)) close();
+}
+
+QStringList frmQLN2::PortNames() const {
+  QStringList names;
+  // The last item is the placeholder, no entry.
+  for (int i = 0; i + 1 < cmbPorts->count(); ++i) names << cmbPorts->itemText(i);
+  return names;
+}
+
+bool frmQLN2::TestPorts(const std::vector<int>& entries) {
+  LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const ListKind& kind = KindOf(ListId::Ports);
+  std::vector<std::pair<LaunchRequest, std::string>> failed;
+  for (const int entry : entries) {
+    if (entry < 1 || entry >= cmbPorts->count()) continue;
+    options.Set(LaunchOptionId::Port, iniFile_.Load(kind.section, FileKey(kind, entry)));
+    const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
+    const LaunchResult result = desktop_.Launch(this, request);
+    if (!result.Started()) failed.emplace_back(request, result.failure);
+  }
+  // Told once every port had its start: a message box waiting for the user would hold up
+  // the ports after it.
+  for (const auto& [request, reason] : failed) TellStartFailure(request, reason);
+  return failed.empty();
+}
+
+void frmQLN2::TestInSeveralPorts() {
+  frmTestPorts dialog(*this, desktop_, programDir_, this);
+  if (desktop_.ShowModal(&dialog) != QDialog::Accepted || !dialog.AllStarted()) return;
+  if (ReadOptions(ListValue::Remembered).IsOn(LaunchOptionId::ExitOnTest)) close();
+}
+
+QString frmQLN2::TestCommandText(bool& runnable) const {
+  const LaunchRequest request =
+      TestRequest(ReadOptions(ListValue::EntryFile), cmbPorts->currentText());
+  const ResolvedProgram resolved = ResolveLaunch(request);
+  runnable = resolved.failure.empty();
+  if (!runnable) return StartFailureText(request, resolved.failure);
+  return Qs(ShellCommandLine(resolved.directory, resolved.program, resolved.arguments));
+}
+
+void frmQLN2::CopyCommandLine() {
+  bool runnable = false;
+  const QString text = TestCommandText(runnable);
+  if (!runnable) {
+    desktop_.Tell(this, text, MessageIcon::Exclamation);
+    return;
+  }
+  desktop_.CopyText(text);
+}
+
+// Test's tip is made when it is about to show, so the command in it is the one a click
+// would run at that moment, with the files as they are now.
+bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
+  if (FilterFileListEvent(watched, event)) return true;
+  QPushButton* test = ButtonOf(CommandId::Test);
+  if (watched == test && event->type() == QEvent::ToolTip) {
+    bool runnable = false;
+    const QString command = TestCommandText(runnable);
+    test->setToolTip(testTip_ + QStringLiteral("\n\n") + command);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmQLN2::LaunchProgram() {
+  const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  LaunchRequest request;
+  request.File = options.Text(LaunchOptionId::Prog);
+  request.Parameters = options.Text(LaunchOptionId::ProgParams);
+  request.Directory = DirectoryOf(request.File);
+  request.Title = Ss(cmbProgs->currentText());
+  const LaunchResult result = desktop_.Launch(this, request);
+  if (!result.Started()) TellStartFailure(request, result.failure);
+}
+
+void frmQLN2::ShowHelpFile() {
+  // Opened, never executed, even where the file system marks every file executable.
+  desktop_.OpenDocument(helpFile_);
+}
+
+}  // namespace quillon

@@ -1,0 +1,77 @@
+#include <QComboBox>
+
+#include "ui/main/frmQLN2.h"
+#include "core/settings/EntryNumbers.h"
+
+// The drop-down list of each kind, which the setup dialogs keep in step with the file.
+
+namespace quillon {
+
+QComboBox* frmQLN2::DropDownOf(ListId id) const {
+  for (std::size_t i = 0; i < kLaunchOptionCount; ++i) {
+    const LaunchOption& option = OptionOf(static_cast<LaunchOptionId>(i));
+    if (option.control == OptionControl::List && option.list == id) {
+      return static_cast<QComboBox*>(options_[i]);
+    }
+  }
+  return nullptr;
+}
+
+// Inserting before the selection moves it along; Qt reports that as a change and the
+// list's reaction runs again with the same outcome.
+// The ports "Test in Several Ports" remembers are entry numbers: they follow their entries
+// when the setup dialog inserts or removes one before them.
+void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& renumber) {
+  const std::string before = iniFile_.Load(memory::kSection, memory::kTestPorts);
+  if (before.empty()) return;
+  const std::string after = renumber(before);
+  if (after != before) iniFile_.Save(memory::kSection, memory::kTestPorts, after);
+}
+
+void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
+  if (QComboBox* list = DropDownOf(id)) {
+    if (list->currentIndex() >= 0) {
+      list->insertItem(position, name);
+    } else {
+      // Qt selects the first item put into an empty list, which the user never chose.
+      const QSignalBlocker quiet(list);
+      list->insertItem(position, name);
+      list->setCurrentIndex(-1);
+    }
+  }
+  if (id == ListId::Ports) {
+    KeepTestPorts([position](std::string_view text) {
+      return EntryNumbersAfterInsertion(text, position + 1);
+    });
+  }
+  RelearnWads();
+}
+
+void frmQLN2::RenameEntry(ListId id, int position, const QString& name) {
+  if (QComboBox* list = DropDownOf(id)) list->setItemText(position, name);
+  // The entry's file may have changed with its name.
+  RelearnWads();
+}
+
+void frmQLN2::RemoveEntry(ListId id, int position) {
+  QComboBox* list = DropDownOf(id);
+  if (!list || position < 0 || position >= list->count()) return;
+  if (id == ListId::Ports) {
+    KeepTestPorts(
+        [position](std::string_view text) { return EntryNumbersAfterRemoval(text, position + 1); });
+  }
+  RelearnWads();
+  if (position != list->currentIndex()) {
+    list->removeItem(position);
+    return;
+  }
+  // Qt would select the neighbour the user never chose; fall back to the placeholder.
+  {
+    const QSignalBlocker quiet(list);
+    list->removeItem(position);
+    list->setCurrentIndex(-1);
+  }
+  list->setCurrentIndex(list->count() - 1);
+}
+
+}  // namespace quillon

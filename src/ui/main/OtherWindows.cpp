@@ -1,0 +1,26 @@
+#include "ui/about/frmAbout.h"
+#include "ui/main/frmQLN2.h"
+#include "ui/setup/SetupDialogs.h"
+#include "ui/desktop/Desktop.h"
+
+namespace quillon {
+
+// Each window is made afresh, shown modally over this one, and gone when it closes; the
+// lists need no reload afterwards, the setup dialogs kept them in step.
+void frmQLN2::OpenSetup(ListId id) {
+  const auto dialog = MakeSetupDialog(id, desktop_, programDir_, *this, this);
+  desktop_.ShowModal(dialog.get());
+}
+
+// The search reads PATH and the IWAD variables at the moment the user asks.
+void frmQLN2::FindInstalled() {
+  const auto dialog = MakeFindInstalledDialog(desktop_, programDir_, *this, this);
+  desktop_.ShowModal(dialog.get());
+}
+
+void frmQLN2::ShowAbout() {
+  frmAbout about(desktop_, this);
+  desktop_.ShowModal(&about);
+}
+
+}  // namespace quillon

@@ -1,0 +1,196 @@
+#include "ui/main/WadFacts.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyle>
+
+#include "core/files/PathHelpers.h"
+#include "ui/desktop/QtText.h"
+
+namespace quillon {
+
+namespace {
+
+// The IWAD entry's file where the port would find it; nothing when it is nowhere.
+std::optional<std::string> LocateIwad(const std::string& iwadFile, const std::string& portPath,
+                                      const wad::WadSearchPlaces& places) {
+  if (iwadFile.empty()) return std::nullopt;
+  return wad::FindIwad(iwadFile, portPath, places);
+}
+
+wad::FileDescription DescribeIwad(const std::string& iwadFile, const std::string& portPath,
+                                  const wad::WadSearchPlaces& places, wad::WadCache& cache) {
+  if (const auto found = LocateIwad(iwadFile, portPath, places)) {
+    return wad::DescribeFile(*found, *cache.Read(*found));
+  }
+  wad::WadReadResult missing;
+  missing.status = wad::WadStatus::kFileNotFound;
+  return wad::DescribeFile(iwadFile, missing);
+}
+
+}  // namespace
+
+WadFacts::WadFacts(QObject* parent)
+    : QObject(parent),
+      cache_(std::make_shared<wad::WadCache>()),
+      places_(wad::SearchPlacesFromEnvironment()),
+      latestDescribe_(std::make_shared<std::atomic<unsigned>>(0)),
+      latestMaps_(std::make_shared<std::atomic<unsigned>>(0)),
+      described_(std::make_shared<std::atomic<std::size_t>>(0)) {
+  thread_.setObjectName(QStringLiteral("WadFacts"));
+  worker_ = new QObject;
+  worker_->moveToThread(&thread_);
+  connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+  thread_.start(QThread::LowPriority);
+  // Fires once the event that asked is done: one batch for all the rows of one paint.
+  sendTimer_.setSingleShot(true);
+  sendTimer_.setInterval(0);
+  connect(&sendTimer_, &QTimer::timeout, this, &WadFacts::SendWanted);
+}
+
+WadFacts::~WadFacts() {
+  // A job under way finishes; those still queued are dropped with the thread's event loop.
+  thread_.quit();
+  thread_.wait();
+}
+
+bool WadFacts::Relearn(std::string portPath) {
+  // The port is set only here, so a generation's IWAD descriptions all share one port.
+  ++*latestDescribe_;
+  portPath_ = std::move(portPath);
+  bool asked = false;
+  for (Shelf* shelf : {&files_, &iwads_}) {
+    asked = asked || !shelf->known.empty() || !shelf->asked.empty();
+    shelf->asked.clear();
+    shelf->wanted.clear();
+  }
+  return asked;
+}
+
+std::optional<wad::FileDescription> WadFacts::DescriptionOf(const std::string& path) {
+  return Lookup(files_, path);
+}
+
+std::optional<wad::FileDescription> WadFacts::IwadDescriptionOf(const std::string& iwadFile) {
+  return Lookup(iwads_, iwadFile);
+}
+
+std::optional<wad::FileDescription> WadFacts::Lookup(Shelf& shelf, const std::string& key) {
+  const auto found = shelf.known.find(key);
+  const bool current = found != shelf.known.end() && found->second.generation == *latestDescribe_;
+  if (!current && shelf.asked.insert(key).second) {
+    shelf.wanted.push_back(key);
+    if (!sendTimer_.isActive()) sendTimer_.start();
+  }
+  if (found == shelf.known.end()) return std::nullopt;
+  return found->second.description;
+}
+
+void WadFacts::SendWanted() {
+  if (files_.wanted.empty() && iwads_.wanted.empty()) return;
+  const unsigned generation = *latestDescribe_;
+  QMetaObject::invokeMethod(
+      worker_,
+      [this, generation, latest = latestDescribe_, described = described_, cache = cache_,
+       places = places_, portPath = portPath_, files = std::exchange(files_.wanted, {}),
+       iwadFiles = std::exchange(iwads_.wanted, {})] {
+        Results custom;
+        Results iwads;
+        for (const std::string& path : files) {
+          if (*latest != generation) return;
+          custom.emplace_back(path, wad::DescribeFile(path, *cache->Read(path)));
+          ++*described;
+        }
+        for (const std::string& file : iwadFiles) {
+          if (*latest != generation) return;
+          iwads.emplace_back(file, DescribeIwad(file, portPath, places, *cache));
+          ++*described;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, custom = std::move(custom), iwads = std::move(iwads)]() mutable {
+              Take(generation, std::move(custom), std::move(iwads));
+            },
+            Qt::QueuedConnection);
+      },
+      Qt::QueuedConnection);
+}
+
+void WadFacts::Take(unsigned generation, Results files, Results iwads) {
+  // Described before a relearn: the rows shown have asked again since.
+  if (generation != *latestDescribe_) return;
+  for (auto [shelf, results] : {std::pair{&files_, &files}, std::pair{&iwads_, &iwads}}) {
+    for (auto& [key, description] : *results) {
+      shelf->asked.erase(key);
+      shelf->known.insert_or_assign(std::move(key), Known{std::move(description), generation});
+    }
+  }
+  emit Described();
+}
+
+void WadFacts::FindMaps(std::string iwadFile, std::string portPath,
+                        std::vector<std::string> customFiles) {
+  const unsigned generation = ++*latestMaps_;
+  QMetaObject::invokeMethod(
+      worker_,
+      [this, generation, latest = latestMaps_, cache = cache_, places = places_,
+       iwadFile = std::move(iwadFile), portPath = std::move(portPath),
+       customFiles = std::move(customFiles)] {
+        if (*latest != generation) return;
+        std::vector<std::string> loadOrder;
+        loadOrder.reserve(customFiles.size() + 1);
+        if (const auto iwad = LocateIwad(iwadFile, portPath, places)) loadOrder.push_back(*iwad);
+        loadOrder.insert(loadOrder.end(), customFiles.begin(), customFiles.end());
+        std::vector<wad::MapChoice> maps = wad::CollectMaps(loadOrder, *cache);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, latest, maps = std::move(maps)]() mutable {
+              if (*latest != generation) return;
+              maps_ = std::move(maps);
+              emit MapsFound();
+            },
+            Qt::QueuedConnection);
+      },
+      Qt::QueuedConnection);
+}
+
+QVariant FileItemData(const std::optional<wad::FileDescription>& description, int role,
+                      const QString& hint) {
+  if (!description) return {};
+  if (role == Qt::ToolTipRole) {
+    QString tip = Qs(description->text);
+    if (!hint.isEmpty()) tip += u'\n' + hint;
+    return tip;
+  }
+  if (role == Qt::DecorationRole && description->broken) {
+    return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  }
+  return {};
+}
+
+void MapChoiceModel::SetChoices(std::vector<wad::MapChoice> choices) {
+  beginResetModel();
+  choices_ = std::move(choices);
+  endResetModel();
+}
+
+int MapChoiceModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(choices_.size());
+}
+
+QVariant MapChoiceModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const wad::MapChoice& choice = choices_[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::EditRole:
+      return Qs(choice.map);
+    case Qt::DisplayRole:
+      return Qs(choice.map) + QStringLiteral("  ") + Qs(FileNameOf(choice.file));
+    case Qt::ToolTipRole:
+      return Qs(choice.file);
+    default:
+      return {};
+  }
+}
+
+}  // namespace quillon

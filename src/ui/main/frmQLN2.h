@@ -1,0 +1,202 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/main/Commands.h"
+#include "ui/main/WadFacts.h"
+#include "ui/launch/PortTester.h"
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/LaunchOptions.h"
+#include "core/settings/ReadWrite.h"
+#include "ui/setup/MainWindowLists.h"
+#include "ui/desktop/CommonDialog.h"
+#include "core/launch/LaunchRequest.h"
+
+class QAction;
+class QCompleter;
+class QDropEvent;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+
+namespace quillon {
+
+class Desktop;
+
+// The launcher window. Its opening is the program's start-up (the lists and the options
+// remembered in QLN2.ini come back) and its closing writes them back. Every other window
+// is opened from here, modally.
+class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
+  Q_OBJECT
+
+ public:
+  // programDir is the folder that holds QLN2.ini; helpFile is QLN2.txt, by default the one in
+  // programDir; logDir receives the logs of started ports, by default "logs" in programDir.
+  // Which folders they are is ProgramLocations' choice.
+  frmQLN2(Desktop& desktop, QString programDir, QString helpFile = {}, QString logDir = {},
+          QWidget* parent = nullptr);
+  ~frmQLN2() override;
+
+  // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
+  // file; any other word fills nothing. Reports its own failure.
+  void RefreshLists(const QString& what);
+
+  // The setup dialogs keep the drop-down lists in step with the file (MainWindowLists.cpp).
+  void InsertEntry(ListId id, int position, const QString& name) override;
+  void RenameEntry(ListId id, int position, const QString& name) override;
+  void RemoveEntry(ListId id, int position) override;
+
+  // "Test in Several Ports" starts its ports through the window (Launching.cpp).
+  QStringList PortNames() const override;
+  bool TestPorts(const std::vector<int>& entries) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Construction and layout (frmQLN2.cpp).
+  void CreateControls();
+  void ArrangeControls();
+  void SetTabOrder();
+
+  // The commands: buttons, menu items, shortcuts and handlers (Commands.cpp).
+  void CreateCommands();
+  void SetCommandEnabled(CommandId id, bool enabled);
+  QPushButton* ButtonOf(CommandId id) const { return buttons_[static_cast<std::size_t>(id)]; }
+
+  // Start-up and shutdown (StartupShutdown.cpp).
+  void FormLoad();
+  void FormUnload();
+  bool RestoreMemory();
+  void GiveEachListItsPlaceholder();
+  void ShowIniError();
+
+  // List refresh and the selection reactions (ListRefresh.cpp).
+  bool FillDropDown(ListId id);
+  // Nothing selected counts as the placeholder, the last item: no entry is chosen either way.
+  static bool PlaceholderOrNone(const QComboBox* list);
+  bool FillCustomFiles();
+  void PortChosen();
+  void ProgramChosen();
+
+  // The launch options' controls, read and set through the options table; warp and the
+  // custom file lock (LaunchOptionControls.cpp).
+  enum class ListValue { Shown, Remembered, EntryFile };
+  void CreateOptionControls(QWidget* parent);
+  void ConnectOptionControls();
+  QWidget* ControlOf(LaunchOptionId id) const { return options_[static_cast<std::size_t>(id)]; }
+  // Every option's value; a list's as `form` says (EntryFile: no value for no entry).
+  LaunchOptionValues ReadOptions(ListValue form) const;
+  // Sets an option's control from a stored value; false when the value cannot be used.
+  bool ApplyOption(const LaunchOption& option, const std::string& value, ListValue form);
+  bool SelectRemembered(QComboBox* list, const std::string& value);
+  void SelectShown(QComboBox* list, const QString& shown, std::string_view entryWord);
+  // The state's other effects, run also when a restored state is the one the box had.
+  void FollowState(LaunchOptionId id);
+  std::vector<CustomFile> ListedCustomFiles() const;
+  void WarpToggled();
+  void ApplyWarpField();
+  void SetCustomFilesEnabled();
+
+  // Starting the port, a program or the help file (Launching.cpp).
+  void TestGame();
+  // What Test would hand the desktop now, for the port whose file is in `options`.
+  LaunchRequest TestRequest(const LaunchOptionValues& options, const QString& portName) const;
+  void TellStartFailure(const LaunchRequest& request, const std::string& reason);
+  void TestInSeveralPorts();
+  // The exact command Test would run, as one line for a POSIX shell, or why it cannot run.
+  QString TestCommandText(bool& runnable) const;
+  void CopyCommandLine();
+  void LaunchProgram();
+  void ShowHelpFile();
+  void CloseWindow() { close(); }
+
+  // The setup dialogs, the search for installed ports and IWADs, and the About box
+  // (OtherWindows.cpp).
+  void ShowAbout();
+  void SetupPorts() { OpenSetup(ListId::Ports); }
+  void SetupIWADs() { OpenSetup(ListId::IWADs); }
+  void SetupPrograms() { OpenSetup(ListId::Programs); }
+  void OpenSetup(ListId id);
+  void FindInstalled();
+
+  // The custom file list (CustomFiles.cpp).
+  enum class FileKind { PWAD, Patch };
+  void AddPWAD() { AddCustomFile(FileKind::PWAD); }
+  void AddPatch() { AddCustomFile(FileKind::Patch); }
+  void AddCustomFile(FileKind kind);
+  void RemoveCustomFile();
+  // Adds the files at the end of the list, in order, as Add PWAD and Add DEH would.
+  void AppendCustomFiles(const std::vector<std::string>& paths);
+  // Tells why not when the list cannot take this many more files (count unreadable, full).
+  bool CustomFilesTakeMore(int more);
+  // Drops and Alt+Up / Alt+Down on the file list; true when the event is used up.
+  bool FilterFileListEvent(QObject* watched, QEvent* event);
+  // Files dropped from a file manager; refused while the list is locked or full.
+  bool AcceptsDrops() const;
+  void DropFiles(const QDropEvent& event);
+  // Alt+Up / Alt+Down: the selected file one place earlier (-1) or later (+1).
+  void MoveCustomFile(int step);
+
+  // What the WAD files hold: map completions and tooltips, learnt off this thread
+  // (WadKnowledge.cpp).
+  void CreateWadKnowledge();
+  // Asks again after this event, once however often it is called within it.
+  void RelearnWads();
+  void LearnWads();
+  void ShowDescriptions();
+  void ShowMaps();
+
+  // Schemes (Schemes.cpp).
+  void SaveScheme();
+  void LoadScheme();
+
+  QComboBox* DropDownOf(ListId id) const;
+  void KeepTestPorts(const std::function<std::string(std::string_view)>& renumber);
+
+  Desktop& desktop_;
+  QString programDir_;
+  QString helpFile_;
+  QString logDir_;
+  QString testTip_;
+  bool unloaded_ = false;
+  ReadWrite iniFile_;
+  ReadWrite schemeFile_;
+  CommonDialog cdlOpen_;
+  WadFacts* wadFacts_ = nullptr;
+  MapChoiceModel* mapChoices_ = nullptr;
+  QCompleter* warpCompleter_ = nullptr;
+  bool relearnPending_ = false;
+
+  std::array<QWidget*, kLaunchOptionCount> options_{};
+  std::array<QPushButton*, kCommandCount> buttons_{};
+  std::array<QAction*, kCommandCount> menuItems_{};
+
+  // Controls, named as the user and the tests know them. The launch options' and the
+  // commands' controls are made from their tables; these point at the ones the window's
+  // reactions use.
+  QComboBox* cmbPorts = nullptr;
+  QComboBox* cmbIWADs = nullptr;
+  QComboBox* cmbProgs = nullptr;
+  QCheckBox* chkWarp = nullptr;
+  QLineEdit* txtWarp = nullptr;
+  QCheckBox* chkEnableFiles = nullptr;
+  // Both show the one model of the custom files: the name, and where the file lies.
+  QListView* lstFiles = nullptr;
+  QListView* lstFileDirs = nullptr;
+};
+
+}  // namespace quillon

@@ -1,0 +1,709 @@
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/IniCache.h"
+#include "core/settings/ReadWrite.h"
+
+#include "SyncCalls.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using Names = std::vector<std::string>;
+
+constexpr uid_t kNobody = 65534;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A fresh directory per test; every test leaves the shared cache clean for the next.
+class IniTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    do {
+      dir_ = fs::temp_directory_path() / ("quillon-settings-" + std::to_string(random()));
+    } while (!fs::create_directory(dir_));
+  }
+
+  void TearDown() override {
+    IniCache::SetFlushRequester(nullptr);
+    EXPECT_TRUE(IniCache::FlushAll());
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
+
+  fs::path File(const std::string& name = "QLN2.ini") const { return dir_ / name; }
+
+  static std::unique_ptr<ReadWrite> Open(const fs::path& path) {
+    auto ini = std::make_unique<ReadWrite>();
+    ini->SetFileName(path.string());
+    return ini;
+  }
+
+  // False when the directory still takes new files, as it does for root.
+  bool MakeReadOnly() const {
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    if (!std::ofstream(File("probe"))) return true;
+    fs::remove(File("probe"));
+    return false;
+  }
+
+  enum class Privileges { Keep, Drop };
+
+  // Runs the body in a child process, so limits it sets stay there. Root passes every
+  // permission check, so with Drop a root child first becomes "nobody", owning the folder.
+  void InChild(Privileges privileges, const std::function<void()>& body) const {
+    constexpr int kCannotDropRoot = 3;
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (privileges == Privileges::Drop && ::geteuid() == 0) {
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+          if (::chown(entry.path().c_str(), kNobody, kNobody) != 0) ::_exit(kCannotDropRoot);
+        }
+        if (::chown(dir_.c_str(), kNobody, kNobody) != 0 || ::setgroups(0, nullptr) != 0 ||
+            ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+          ::_exit(kCannotDropRoot);
+        }
+      }
+      try {
+        body();
+      } catch (const std::exception& error) {
+        // Caught here, or the child's own test runner would go on with the other tests.
+        ADD_FAILURE() << "the child threw: " << error.what();
+      }
+      std::fflush(stdout);  // the child's failures are printed there
+      ::_exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child died";
+    if (WEXITSTATUS(status) == kCannotDropRoot) {
+      GTEST_SKIP() << "root cannot become an ordinary user here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's expectations failed (see above)";
+  }
+
+  Names Listing() const {
+    Names names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+struct LoadCase {
+  const char* name;
+  std::optional<std::string> file;  // nullopt: no file
+  std::string section, key, expected;
+  friend void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LoadRules : public IniTest, public testing::WithParamInterface<LoadCase> {};
+
+TEST_P(LoadRules, FindsTheValue) {
+  if (GetParam().file) WriteBytes(File(), *GetParam().file);
+  EXPECT_EQ(Open(File())->Load(GetParam().section, GetParam().key), GetParam().expected);
+  EXPECT_EQ(fs::exists(File()), GetParam().file.has_value());
+}
+
+const std::string x253(253, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadRules,
+    testing::Values(LoadCase{"IgnoresCase", "[Ports]\r\nNumPorts=0\r\n", "ports", "numports", "0"},
+                    LoadCase{"TrimsBlanks", "[A]\r\n \t Key \t=  \t a b \t\r\n", "A", "Key", "a b"},
+                    LoadCase{"DoubleQuotes", "[A]\r\nk=\" padded \"\r\n", "A", "k", " padded "},
+                    LoadCase{"SingleQuotes", "[A]\r\nk='x'\r\n", "A", "k", "x"},
+                    LoadCase{"OnePairOnly", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
+                    LoadCase{"UnmatchedQuote", "[A]\r\nk=\"x'\r\n", "A", "k", "\"x'"},
+                    LoadCase{"LoneQuote", "[A]\r\nk=\"\r\n", "A", "k", "\""},
+                    LoadCase{"EqualsInValue", "[A]\r\nk=a=b\r\n", "A", "k", "a=b"},
+                    LoadCase{"EmptyValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", ""},
+                    LoadCase{"MissingFile", std::nullopt, "A", "k", ""},
+                    LoadCase{"MissingSection", "[A]\r\nk=1\r\n", "B", "k", ""},
+                    LoadCase{"MissingKey", "[A]\r\nk=1\r\n", "A", "j", ""},
+                    LoadCase{"KeyOfNextSection", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", ""},
+                    LoadCase{"FirstKeyWins", "[A]\r\nk=1\r\nK=2\r\n", "A", "k", "1"},
+                    LoadCase{"FirstSectionWins", "[A]\r\nk=1\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j",
+                             ""},
+                    LoadCase{"NoSectionNoKeys", "k=1\r\n[A]\r\n", "", "k", ""},
+                    LoadCase{"UnclosedHeader", "  [ Open \r\nk=1\r\n", "open", "k", "1"},
+                    LoadCase{"TextAfterHeader", "[A] ; x = y\r\nk=1\r\n", "A", "k", "1"},
+                    LoadCase{"CrOnly", "[A]\rk=1\rj=2", "A", "j", "2"},
+                    LoadCase{"LfOnly", "[A]\nk=1\nj=2\n", "A", "j", "2"},
+                    LoadCase{"MixedEndings", "[A]\n\rk=1\r\nj=2\rm=3", "A", "m", "3"},
+                    LoadCase{"NulKept", "[A]\r\nk=a\0b\r\n"s, "A", "k", "a\0b"s},
+                    LoadCase{"CutKeepsUtf8Whole", "[A]\nk=" + x253 + "\xC3\xA9\xC3\xA9", "A", "k",
+                             x253 + "\xC3\xA9"},
+                    LoadCase{"BadByteIsOneChar", "[A]\nk=" + x253 + "\xE2\x82\xFF", "A", "k",
+                             x253 + "\xC3\xA2"},
+                    LoadCase{"Windows1252", "[A]\r\nk=caf\xE9 \xAB\xFF\xBB\r\n", "A", "k",
+                             "caf\xC3\xA9 \xC2\xAB\xC3\xBF\xC2\xBB"},
+                    LoadCase{"Windows1252Specials", "[A]\r\nk=\x80\x93\x9D\x9F\r\n", "A", "k",
+                             "\xE2\x82\xAC\xE2\x80\x9C\xC2\x9D\xC5\xB8"},
+                    LoadCase{"Utf8BesideStrayBytes", "[A]\r\nk=\xC3\xA9\xE9\xED\xA0\x80\r\n", "A",
+                             "k", "\xC3\xA9\xC3\xA9\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+                    LoadCase{"Windows1252CutAt254", "[A]\nk=" + x253 + "\xE9\xE9", "A", "k",
+                             x253 + "\xC3\xA9"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniTest, SaveKeepsLongValuesWhileLoadCutsThem) {
+  const std::string value(300, 'v');
+  Open(File())->Save("A", "k", value);
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=" + value + "\r\n");
+  EXPECT_EQ(Open(File())->Load("A", "k"), value.substr(0, 254));
+}
+
+struct SaveCase {
+  const char* name;
+  std::optional<std::string> before;  // nullopt: no file yet
+  std::string section, key, value, after;
+  friend void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SaveRules : public IniTest, public testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveRules, WritesExactly) {
+  const SaveCase& c = GetParam();
+  if (c.before) WriteBytes(File(), *c.before);
+  Open(File())->Save(c.section, c.key, c.value);
+  EXPECT_EQ(ReadBytes(File()), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SaveRules,
+    testing::Values(
+        SaveCase{"InPlace", "; note\n[A]\n  Key \t=  old ; x\nzz = 1\n\n", "a", "KEY", "new",
+                 "; note\n[A]\n  Key \t=new\nzz = 1\n\n"},
+        SaveCase{"NewKeyEndsItsSection", "[A]\r\nk=1\r\n; c\r\n\r\n\r\n[B]\r\nm=2\r\n", "A", "j",
+                 "2", "[A]\r\nk=1\r\n; c\r\nj=2\r\n\r\n\r\n[B]\r\nm=2\r\n"},
+        SaveCase{"NewKeyInEmptySection", "[A]\r\n\r\n[B]\r\n", "A", "k", "v",
+                 "[A]\r\nk=v\r\n\r\n[B]\r\n"},
+        SaveCase{"NewKeyAfterUnendedLine", "[A]\nk=1", "A", "j", "2", "[A]\nk=1\r\nj=2\r\n"},
+        SaveCase{"NewSection", "[A]\r\nk=1\r\n\r\n", "B", "x", "y",
+                 "[A]\r\nk=1\r\n\r\n[B]\r\nx=y\r\n"},
+        SaveCase{"NewSectionAfterUnendedLine", "[A]\rk=1", "B", "x", "y",
+                 "[A]\rk=1\r\n[B]\r\nx=y\r\n"},
+        SaveCase{"MissingFile", std::nullopt, "A", "k", "v", "[A]\r\nk=v\r\n"},
+        SaveCase{"EmptyValueKeepsKey", "[A]\r\nk=old\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
+        SaveCase{"FirstDuplicate", "[A]\r\nk=1\r\n[A]\r\nk=2\r\n", "A", "k", "3",
+                 "[A]\r\nk=3\r\n[A]\r\nk=2\r\n"},
+        SaveCase{"PreambleUntouched", "k=1\r\n[A]\r\n", "A", "k", "2", "k=1\r\n[A]\r\nk=2\r\n"},
+        SaveCase{"NoLineInjection", "[A]\r\nk=1\r\n", "A", "k", "x\r\n[Evil]\rz=1\n",
+                 "[A]\r\nk=x  [Evil] z=1 \r\n"},
+        SaveCase{"NoInjectionByNames", "", "A\n[B]", "k\rj", "v", "[A [B]]\r\nk j=v\r\n"},
+        SaveCase{"NulKept", "[A]\r\nk=1\r\n", "A", "k", "a\0b"s, "[A]\r\nk=a\0b\r\n"s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniTest, GarbageNeitherCrashesNorIsLost) {
+  std::string garbage = "[A]\r\nk=" + std::string(10'000'000, 'L') + "\r\n";
+  std::mt19937 random(7);
+  for (int i = 0; i < 100'000; ++i) garbage += static_cast<char>(random());
+  WriteBytes(File(), garbage);
+  auto ini = Open(File());
+  EXPECT_EQ(ini->Load("A", "k"), std::string(254, 'L'));
+  ini->Save("Quillon", "Key", "v");
+  EXPECT_EQ(ini->Load("Quillon", "Key"), "v");
+  EXPECT_EQ(ReadBytes(File()).substr(0, garbage.size()), garbage);
+}
+
+TEST_F(IniTest, CreateReplacesTheFileWithTheDefaults) {
+  WriteBytes(File(), "[Old]\r\nk=1\r\n");
+  auto ini = Open(File());
+  EXPECT_EQ(ini->Load("Old", "k"), "1");
+  ini->Create(DefaultIniLines());
+  EXPECT_EQ(ReadBytes(File()),
+            "[Ports]\r\nNumPorts=0\r\n\r\n[IWADs]\r\nNumIWADs=0\r\n\r\n[Programs]\r\nNumProgs=0\r\n"
+            "\r\n[Files]\r\nNumFiles=0\r\n\r\n[Memory]\r\nPort=0\r\nIWAD=0\r\nProg=0\r\n"
+            "UseFiles=0\r\nExitOnTest=0\r\nWarp=0\r\nWarpTo=1\r\nNoMonsters=0\r\nNoMusic=0\r\n"
+            "NoSound=0\r\nNoCD=0\r\nOpenGL=0\r\n\r\n");
+  EXPECT_EQ(ini->Load("Old", "k"), "");
+}
+
+TEST_F(IniTest, CreateFailuresThrowAndLeaveNoTempFile) {
+  EXPECT_THROW(Open(dir_ / "missing" / "QLN2.ini")->Create({"[A]"}), IniWriteError);
+  fs::create_directories(File() / "in the way");  // the final rename fails
+  EXPECT_THROW(Open(File())->Create({"[A]"}), IniWriteError);
+  EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+}
+
+// The folder takes no temporary file but the file takes writes: it is written in place,
+// growing and shrinking, and a file that does not exist yet still cannot be made there.
+TEST_F(IniTest, ReadOnlyDirectoryIsWrittenInPlace) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  InChild(Privileges::Drop, [&] {
+    auto ini = Open(File());
+    ASSERT_TRUE(MakeReadOnly()) << "the directory still takes new files";
+    const std::string longValue(5000, 'v');
+    ini->Save("A", "k", longValue);
+    EXPECT_FALSE(IniCache::HasPendingWrites());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=" + longValue + "\r\n");
+    ini->Save("A", "k", "2");
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+    ini->Create({"[B]"});
+    EXPECT_EQ(ReadBytes(File()), "[B]\r\n");
+    EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+    EXPECT_THROW(Open(File("new.ini"))->Create({"[B]"}), IniWriteError);
+    Open(File("new.ini"))->Save("A", "k", "1");
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_TRUE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File("new.ini")), "[A]\r\nk=1\r\n");
+  });
+}
+
+TEST_F(IniTest, ReadOnlyFileIsNotReplaced) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  InChild(Privileges::Drop, [&] {
+    fs::permissions(File(), fs::perms::owner_read);
+    ASSERT_FALSE(std::ofstream(File(), std::ios::app)) << "the file still takes writes";
+    auto ini = Open(File());
+    ini->Save("A", "k", "2");
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+    EXPECT_EQ(ini->Load("A", "k"), "2");
+  });
+}
+
+class FullDisk : public IniTest, public testing::WithParamInterface<bool> {};
+
+// A full disk, played by a file size limit: every write stops part way, yet the old file
+// stays whole with nothing left beside it, the process goes on, and the change is written
+// once there is room again.
+TEST_P(FullDisk, KeepsTheOldFileAndThePendingChange) {
+  const std::string before = "[A]\r\nk=1\r\n";
+  WriteBytes(File(), before);
+  InChild(Privileges::Keep, [&] {
+    ::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of killing us
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit roomy = limit;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+
+    if (GetParam()) IniCache::SetFlushRequester([] {});
+    auto ini = Open(File());
+    const std::string big(10'000, 'x');
+    ini->Save("A", "big", big);
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_THROW(ini->Create({"[B]", big}), IniWriteError);
+    EXPECT_EQ(ReadBytes(File()), before);
+    EXPECT_EQ(Listing(), Names{"QLN2.ini"});
+    EXPECT_TRUE(IniCache::HasPendingWrites());
+    EXPECT_EQ(ini->Load("A", "big"), big.substr(0, 254));
+    EXPECT_EQ(ini->Load("A", "k"), "1");
+
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &roomy), 0);
+    EXPECT_TRUE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), before + "big=" + big + "\r\n");
+  });
+}
+
+std::string DeferredOrNotName(const testing::TestParamInfo<bool>& info) {
+  return info.param ? "Deferred" : "AtOnce";
+}
+
+INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FullDisk, testing::Bool(), DeferredOrNotName);
+
+TEST_F(IniTest, ObjectsOnOnePathShareUnflushedWrites) {
+  IniCache::SetFlushRequester([] {});
+  auto first = Open(File());
+  auto second = Open(dir_ / "." / "sub" / ".." / "QLN2.ini");
+  first->Save("A", "k", "1");
+  EXPECT_EQ(second->Load("a", "K"), "1");
+  EXPECT_FALSE(fs::exists(File()));
+  first.reset();
+  second.reset();  // the change must outlive its last reader
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+}
+
+enum class OutsideEdit { Grow, SameSizeLaterTime, ReplacedByRename };
+void PrintTo(OutsideEdit edit, std::ostream* os) {
+  *os << (edit == OutsideEdit::Grow                ? "Grow"
+          : edit == OutsideEdit::SameSizeLaterTime ? "SameSize"
+                                                   : "Rename");
+}
+
+class OutsideEdits : public IniTest, public testing::WithParamInterface<OutsideEdit> {};
+
+TEST_P(OutsideEdits, NextLoadSeesThem) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ASSERT_EQ(ini->Load("A", "k"), "1");
+  const auto time = fs::last_write_time(File());
+  if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
+  if (GetParam() == OutsideEdit::SameSizeLaterTime) {
+    WriteBytes(File(), "[A]\r\nk=2\r\n");
+    fs::last_write_time(File(), time + std::chrono::seconds(5));
+  }
+  if (GetParam() == OutsideEdit::ReplacedByRename) {
+    WriteBytes(File("new"), "[A]\r\nk=2\r\n");
+    fs::rename(File("new"), File());
+  }
+  EXPECT_NE(ini->Load("A", "k"), "1");
+}
+
+// As the app runs: the stat is made once per event, and the event's end (the requested
+// FlushAll) ends that trust, also after an event that only read.
+TEST_P(OutsideEdits, NextEventSeesThemWhenDeferred) {
+  int requests = 0;
+  IniCache::SetFlushRequester([&] { ++requests; });
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ASSERT_EQ(ini->Load("A", "k"), "1");
+  ASSERT_EQ(requests, 1) << "an event that reads must ask for its end";
+  EXPECT_TRUE(IniCache::FlushAll());
+  const auto time = fs::last_write_time(File());
+  if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
+  if (GetParam() == OutsideEdit::SameSizeLaterTime) {
+    WriteBytes(File(), "[A]\r\nk=2\r\n");
+    fs::last_write_time(File(), time + std::chrono::seconds(5));
+  }
+  if (GetParam() == OutsideEdit::ReplacedByRename) {
+    WriteBytes(File("new"), "[A]\r\nk=2\r\n");
+    fs::rename(File("new"), File());
+  }
+  EXPECT_NE(ini->Load("A", "k"), "1");
+  ini->Save("A", "j", "3");  // and a write of the next event keeps that edit
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()).find("k=1"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, OutsideEdits,
+                         testing::Values(OutsideEdit::Grow, OutsideEdit::SameSizeLaterTime,
+                                         OutsideEdit::ReplacedByRename),
+                         testing::PrintToStringParamName());
+
+TEST_F(IniTest, DeferredSavesWaitForFlushAll) {
+  int requests = 0;
+  IniCache::SetFlushRequester([&] { ++requests; });
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ini->Save("A", "k", "2");
+  ini->Save("A", "j", "3");
+  Open(File("other.ini"))->Save("B", "m", "4");
+  EXPECT_EQ(requests, 1);
+  EXPECT_TRUE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+  EXPECT_EQ(ini->Load("A", "k"), "2");
+
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_FALSE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\nj=3\r\n");
+  EXPECT_EQ(ReadBytes(File("other.ini")), "[B]\r\nm=4\r\n");
+  ini->Save("A", "k", "5");
+  EXPECT_EQ(requests, 2);
+}
+
+// One document rewritten for a long time without a write: values that grow, shrink and
+// come back, keys added between them, in a file of mixed endings, so that old texts pile
+// up and are dropped again while the lines keep their places, endings and index.
+TEST_F(IniTest, LongRunsOfRewritesKeepEveryLineExact) {
+  constexpr int kKeys = 1500;
+  std::vector<std::string> values(kKeys, "0");
+  std::vector<std::string> added;
+  const auto bytes = [&] {
+    std::string text = "; kept\n[A]\r\n";
+    for (int k = 0; k < kKeys; ++k) {
+      text += "K" + std::to_string(k) + " =" + values[k] + (k % 3 == 0 ? "\n" : "\r\n");
+    }
+    for (const std::string& line : added) text += line + "\r\n";
+    return text + "\r\n[B]\rx=1";
+  };
+  WriteBytes(File(), bytes());
+  IniCache::SetFlushRequester([] {});
+  auto ini = Open(File());
+  for (int round = 1; round <= 30; ++round) {
+    for (int k = round % 2; k < kKeys; k += 2) {
+      values[k] = (k + round) % 4 == 0 ? std::string(90, static_cast<char>('a' + round % 26))
+                                       : std::to_string(round);
+      ini->Save("a", "k" + std::to_string(k), values[k]);
+    }
+    ini->Save("A", "New" + std::to_string(round), "v");
+    added.push_back("New" + std::to_string(round) + "=v");
+    for (int k : {0, 1, 777, kKeys - 1}) {
+      ASSERT_EQ(ini->Load("A", "K" + std::to_string(k)), values[k]) << round << " " << k;
+    }
+    ASSERT_EQ(ini->Load("a", "new" + std::to_string(round)), "v");
+  }
+  EXPECT_EQ(ini->Load("B", "x"), "1");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), bytes());
+}
+
+TEST_F(IniTest, OutsideEditWhileDirtyIsMerged) {
+  IniCache::SetFlushRequester([] {});
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  ini->Save("A", "k", "ours");
+  WriteBytes(File(), "[A]\r\nk=1\r\n[B]\r\nm=theirs\r\n");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=ours\r\n[B]\r\nm=theirs\r\n");
+}
+
+TEST_F(IniTest, CreateDiscardsPendingSaves) {
+  IniCache::SetFlushRequester([] {});
+  auto ini = Open(File());
+  ini->Save("A", "k", "1");
+  ini->Create({"[B]"});
+  EXPECT_FALSE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ReadBytes(File()), "[B]\r\n");
+}
+
+class FailedWrites : public IniTest, public testing::WithParamInterface<bool> {};
+
+// Deferred or not, a write that fails keeps the change and tries again at the next flush.
+TEST_P(FailedWrites, KeepThePendingChange) {
+  if (GetParam()) IniCache::SetFlushRequester([] {});
+  auto ini = Open(dir_ / "later" / "QLN2.ini");
+  ini->Save("A", "k", "1");
+  EXPECT_FALSE(IniCache::FlushAll());
+  EXPECT_TRUE(IniCache::HasPendingWrites());
+  EXPECT_EQ(ini->Load("A", "k"), "1");
+  fs::create_directory(dir_ / "later");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(dir_ / "later" / "QLN2.ini"), "[A]\r\nk=1\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(DeferredOrNot, FailedWrites, testing::Bool(), DeferredOrNotName);
+
+TEST_F(IniTest, WritesKeepPermissions) {
+  constexpr auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  WriteBytes(File(), "[A]\r\n");
+  fs::permissions(File(), mode);
+  Open(File())->Save("A", "k", "1");
+  EXPECT_EQ(fs::status(File()).permissions(), mode);
+
+  // A new file gets what any plain new file gets under the current umask.
+  WriteBytes(File("plain"), "");
+  Open(File("new.ini"))->Save("A", "k", "1");
+  EXPECT_EQ(fs::status(File("new.ini")).permissions(), fs::status(File("plain")).permissions());
+}
+
+// Root saving another user's file (a setup run under sudo) must leave it theirs.
+TEST_F(IniTest, WritesKeepTheOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  WriteBytes(File(), "[A]\r\n");
+  ASSERT_EQ(::chown(File().c_str(), kNobody, kNobody), 0);
+  Open(File())->Save("A", "k", "1");
+  struct stat info {};
+  ASSERT_EQ(::stat(File().c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kNobody);
+  EXPECT_EQ(info.st_gid, kNobody);
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+}
+
+// A power cut keeps only what reached the disk: the new bytes must be there before the
+// rename makes them the file, and the rename before the save counts as done. A killed
+// process cannot show this; the order of the calls can.
+TEST_F(IniTest, SaveSyncsTheNewBytesThenRenamesThenSyncsTheFolder) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto ini = Open(File());
+  const auto calls = test::RecordSyncCalls([&] { ini->Save("A", "k", "2"); });
+  ASSERT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n");
+
+  const fs::path folder = fs::canonical(dir_);
+  fs::path temp;
+  for (const auto& call : calls) {
+    if (call.kind == test::SyncCall::Kind::Rename) temp = fs::weakly_canonical(call.path);
+  }
+  const auto name = [&](const fs::path& path) {
+    const fs::path canonical = fs::weakly_canonical(path);
+    if (canonical == folder) return "folder"s;
+    if (canonical == folder / "QLN2.ini") return "QLN2.ini"s;
+    if (canonical == temp && temp.parent_path() == folder) return "temp"s;
+    return path.string();
+  };
+  Names seen;
+  for (const auto& call : calls) {
+    seen.push_back(call.kind == test::SyncCall::Kind::Fsync
+                       ? "fsync " + name(call.path)
+                       : "rename " + name(call.path) + " " + name(call.to));
+  }
+  EXPECT_EQ(seen, (Names{"fsync temp", "rename temp QLN2.ini", "fsync folder"}));
+}
+
+struct UnchangedCase {
+  const char* name;
+  std::string before;
+  std::string value;
+  bool writes;
+  friend void PrintTo(const UnchangedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SavingWhatIsStored : public IniTest, public testing::WithParamInterface<UnchangedCase> {};
+
+// A value saved again as it is stored leaves the file alone: with full lists every write
+// is megabytes, and the window saves its options at every close.
+TEST_P(SavingWhatIsStored, WritesOnlyWhenTheBytesChange) {
+  const UnchangedCase& c = GetParam();
+  WriteBytes(File(), c.before);
+  auto ini = Open(File());
+  ini->Load("A", "k");
+  const auto calls = test::RecordSyncCalls([&] { ini->Save("A", "k", c.value); });
+  EXPECT_EQ(!calls.empty(), c.writes);
+  EXPECT_EQ(ini->Load("A", "k"), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SavingWhatIsStored,
+    testing::Values(UnchangedCase{"SameText", "[A]\r\nk=1\r\n", "1", false},
+                    UnchangedCase{"OtherText", "[A]\r\nk=1\r\n", "2", true},
+                    UnchangedCase{"SameValueOtherBytes", "[A]\r\nk= 1\r\n", "1", true},
+                    UnchangedCase{"NewKey", "[A]\r\nj=1\r\n", "1", true},
+                    UnchangedCase{"EmptyStaysEmpty", "[A]\r\nk=\r\n", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniTest, EveryCallOfAnEventSeesItsEarlierWrites) {
+  IniCache::SetFlushRequester([] {});
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  auto reader = Open(File());
+  auto writer = Open(File());
+  ASSERT_EQ(reader->Load("A", "k"), "1");
+  writer->Save("A", "k", "2");
+  EXPECT_EQ(reader->Load("A", "k"), "2");
+  EXPECT_TRUE(IniCache::FlushAll());
+  ASSERT_EQ(reader->Load("A", "k"), "2");
+  writer->Create({"[A]", "k=3"});
+  EXPECT_EQ(reader->Load("A", "k"), "3");
+  writer->Save("A", "k", "4");
+  EXPECT_EQ(reader->LoadRaw("A", "k"), "4");
+}
+
+struct RawCase {
+  const char* name;
+  std::string value;  // as stored after "k="
+  friend void PrintTo(const RawCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LoadRawKeeps : public IniTest, public testing::WithParamInterface<RawCase> {};
+
+// Moving an entry to another number copies its text through LoadRaw and Save; whatever
+// Load would trim, unquote, cut or convert arrives unchanged.
+TEST_P(LoadRawKeeps, TheStoredTextThroughAMove) {
+  const std::string value = GetParam().value;
+  WriteBytes(File(), "[Ports]\r\nPort1Path=old\r\nPort2Path=" + value + "\r\n");
+  auto ini = Open(File());
+  EXPECT_EQ(ini->LoadRaw("ports", " Port2Path "), value);
+  ini->Save("Ports", "Port1Path", ini->LoadRaw("Ports", "Port2Path"));
+  EXPECT_EQ(ReadBytes(File()), "[Ports]\r\nPort1Path=" + value + "\r\nPort2Path=" + value + "\r\n");
+  EXPECT_EQ(ini->LoadRaw("Ports", "Port3Path"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadRawKeeps,
+    testing::Values(RawCase{"LongPath", "/home/" + std::string(400, 'd') + "/doom"},
+                    RawCase{"Blanks", "  /opt/doom port/  "}, RawCase{"Quotes", "\"/opt/x\""},
+                    RawCase{"Windows1252", "C:\\Jeux\\caf\xE9.exe"}, RawCase{"Empty", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LegacyCase {
+  const char* name;
+  std::string stored;  // the bytes after "Params="
+  std::string saved;   // what the window writes back
+  std::string after;   // the bytes after "Params=" then
+  friend void PrintTo(const LegacyCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LegacyText : public IniTest, public testing::WithParamInterface<LegacyCase> {};
+
+// A file made on Windows: Latin text read as Windows-1252 survives a restore and close.
+TEST_P(LegacyText, SurvivesItsWayBack) {
+  const LegacyCase& c = GetParam();
+  WriteBytes(File(), "[Memory]\r\nParams=" + c.stored + "\r\n");
+  auto ini = Open(File());
+  ini->Save("Memory", "Params", c.saved);
+  EXPECT_EQ(ReadBytes(File()), "[Memory]\r\nParams=" + c.after + "\r\n");
+  EXPECT_EQ(ini->Load("Memory", "Params"), c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LegacyText,
+    testing::Values(
+        LegacyCase{"UnchangedKeepsBytes", " \"-file caf\xE9.wad\" ", "-file caf\xC3\xA9.wad",
+                   " \"-file caf\xE9.wad\" "},
+        LegacyCase{"ChangedBecomesUtf8", "caf\xE9", "caf\xC3\xA9 -fast", "caf\xC3\xA9 -fast"},
+        LegacyCase{"Utf8IsReplacedAsBefore", " caf\xC3\xA9 ", "caf\xC3\xA9", "caf\xC3\xA9"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StaleCase {
+  const char* name;
+  std::string file;
+  int minutesOld;
+  bool directory;
+  bool removed;
+  friend void PrintTo(const StaleCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LeftoverTempFiles : public IniTest, public testing::WithParamInterface<StaleCase> {};
+
+// Copies a crash left between writing and renaming go at the next successful write; a
+// recent one may be another writer's work in progress, and other names are not ours.
+TEST_P(LeftoverTempFiles, GoOnlyWhenOursAndStale) {
+  const StaleCase& c = GetParam();
+  if (c.directory) {
+    fs::create_directory(File(c.file));
+  } else {
+    WriteBytes(File(c.file), "[A]\r\nk=half");
+  }
+  fs::last_write_time(File(c.file),
+                      fs::file_time_type::clock::now() - std::chrono::minutes(c.minutesOld));
+  Open(File())->Save("A", "k", "1");
+  Names expected{"QLN2.ini"};
+  if (!c.removed) expected.push_back(c.file);
+  Names listing = Listing();
+  std::sort(listing.begin(), listing.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listing, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LeftoverTempFiles,
+    testing::Values(StaleCase{"Stale", ".QLN2.ini.a1B2c3", 11, false, true},
+                    StaleCase{"Recent", ".QLN2.ini.a1B2c3", 9, false, false},
+                    StaleCase{"ShortSuffix", ".QLN2.ini.a1B2c", 60, false, false},
+                    StaleCase{"LongSuffix", ".QLN2.ini.a1B2c3d", 60, false, false},
+                    StaleCase{"OtherChars", ".QLN2.ini.a1-2c3", 60, false, false},
+                    StaleCase{"OtherFile", ".other.ini.a1B2c3", 60, false, false},
+                    StaleCase{"NotHidden", "QLN2.ini.a1B2c3", 60, false, false},
+                    StaleCase{"Directory", ".QLN2.ini.a1B2c3", 60, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quillon
