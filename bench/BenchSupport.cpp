@@ -18,7 +18,9 @@ int QuietDesktop::ShowModal(QDialog* dialog) {
   return 0;
 }
 
-bool QuietDesktop::FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+bool QuietDesktop::FileExists(const QString& path) {
+  return QFileInfo(path).isFile();
+}
 
 QDateTime QuietDesktop::LastModified(const QString& path) {
   return QFileInfo(path).lastModified();
@@ -38,8 +40,8 @@ QByteArray Configuration(int entries) {
     for (int n = 1; n <= entries; ++n) {
       const QByteArray number = QByteArray::number(n);
       out += QByteArray::fromStdString(NameKey(kind, n)) + "=Entry number " + number + "\r\n";
-      out += QByteArray::fromStdString(FileKey(kind, n)) +
-             "=/home/mapper/doom/stuff/entry" + number + ".wad\r\n";
+      out += QByteArray::fromStdString(FileKey(kind, n)) + "=/home/mapper/doom/stuff/entry" +
+             number + ".wad\r\n";
     }
     out += "\r\n";
   }

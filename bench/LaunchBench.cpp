@@ -7,8 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
@@ -20,11 +18,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 
 #include "BenchSupport.h"
-#include "ui/main/frmQLN2.h"
 #include "core/settings/IniCache.h"
 #include "ui/launch/PortLauncher.h"
+#include "ui/main/frmQLN2.h"
 #include "ui/system/QtDesktop.h"
 
 extern char** environ;
@@ -142,9 +141,10 @@ void BM_SeveralPortsToAllRunning(benchmark::State& state) {
     checked += (n > 1 ? "," : "") + QByteArray::number(n);
   }
   bench::WriteFile(dir.filePath(QStringLiteral("QLN2.ini")),
-                   list + "\r\n[IWADs]\r\nNumIWADs=0\r\n\r\n[Programs]\r\nNumProgs=0\r\n\r\n"
-                          "[Files]\r\nNumFiles=0\r\n\r\n[Memory]\r\nPort=1\r\nIWAD=0\r\nProg=0\r\n"
-                          "UseFiles=0\r\nWarp=1\r\nWarpTo=1\r\nTestPorts=" +
+                   list +
+                       "\r\n[IWADs]\r\nNumIWADs=0\r\n\r\n[Programs]\r\nNumProgs=0\r\n\r\n"
+                       "[Files]\r\nNumFiles=0\r\n\r\n[Memory]\r\nPort=1\r\nIWAD=0\r\nProg=0\r\n"
+                       "UseFiles=0\r\nWarp=1\r\nWarpTo=1\r\nTestPorts=" +
                        checked + "\r\n\r\n");
   const int reader = open(fifo.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK);
   StartingDesktop desktop;

@@ -16,9 +16,9 @@
 #include <sstream>
 
 #include "BenchSupport.h"
-#include "ui/main/frmQLN2.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon::bench {
 namespace {

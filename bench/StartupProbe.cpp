@@ -7,13 +7,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QMenuBar>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <cstdio>
 #include <memory>
 
-#include "ui/main/frmQLN2.h"
 #include "core/settings/IniCache.h"
+#include "ui/main/frmQLN2.h"
 #include "ui/system/QtDesktop.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/WadWriter.h"
 #include "core/wad/MapMerge.h"
 #include "core/wad/WadCache.h"
 #include "core/wad/WadReader.h"
+#include "support/WadWriter.h"
 
 namespace {
 

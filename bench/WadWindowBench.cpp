@@ -15,13 +15,13 @@
 #include <filesystem>
 
 #include "BenchSupport.h"
-#include "ui/main/WadFacts.h"
-#include "ui/main/frmQLN2.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/ReadWrite.h"
-#include "support/WadWriter.h"
 #include "core/wad/MapMerge.h"
 #include "core/wad/WadDescription.h"
+#include "support/WadWriter.h"
+#include "ui/main/WadFacts.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon::bench {
 namespace {

@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 
 #include "BenchSupport.h"
-#include "ui/main/frmQLN2.h"
 #include "core/settings/IniCache.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon::bench {
 namespace {

@@ -2,14 +2,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "core/launch/ProgramLocations.h"
+#include "core/settings/IniCache.h"
 #include "ui/about/Emblem.h"
+#include "ui/desktop/QtText.h"
 #include "ui/main/DeferredWrites.h"
 #include "ui/main/frmQLN2.h"
-#include "core/settings/IniCache.h"
 #include "ui/system/EndSignals.h"
-#include "core/launch/ProgramLocations.h"
 #include "ui/system/QtDesktop.h"
-#include "ui/desktop/QtText.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

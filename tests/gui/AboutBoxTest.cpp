@@ -1,9 +1,9 @@
 #include <QImage>
 #include <QLabel>
 
+#include "gui/MainWindowFixture.h"
 #include "ui/about/Emblem.h"
 #include "ui/about/frmAbout.h"
-#include "gui/MainWindowFixture.h"
 
 namespace quillon::test {
 namespace {

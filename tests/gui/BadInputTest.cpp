@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/MainWindowFixture.h"
 #include "core/settings/IniCache.h"
+#include "gui/MainWindowFixture.h"
 
 namespace quillon::test {
 namespace {

@@ -39,8 +39,8 @@ TEST_F(CustomFilesTest, AddsBothKindsInOneNumberedList) {
                                   "MAP01.WAD|/maps/MAP01.WAD"}));
   EXPECT_EQ(Get("Files", "NumFiles"), "3");
   ASSERT_EQ(desktop.fileDialogs.size(), 3u);
-  EXPECT_EQ(desktop.fileDialogs[0], (FileDialogRequest{"Select PWAD", "WAD Files (*.wad)|*.wad",
-                                                       "", 0x1004, false}));
+  EXPECT_EQ(desktop.fileDialogs[0],
+            (FileDialogRequest{"Select PWAD", "WAD Files (*.wad)|*.wad", "", 0x1004, false}));
   EXPECT_EQ(desktop.fileDialogs[1],
             (FileDialogRequest{"Select Dehacked Patch",
                                "Dehacked Patches (*.deh, *.bex)|*.deh;*.bex", "", 0x1004, false}));
@@ -55,8 +55,9 @@ TEST_F(CustomFilesTest, RefusesOtherKindsAndCancelChangesNothing) {
   desktop.fileChoices.push_back(std::nullopt);
   Button("cmdAddPWAD")->click();
   ASSERT_EQ(desktop.messages.size(), 2u);
-  EXPECT_EQ(desktop.messages[0].text,
-            "You must select a .wad file to add to this list;\r\nNo other file type is acceptable.");
+  EXPECT_EQ(
+      desktop.messages[0].text,
+      "You must select a .wad file to add to this list;\r\nNo other file type is acceptable.");
   EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(desktop.messages[1].text,
             "You must select a .deh or .bex file to add to this list;\r\nNo other file type is "
@@ -103,8 +104,7 @@ TEST_P(RemoveFile, RenumbersTheLaterEntriesAndEmptiesTheLastNumber) {
 INSTANTIATE_TEST_SUITE_P(Positions, RemoveFile,
                          ::testing::Values(RemoveCase{3, 0, {"2", "3"}},
                                            RemoveCase{3, 1, {"1", "3"}},
-                                           RemoveCase{3, 2, {"1", "2"}},
-                                           RemoveCase{1, 0, {}}),
+                                           RemoveCase{3, 2, {"1", "2"}}, RemoveCase{1, 0, {}}),
                          ::testing::PrintToStringParamName());
 
 // The configuration reads back at most 32766 entries, so that is as far as the list grows.

@@ -3,10 +3,10 @@
 #include <QListWidget>
 #include <filesystem>
 
-#include "gui/SetupFixture.h"
 #include "core/settings/IniCache.h"
-#include "ui/setup/frmFindInstalled.h"
+#include "gui/SetupFixture.h"
 #include "support/WadWriter.h"
+#include "ui/setup/frmFindInstalled.h"
 
 namespace quillon::test {
 namespace {

@@ -1,10 +1,10 @@
 #include <QSignalSpy>
 
-#include "gui/MainWindowFixture.h"
-#include "ui/desktop/AppTexts.h"
 #include "core/launch/ProgramLookup.h"
-#include "ui/system/QtDesktop.h"
+#include "gui/MainWindowFixture.h"
 #include "support/FakePort.h"
+#include "ui/desktop/AppTexts.h"
+#include "ui/system/QtDesktop.h"
 
 namespace quillon::test {
 namespace {
@@ -169,10 +169,26 @@ TEST_F(LaunchingTest, TestStartsARealPortWithExactlyItsArguments) {
   frmQLN2 launcher(real, dir.Path());
   launcher.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
   const QStringList lines = WaitForLines(out);
-  EXPECT_EQ(lines, (QStringList{QFileInfo(portDir).canonicalFilePath(), "-iwad", "main.wad",
-                                "-file", "/my maps/a.wad", "/my maps/b.wad", "-deh",
-                                "/my maps/fix.deh", "-warp", "7", "-fast", "$(touch", "pwned)",
-                                "`touch", "pwned`", ";", "touch", "pwned", "&&", "echo",
+  EXPECT_EQ(lines, (QStringList{QFileInfo(portDir).canonicalFilePath(),
+                                "-iwad",
+                                "main.wad",
+                                "-file",
+                                "/my maps/a.wad",
+                                "/my maps/b.wad",
+                                "-deh",
+                                "/my maps/fix.deh",
+                                "-warp",
+                                "7",
+                                "-fast",
+                                "$(touch",
+                                "pwned)",
+                                "`touch",
+                                "pwned`",
+                                ";",
+                                "touch",
+                                "pwned",
+                                "&&",
+                                "echo",
                                 "-nomonsters"}));
   EXPECT_FALSE(QFileInfo::exists(portDir + "/pwned"));
   launcher.close();

@@ -84,7 +84,8 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAccessKeysAndShortcuts) {
     const char* title;
     std::vector<std::tuple<const char*, const char*, QKeySequence>> items;
   } menus[] = {
-      {"ProgramMenu", "&Program",
+      {"ProgramMenu",
+       "&Program",
        {{"ProgramTest", "&Test", QKeySequence(Qt::Key_F2)},
         {"ProgramTestSeveral", "Test in Se&veral Ports...", QKeySequence(Qt::SHIFT | Qt::Key_F2)},
         {"ProgramCopyCommand", "&Copy Command Line",
@@ -94,12 +95,14 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAccessKeysAndShortcuts) {
         {"ProgramLoad", "&Load Scheme...", QKeySequence(Qt::Key_F4)},
         {"Separator2", "", {}},
         {"ProgramExit", "&Exit", {}}}},
-      {"SetupMenu", "&Setup",
+      {"SetupMenu",
+       "&Setup",
        {{"SetupPorts", "&Ports", QKeySequence(Qt::Key_F5)},
         {"SetupIWADs", "&IWADs", QKeySequence(Qt::Key_F6)},
         {"SetupProgs", "Pro&grams", QKeySequence(Qt::Key_F7)},
         {"SetupFind", "&Find Installed Ports and IWADs...", QKeySequence(Qt::CTRL | Qt::Key_F5)}}},
-      {"HelpMenu", "&Help",
+      {"HelpMenu",
+       "&Help",
        {{"HelpShow", "&Show help file", QKeySequence(Qt::Key_F1)},
         {"Separator3", "", {}},
         {"HelpAbout", "&About", {}}}},
@@ -132,13 +135,12 @@ TEST_F(MainWindowTest, TabWalksTheControlsInTheirOrder) {
   Put("Memory", "Warp", "1");
   Open();
   QApplication::setActiveWindow(window.get());
-  const char* order[] = {"cmdTest",       "cmdHelp",    "cmdExit",       "cmdAbout",
-                         "cmbPorts",      "cmdPorts",   "cmbIWADs",      "cmdIWADs",
-                         "chkEnableFiles", "cmdAddPWAD", "cmdAddDEH",    "cmdRemoveFile",
-                         "lstFiles",      "chkWarp",    "txtWarp",       "chkGLmode",
-                         "chkNoCD",       "chkNoMonsters", "chkNoMusic", "chkNoSound",
-                         "chkCloseOnTest", "txtParams", "cmbProgs",      "cmdProgs",
-                         "txtProgParams", "cmdLaunch",  "cmdTest"};
+  const char* order[] = {
+      "cmdTest",       "cmdHelp",    "cmdExit",        "cmdAbout",   "cmbPorts",  "cmdPorts",
+      "cmbIWADs",      "cmdIWADs",   "chkEnableFiles", "cmdAddPWAD", "cmdAddDEH", "cmdRemoveFile",
+      "lstFiles",      "chkWarp",    "txtWarp",        "chkGLmode",  "chkNoCD",   "chkNoMonsters",
+      "chkNoMusic",    "chkNoSound", "chkCloseOnTest", "txtParams",  "cmbProgs",  "cmdProgs",
+      "txtProgParams", "cmdLaunch",  "cmdTest"};
   Find<QWidget>(order[0])->setFocus();
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     ASSERT_EQ(QApplication::focusWidget()->objectName(), order[i]);

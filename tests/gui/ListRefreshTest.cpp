@@ -57,9 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"1", {"A", "[No Source Port]"}, false},
                       CountCase{"2.5", {"A", "B", "[No Source Port]"}, false},
                       CountCase{"0", {"[No Source Port]"}, false},
-                      CountCase{"-4", {"[No Source Port]"}, false},
-                      CountCase{"", {}, true}, CountCase{"lots", {}, true},
-                      CountCase{"32767", {}, true}, CountCase{"1e3", {}, true}),
+                      CountCase{"-4", {"[No Source Port]"}, false}, CountCase{"", {}, true},
+                      CountCase{"lots", {}, true}, CountCase{"32767", {}, true},
+                      CountCase{"1e3", {}, true}),
     ::testing::PrintToStringParamName());
 
 TEST_F(MainWindowTest, MissingCountStopsTheRefreshButNotTheRestore) {
@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, UserPicksAPortWithTheKeyboard) {
 
 TEST_F(MainWindowTest, RefreshOfOneListFillsOnlyThatList) {
   WriteDefaultIni();
-  Open();  // every list: its placeholder
+  Open();                                        // every list: its placeholder
   window->RefreshLists(QStringLiteral("port"));  // the word is case-sensitive: nothing
   EXPECT_EQ(List("cmbPorts")->count(), 1);
   window->RefreshLists(QStringLiteral("Prog"));

@@ -14,13 +14,13 @@
 #include <QTest>
 #include <memory>
 
-#include "ui/main/DeferredWrites.h"
-#include "ui/main/frmQLN2.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/ReadWrite.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
+#include "ui/main/DeferredWrites.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon::test {
 

@@ -60,20 +60,35 @@ TEST_F(SchemeTest, SavedSchemeComesBackExactly) {
   Save(Scheme("dm.qls"));
   EXPECT_EQ(desktop.fileDialogs.back(),
             (FileDialogRequest{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls", "", 6, true}));
-  EXPECT_EQ(dir.Read("dm.qls"),
-            CrLf({"[dm.qls - Scheme for Quillon V2.0]", "Port=Crispy", "IWAD=Freedoom",
-                  "Params=-fast -skill 4", "ExitOnTest=1", "Warp=1", "WarpTo=1 3", "NoMonsters=1",
-                  "NoMusic=0", "NoSound=0", "NoCD=1", "OpenGL=1", "UseFiles=1", "NumFiles=3",
-                  "File1Name=a.wad", "File1Path=a.wad.path", "File2Name=b.wad",
-                  "File2Path=b.wad.path", "File3Name=fix.deh", "File3Path=/maps/", ""}));
+  EXPECT_EQ(dir.Read("dm.qls"), CrLf({"[dm.qls - Scheme for Quillon V2.0]",
+                                      "Port=Crispy",
+                                      "IWAD=Freedoom",
+                                      "Params=-fast -skill 4",
+                                      "ExitOnTest=1",
+                                      "Warp=1",
+                                      "WarpTo=1 3",
+                                      "NoMonsters=1",
+                                      "NoMusic=0",
+                                      "NoSound=0",
+                                      "NoCD=1",
+                                      "OpenGL=1",
+                                      "UseFiles=1",
+                                      "NumFiles=3",
+                                      "File1Name=a.wad",
+                                      "File1Path=a.wad.path",
+                                      "File2Name=b.wad",
+                                      "File2Path=b.wad.path",
+                                      "File3Name=fix.deh",
+                                      "File3Path=/maps/",
+                                      ""}));
 
   // Change everything, then load it back.
   List("cmbPorts")->setCurrentIndex(3);
   List("cmbIWADs")->setCurrentIndex(2);
   Text("txtParams")->setText("");
   Text("txtWarp")->setText("9");
-  for (auto box : {"chkCloseOnTest", "chkWarp", "chkNoMonsters", "chkNoCD", "chkGLmode",
-                   "chkEnableFiles"}) {
+  for (auto box :
+       {"chkCloseOnTest", "chkWarp", "chkNoMonsters", "chkNoCD", "chkGLmode", "chkEnableFiles"}) {
     Box(box)->setChecked(false);
   }
   QAbstractItemModel* files = Find<QListView>("lstFiles")->model();
@@ -129,10 +144,10 @@ TEST_F(SchemeTest, RenamedSchemeIsRefusedAndChangesNothing) {
 }
 
 TEST_F(SchemeTest, MissingPortAndIwadAreNamedThenThePlaceholdersTaken) {
-  dir.Write("old.qls", CrLf({"[old.qls - Scheme for Quillon V2.0]", "Port=crispy", "IWAD=Heretic",
-                             "Params=", "ExitOnTest=0", "Warp=0", "WarpTo=", "NoMonsters=0",
-                             "NoMusic=0", "NoSound=0", "NoCD=0", "OpenGL=0", "UseFiles=0",
-                             "NumFiles=0"}));
+  dir.Write("old.qls",
+            CrLf({"[old.qls - Scheme for Quillon V2.0]", "Port=crispy", "IWAD=Heretic",
+                  "Params=", "ExitOnTest=0", "Warp=0", "WarpTo=", "NoMonsters=0", "NoMusic=0",
+                  "NoSound=0", "NoCD=0", "OpenGL=0", "UseFiles=0", "NumFiles=0"}));
   List("cmbPorts")->setCurrentIndex(0);
   Load(Scheme("old.qls"));
   ASSERT_EQ(desktop.messages.size(), 2u);
@@ -203,11 +218,25 @@ INSTANTIATE_TEST_SUITE_P(Values, SchemeFlag,
                          ::testing::PrintToStringParamName());
 
 TEST_F(SchemeTest, LoadedFilesReachTheConfigurationAndSurviveARestart) {
-  dir.Write("u.qls", CrLf({"[u.qls - Scheme for Quillon V2.0]", "Port=Chocolate", "IWAD=Doom II",
-                           "Params=", "ExitOnTest=0", "Warp=0", "WarpTo=1", "NoMonsters=0",
-                           "NoMusic=0", "NoSound=0", "NoCD=0", "OpenGL=0", "UseFiles=0",
-                           "NumFiles=3", "File1Name=1.wad", "File1Path=/s/1.wad",
-                           "File2Name=2.wad", "File2Path=/s/", "File3Name=3.bex",
+  dir.Write("u.qls", CrLf({"[u.qls - Scheme for Quillon V2.0]",
+                           "Port=Chocolate",
+                           "IWAD=Doom II",
+                           "Params=",
+                           "ExitOnTest=0",
+                           "Warp=0",
+                           "WarpTo=1",
+                           "NoMonsters=0",
+                           "NoMusic=0",
+                           "NoSound=0",
+                           "NoCD=0",
+                           "OpenGL=0",
+                           "UseFiles=0",
+                           "NumFiles=3",
+                           "File1Name=1.wad",
+                           "File1Path=/s/1.wad",
+                           "File2Name=2.wad",
+                           "File2Path=/s/",
+                           "File3Name=3.bex",
                            "File3Path=/s/3.bex"}));
   Box("chkEnableFiles")->setChecked(true);
   Load(Scheme("u.qls"));

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "gui/MainWindowFixture.h"
-#include "ui/setup/frmAddEntry.h"
 #include "ui/desktop/QtText.h"
+#include "ui/setup/frmAddEntry.h"
 
 namespace quillon::test {
 

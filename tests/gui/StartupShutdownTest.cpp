@@ -4,11 +4,32 @@
 namespace quillon::test {
 namespace {
 
-const QByteArray kFreshIni = CrLf({"[Ports]", "NumPorts=0", "", "[IWADs]", "NumIWADs=0", "",
-                                   "[Programs]", "NumProgs=0", "", "[Files]", "NumFiles=0", "",
-                                   "[Memory]", "Port=0", "IWAD=0", "Prog=0", "UseFiles=0",
-                                   "ExitOnTest=0", "Warp=0", "WarpTo=1", "NoMonsters=0",
-                                   "NoMusic=0", "NoSound=0", "NoCD=0", "OpenGL=0", ""});
+const QByteArray kFreshIni = CrLf({"[Ports]",
+                                   "NumPorts=0",
+                                   "",
+                                   "[IWADs]",
+                                   "NumIWADs=0",
+                                   "",
+                                   "[Programs]",
+                                   "NumProgs=0",
+                                   "",
+                                   "[Files]",
+                                   "NumFiles=0",
+                                   "",
+                                   "[Memory]",
+                                   "Port=0",
+                                   "IWAD=0",
+                                   "Prog=0",
+                                   "UseFiles=0",
+                                   "ExitOnTest=0",
+                                   "Warp=0",
+                                   "WarpTo=1",
+                                   "NoMonsters=0",
+                                   "NoMusic=0",
+                                   "NoSound=0",
+                                   "NoCD=0",
+                                   "OpenGL=0",
+                                   ""});
 
 TEST_F(MainWindowTest, FirstStartWritesTheDefaultFileAndSaysSoOnce) {
   Open();
@@ -39,9 +60,8 @@ TEST_F(MainWindowTest, FirstStartWritesTheDefaultFileAndSaysSoOnce) {
   // Closing at once remembers exactly the state on screen.
   Close();
   const QByteArray memory = CrLf({"[Memory]", "Port=0", "IWAD=0", "Prog=0", "UseFiles=0",
-                                  "ExitOnTest=0", "Warp=1", "WarpTo=1", "NoMonsters=0",
-                                  "NoMusic=0", "NoSound=0", "NoCD=0", "OpenGL=0", "Params=",
-                                  "ProgParams=", ""});
+                                  "ExitOnTest=0", "Warp=1", "WarpTo=1", "NoMonsters=0", "NoMusic=0",
+                                  "NoSound=0", "NoCD=0", "OpenGL=0", "Params=", "ProgParams=", ""});
   const QByteArray lists = kFreshIni.left(kFreshIni.indexOf("[Memory]"));
   EXPECT_EQ(IniBytes(), lists + memory);
 }
@@ -79,8 +99,7 @@ struct SelectionCase {
   }
 };
 
-class PortSelection : public MainWindowTest,
-                      public ::testing::WithParamInterface<SelectionCase> {};
+class PortSelection : public MainWindowTest, public ::testing::WithParamInterface<SelectionCase> {};
 
 TEST_P(PortSelection, RestoresTheRememberedPort) {
   const SelectionCase& c = GetParam();
@@ -115,15 +134,13 @@ INSTANTIATE_TEST_SUITE_P(
     Memory, PortSelection,
     ::testing::Values(SelectionCase{"2", 1, true}, SelectionCase{"1", 0, true},
                       SelectionCase{"0", 2, false},
-                      SelectionCase{"3", 2, false},     // one past the entries: the placeholder
-                      SelectionCase{"1.5", 0, true},    // 0.5 rounds to the even 0
-                      SelectionCase{"2.5", 2, false},   // 1.5 rounds to the even 2
+                      SelectionCase{"3", 2, false},    // one past the entries: the placeholder
+                      SelectionCase{"1.5", 0, true},   // 0.5 rounds to the even 0
+                      SelectionCase{"2.5", 2, false},  // 1.5 rounds to the even 2
                       SelectionCase{" 2 ", 1, true},
-                      SelectionCase{"4", -1, false},    // the first number past the placeholder
-                      SelectionCase{"5", -1, false},
-                      SelectionCase{"-1", -1, false},
-                      SelectionCase{"", -1, false},
-                      SelectionCase{"two", -1, false},
+                      SelectionCase{"4", -1, false},  // the first number past the placeholder
+                      SelectionCase{"5", -1, false}, SelectionCase{"-1", -1, false},
+                      SelectionCase{"", -1, false}, SelectionCase{"two", -1, false},
                       SelectionCase{"99999", -1, false}),
     ::testing::PrintToStringParamName());
 
@@ -146,11 +163,20 @@ TEST_F(MainWindowTest, ClosingStoresEachSelectionCountedFromOne) {
   Text("txtProgParams")->setText("-map MAP01");
   Close();
 
-  const std::pair<const char*, const char*> expected[] = {
-      {"Port", "2"},      {"IWAD", "0"},       {"Prog", "3"},        {"UseFiles", "1"},
-      {"ExitOnTest", "0"}, {"Warp", "1"},      {"WarpTo", "E1M1 2"}, {"NoMonsters", "0"},
-      {"NoMusic", "0"},    {"NoSound", "1"},   {"NoCD", "0"},        {"OpenGL", "1"},
-      {"Params", "-skill 4 \"quoted\""},       {"ProgParams", "-map MAP01"}};
+  const std::pair<const char*, const char*> expected[] = {{"Port", "2"},
+                                                          {"IWAD", "0"},
+                                                          {"Prog", "3"},
+                                                          {"UseFiles", "1"},
+                                                          {"ExitOnTest", "0"},
+                                                          {"Warp", "1"},
+                                                          {"WarpTo", "E1M1 2"},
+                                                          {"NoMonsters", "0"},
+                                                          {"NoMusic", "0"},
+                                                          {"NoSound", "1"},
+                                                          {"NoCD", "0"},
+                                                          {"OpenGL", "1"},
+                                                          {"Params", "-skill 4 \"quoted\""},
+                                                          {"ProgParams", "-map MAP01"}};
   for (const auto& [key, value] : expected) EXPECT_EQ(Get("Memory", key), value) << key;
 
   // "Exit when testing" is never remembered.

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 
 #include "gui/SetupFixture.h"
-#include "ui/system/QtDesktop.h"
 #include "support/FakePort.h"
 #include "support/ParamNames.h"
+#include "ui/system/QtDesktop.h"
 
 namespace quillon::test {
 namespace {

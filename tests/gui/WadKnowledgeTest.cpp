@@ -10,9 +10,9 @@
 #include <QUrl>
 #include <tuple>
 
-#include "ui/main/WadFacts.h"
 #include "gui/MainWindowFixture.h"
 #include "support/WadWriter.h"
+#include "ui/main/WadFacts.h"
 
 namespace quillon::test {
 namespace {

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "robustness/EditBatches.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/ReadWrite.h"
+#include "robustness/EditBatches.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {

@@ -15,11 +15,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "robustness/EditBatches.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/NumberConversion.h"
 #include "core/settings/ReadWrite.h"
+#include "robustness/EditBatches.h"
 
 namespace quillon::robustness {
 namespace {

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/settings/IniCache.h"
 #include "ui/main/DeferredWrites.h"
 #include "ui/main/frmQLN2.h"
-#include "core/settings/IniCache.h"
 #include "ui/system/EndSignals.h"
 #include "ui/system/QtDesktop.h"
 

@@ -9,9 +9,9 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "core/settings/IniCache.h"
 #include "ui/main/DeferredWrites.h"
 #include "ui/main/frmQLN2.h"
-#include "core/settings/IniCache.h"
 #include "ui/system/QtDesktop.h"
 
 int main(int argc, char** argv) {

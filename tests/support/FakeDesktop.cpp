@@ -81,7 +81,9 @@ void FakeDesktop::CopyText(const QString& text) {
   calls << "copy";
 }
 
-bool FakeDesktop::FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+bool FakeDesktop::FileExists(const QString& path) {
+  return QFileInfo(path).isFile();
+}
 
 QDateTime FakeDesktop::LastModified(const QString& path) {
   const QFileInfo info(path);

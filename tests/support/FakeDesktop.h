@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "ui/desktop/Desktop.h"
 #include "support/QtPrinters.h"
+#include "ui/desktop/Desktop.h"
 
 namespace quillon::test {
 
@@ -27,8 +27,8 @@ class FakeDesktop : public Desktop {
   };
 
   // Scripts.
-  std::deque<MessageResult> questionAnswers;             // for Yes/No boxes
-  std::deque<std::optional<QString>> fileChoices;        // nullopt: the user cancels
+  std::deque<MessageResult> questionAnswers;               // for Yes/No boxes
+  std::deque<std::optional<QString>> fileChoices;          // nullopt: the user cancels
   std::deque<std::function<void(QDialog*)>> modalScripts;  // drive the dialog, then close it
   QSize screen{1024, 768};
   std::deque<LaunchResult> launchResults;  // none left: the program starts

@@ -23,7 +23,9 @@ void TempDir::Write(const QString& name, const QByteArray& bytes) const {
   file.write(bytes);
 }
 
-bool TempDir::Exists(const QString& name) const { return QFile::exists(FilePath(name)); }
+bool TempDir::Exists(const QString& name) const {
+  return QFile::exists(FilePath(name));
+}
 
 QByteArray CrLf(std::initializer_list<const char*> lines) {
   QByteArray out;

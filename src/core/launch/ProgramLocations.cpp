@@ -1,7 +1,7 @@
 #include "core/launch/ProgramLocations.h"
 
-#include "core/settings/ConfigLayout.h"
 #include "core/files/PathHelpers.h"
+#include "core/settings/ConfigLayout.h"
 
 namespace quillon {
 

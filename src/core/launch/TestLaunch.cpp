@@ -3,8 +3,8 @@
 #include <string_view>
 #include <utility>
 
-#include "core/launch/CommandLine.h"
 #include "core/files/PathHelpers.h"
+#include "core/launch/CommandLine.h"
 #include "core/wad/MapNames.h"
 
 namespace quillon {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/settings/LaunchOptions.h"
 #include "core/launch/LaunchRequest.h"
+#include "core/settings/LaunchOptions.h"
 
 namespace quillon {
 

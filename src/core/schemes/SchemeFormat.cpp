@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "core/files/PathHelpers.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/NumberConversion.h"
-#include "core/files/PathHelpers.h"
 
 namespace quillon {
 
@@ -60,7 +60,9 @@ SchemeReader::SchemeReader(ReadWrite& schemeFile, const std::string& path)
   file_.SetFileName(path);
 }
 
-std::string SchemeReader::Text(std::string_view key) const { return file_.Load(section_, key); }
+std::string SchemeReader::Text(std::string_view key) const {
+  return file_.Load(section_, key);
+}
 
 std::optional<bool> SchemeReader::Flag(std::string_view key) const {
   const auto value = Number(key);

@@ -27,9 +27,13 @@ std::string EntryKey(std::string_view prefix, int entry, std::string_view suffix
 }
 }  // namespace
 
-const ListKind& KindOf(ListId id) { return kKinds[static_cast<std::size_t>(id)]; }
+const ListKind& KindOf(ListId id) {
+  return kKinds[static_cast<std::size_t>(id)];
+}
 
-std::string NameKey(const ListKind& kind, int entry) { return EntryKey(kind.prefix, entry, "Name"); }
+std::string NameKey(const ListKind& kind, int entry) {
+  return EntryKey(kind.prefix, entry, "Name");
+}
 
 std::string FileKey(const ListKind& kind, int entry) {
   return EntryKey(kind.prefix, entry, kind.fileSuffix);

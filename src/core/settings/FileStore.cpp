@@ -1,10 +1,10 @@
 #include "core/settings/FileStore.h"
 
-#include "core/settings/LargeBuffers.h"
-
 #include <chrono>
 #include <random>
 #include <system_error>
+
+#include "core/settings/LargeBuffers.h"
 
 #ifdef _WIN32
 #include <fstream>

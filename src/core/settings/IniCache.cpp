@@ -56,9 +56,9 @@ class CleanText {
  public:
   CleanText(std::string_view text, bool isName) : view_(text) {
     const bool breaks = text.find_first_of("\r\n") != std::string_view::npos;
-    const bool blanks = isName && !text.empty() &&
-                        (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' ||
-                         text.back() == '\t');
+    const bool blanks =
+        isName && !text.empty() &&
+        (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' || text.back() == '\t');
     if (breaks || blanks) {
       storage_ = isName ? CleanName(text) : WithoutLineBreaks(text);
       view_ = storage_;

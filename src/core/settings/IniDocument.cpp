@@ -140,7 +140,6 @@ std::uint32_t KeyHash(std::string_view key) {
 // write back the same bytes. Only a file of 4 GiB or more could have one.
 constexpr std::size_t kLongestSpan = UINT32_MAX;
 
-
 }  // namespace
 
 void IniDocument::KeyIndex::Reserve(std::size_t keys) {
@@ -174,15 +173,13 @@ void IniDocument::KeyIndex::Add(std::uint32_t hash, std::uint32_t line, std::str
       ++used_;
       return;
     }
-    if (slot.hash == hash &&
-        AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+    if (slot.hash == hash && AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
       return;
     }
   }
 }
 
-std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash,
-                                                         std::string_view key,
+std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash, std::string_view key,
                                                          const IniDocument& document,
                                                          const std::vector<Line>& lines) const {
   if (slots_.empty()) return std::nullopt;
@@ -190,8 +187,7 @@ std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash,
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
     if (slot.lineAndOne == 0) return std::nullopt;
-    if (slot.hash == hash &&
-        AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+    if (slot.hash == hash && AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
       return slot.lineAndOne - 1;
     }
   }

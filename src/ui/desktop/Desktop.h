@@ -5,8 +5,8 @@
 #include <QString>
 #include <optional>
 
-#include "ui/desktop/AppTexts.h"
 #include "core/launch/LaunchRequest.h"
+#include "ui/desktop/AppTexts.h"
 
 class QDialog;
 class QWidget;

@@ -15,8 +15,8 @@ void EntryTexts::Reserve(int count) {
 }
 
 void EntryTexts::Add(std::string_view text) {
-  spans_.push_back({static_cast<std::uint32_t>(bytes_.size()),
-                    static_cast<std::uint32_t>(text.size())});
+  spans_.push_back(
+      {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())});
   bytes_.append(text);
 }
 

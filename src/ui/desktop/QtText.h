@@ -10,6 +10,8 @@ namespace quillon {
 inline QString Qs(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-inline std::string Ss(const QString& text) { return text.toStdString(); }
+inline std::string Ss(const QString& text) {
+  return text.toStdString();
+}
 
 }  // namespace quillon

@@ -12,8 +12,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "ui/desktop/Desktop.h"
 #include "core/launch/PortLog.h"
+#include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
 

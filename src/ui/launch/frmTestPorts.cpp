@@ -7,13 +7,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/launch/PortTester.h"
+#include "core/files/PathHelpers.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/EntryNumbers.h"
 #include "ui/desktop/Desktop.h"
-#include "core/files/PathHelpers.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/launch/PortTester.h"
 
 namespace quillon {
 

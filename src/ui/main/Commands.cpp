@@ -3,8 +3,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "ui/main/frmQLN2.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

@@ -6,12 +6,12 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "ui/main/frmQLN2.h"
+#include "core/files/PathHelpers.h"
 #include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/EntryListModel.h"
-#include "core/files/PathHelpers.h"
 #include "ui/desktop/QtText.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

@@ -4,13 +4,13 @@
 #include <QListView>
 #include <QPushButton>
 
-#include "ui/main/Appearance.h"
-#include "ui/main/frmQLN2.h"
 #include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/EntryListModel.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/main/Appearance.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

@@ -4,14 +4,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/main/frmQLN2.h"
-#include "ui/launch/frmTestPorts.h"
-#include "core/launch/CommandLine.h"
-#include "ui/desktop/Desktop.h"
 #include "core/files/PathHelpers.h"
-#include "ui/launch/PortLauncher.h"
-#include "ui/desktop/QtText.h"
+#include "core/launch/CommandLine.h"
 #include "core/launch/TestLaunch.h"
+#include "ui/desktop/Desktop.h"
+#include "ui/desktop/QtText.h"
+#include "ui/launch/PortLauncher.h"
+#include "ui/launch/frmTestPorts.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

@@ -2,11 +2,11 @@
 #include <QListView>
 #include <QStringList>
 
-#include "ui/main/frmQLN2.h"
 #include "core/settings/NumberConversion.h"
 #include "ui/desktop/EntryListModel.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

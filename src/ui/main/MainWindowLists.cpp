@@ -1,7 +1,7 @@
 #include <QComboBox>
 
-#include "ui/main/frmQLN2.h"
 #include "core/settings/EntryNumbers.h"
+#include "ui/main/frmQLN2.h"
 
 // The drop-down list of each kind, which the setup dialogs keep in step with the file.
 

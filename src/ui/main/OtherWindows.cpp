@@ -1,7 +1,7 @@
 #include "ui/about/frmAbout.h"
+#include "ui/desktop/Desktop.h"
 #include "ui/main/frmQLN2.h"
 #include "ui/setup/SetupDialogs.h"
-#include "ui/desktop/Desktop.h"
 
 namespace quillon {
 

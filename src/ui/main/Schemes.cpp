@@ -1,11 +1,11 @@
 #include <QListView>
 #include <algorithm>
 
-#include "ui/main/frmQLN2.h"
 #include "core/schemes/SchemeFormat.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/EntryListModel.h"
 #include "ui/desktop/QtText.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

@@ -1,11 +1,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 
-#include "ui/main/frmQLN2.h"
-#include "ui/desktop/Desktop.h"
 #include "core/files/PathHelpers.h"
+#include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

@@ -7,10 +7,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "ui/main/frmQLN2.h"
-#include "ui/desktop/EntryListModel.h"
 #include "core/files/PathHelpers.h"
+#include "ui/desktop/EntryListModel.h"
 #include "ui/desktop/QtText.h"
+#include "ui/main/frmQLN2.h"
 
 namespace quillon {
 

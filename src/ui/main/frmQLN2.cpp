@@ -12,14 +12,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/about/Emblem.h"
-#include "ui/main/Appearance.h"
+#include "core/files/PathHelpers.h"
 #include "core/settings/ConfigLayout.h"
+#include "ui/about/Emblem.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/EntryListModel.h"
-#include "core/files/PathHelpers.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/main/Appearance.h"
 
 namespace quillon {
 

@@ -9,15 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/main/Commands.h"
-#include "ui/main/WadFacts.h"
-#include "ui/launch/PortTester.h"
+#include "core/launch/LaunchRequest.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/LaunchOptions.h"
 #include "core/settings/ReadWrite.h"
-#include "ui/setup/MainWindowLists.h"
 #include "ui/desktop/CommonDialog.h"
-#include "core/launch/LaunchRequest.h"
+#include "ui/launch/PortTester.h"
+#include "ui/main/Commands.h"
+#include "ui/main/WadFacts.h"
+#include "ui/setup/MainWindowLists.h"
 
 class QAction;
 class QCompleter;

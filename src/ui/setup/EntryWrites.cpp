@@ -1,7 +1,7 @@
 #include "ui/setup/EntryWrites.h"
 
-#include "ui/setup/MainWindowLists.h"
 #include "ui/desktop/QtText.h"
+#include "ui/setup/MainWindowLists.h"
 
 namespace quillon {
 

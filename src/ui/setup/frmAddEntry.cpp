@@ -3,12 +3,12 @@
 #include <QComboBox>
 #include <algorithm>
 
+#include "core/files/PathHelpers.h"
 #include "core/settings/NumberConversion.h"
+#include "ui/desktop/Desktop.h"
+#include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
 #include "ui/setup/MainWindowLists.h"
-#include "ui/desktop/Desktop.h"
-#include "core/files/PathHelpers.h"
-#include "ui/desktop/QtText.h"
 
 namespace quillon {
 

@@ -8,9 +8,9 @@
 
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/ReadWrite.h"
+#include "ui/desktop/CommonDialog.h"
 #include "ui/setup/DialogParts.h"
 #include "ui/setup/SetupTable.h"
-#include "ui/desktop/CommonDialog.h"
 
 class QComboBox;
 

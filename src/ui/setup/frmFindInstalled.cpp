@@ -3,11 +3,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/files/PathHelpers.h"
+#include "ui/desktop/Desktop.h"
+#include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
 #include "ui/setup/SetupTable.h"
-#include "ui/desktop/Desktop.h"
-#include "core/files/PathHelpers.h"
-#include "ui/desktop/QtText.h"
 
 namespace quillon {
 

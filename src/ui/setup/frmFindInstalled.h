@@ -7,9 +7,9 @@
 #include <QString>
 #include <thread>
 
+#include "core/installed/InstalledSearch.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/ReadWrite.h"
-#include "core/installed/InstalledSearch.h"
 #include "ui/desktop/WindowParts.h"
 
 namespace quillon {

@@ -5,14 +5,14 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "core/files/PathHelpers.h"
 #include "core/settings/NumberConversion.h"
+#include "ui/desktop/Desktop.h"
+#include "ui/desktop/EntryListModel.h"
+#include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
 #include "ui/setup/MainWindowLists.h"
 #include "ui/setup/frmAddEntry.h"
-#include "ui/desktop/Desktop.h"
-#include "ui/desktop/EntryListModel.h"
-#include "core/files/PathHelpers.h"
-#include "ui/desktop/QtText.h"
 
 namespace quillon {
 

@@ -50,7 +50,8 @@ TEST(BuildTestLaunch, BuildsTheExampleCharacterForCharacter) {
   TestOptions options;
   options.portPath = "C:\\ports\\doom.exe";
   options.iwadFile = "main.wad";
-  options.files = {{"a.wad", "C:\\maps\\"}, {"b.wad", "C:\\maps\\b.wad"}, {"fix.deh", "C:\\maps\\"}};
+  options.files = {
+      {"a.wad", "C:\\maps\\"}, {"b.wad", "C:\\maps\\b.wad"}, {"fix.deh", "C:\\maps\\"}};
   options.warp = true;
   options.warpText = "7";
   options.params = "-fast";

@@ -20,11 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "SyncCalls.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/ReadWrite.h"
-
-#include "SyncCalls.h"
 
 namespace quillon {
 namespace {

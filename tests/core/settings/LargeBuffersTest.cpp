@@ -40,8 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
     Ranges, LargeBufferAdvice,
     testing::Values(AdviceCase{"Whole", 0, 6 * 1024 * 1024},
                     AdviceCase{"OddStartAndEnd", 4097, 3 * 1024 * 1024 + 11},
-                    AdviceCase{"LessThanAPage", 100, 3000},
-                    AdviceCase{"Empty", 5, 0},
+                    AdviceCase{"LessThanAPage", 100, 3000}, AdviceCase{"Empty", 5, 0},
                     AdviceCase{"TailOnly", 6 * 1024 * 1024 - 300 * 1024, 300 * 1024}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/WadWriter.h"
 #include "core/wad/IwadLookup.h"
+#include "support/WadWriter.h"
 
 namespace quillon::wad {
 namespace {

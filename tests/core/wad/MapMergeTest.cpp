@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "support/WadWriter.h"
 #include "core/wad/MapMerge.h"
 #include "core/wad/WadCache.h"
+#include "support/WadWriter.h"
 
 namespace quillon::wad {
 namespace {

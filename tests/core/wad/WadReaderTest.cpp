@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "support/WadWriter.h"
 #include "core/wad/WadReader.h"
+#include "support/WadWriter.h"
 
 namespace quillon::wad {
 namespace {

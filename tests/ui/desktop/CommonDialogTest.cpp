@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/QtPrinters.h"
-
-#include "ui/desktop/CommonDialog.h"
 #include "support/FakeDesktop.h"
-
+#include "support/QtPrinters.h"
+#include "ui/desktop/CommonDialog.h"
 
 namespace quillon {
 namespace {

@@ -5,8 +5,8 @@
 #include <QIcon>
 #include <random>
 
-#include "ui/desktop/EntryListModel.h"
 #include "support/ParamNames.h"
+#include "ui/desktop/EntryListModel.h"
 
 namespace quillon {
 namespace {

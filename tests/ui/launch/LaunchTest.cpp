@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "support/QtPrinters.h"
-
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDesktopServices>
@@ -13,10 +11,10 @@
 #include <QUrl>
 
 #include "core/launch/ProgramLookup.h"
-#include "ui/system/QtDesktop.h"
-#include "ui/desktop/QtText.h"
 #include "support/FakePort.h"
-
+#include "support/QtPrinters.h"
+#include "ui/desktop/QtText.h"
+#include "ui/system/QtDesktop.h"
 
 namespace quillon {
 namespace {

@@ -21,11 +21,11 @@
 
 #include "core/launch/PortLog.h"
 #include "core/launch/ProgramLookup.h"
-#include "ui/system/QtDesktop.h"
-#include "ui/desktop/QtText.h"
-#include "ui/launch/frmPortStopped.h"
 #include "support/FakePort.h"
 #include "support/QtPrinters.h"
+#include "ui/desktop/QtText.h"
+#include "ui/launch/frmPortStopped.h"
+#include "ui/system/QtDesktop.h"
 
 namespace quillon {
 namespace {

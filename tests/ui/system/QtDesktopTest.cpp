@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "support/QtPrinters.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -9,10 +7,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
 #include "ui/desktop/CommonDialog.h"
 #include "ui/system/QtDesktop.h"
-#include "support/TempDir.h"
-
 
 namespace quillon {
 namespace {
