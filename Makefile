@@ -15,6 +15,7 @@ LOOK_PACKAGES  := xvfb xauth imagemagick xdotool
 E2E_PACKAGES   := $(LOOK_PACKAGES) openbox python3 chocolate-doom crispy-doom freedoom procps
 MEMCHECK_PACKAGES := $(TEST_PACKAGES) valgrind
 FUZZ_PACKAGES  := cmake make clang-14 libclang-rt-14-dev
+FORMAT_PACKAGES := clang-format
 DEB_PACKAGES   := $(BUILD_PACKAGES) dpkg-dev file gzip
 DEB_TEST_PACKAGES := $(DEB_PACKAGES) lintian desktop-file-utils appstream man-db \
                      xvfb xauth xdotool openbox imagemagick
@@ -34,7 +35,7 @@ define ensure_packages
 endef
 
 .PHONY: all run test bench bench-x e2e deps-run deps-test deps-bench build screenshot clean \
-        sanitize memcheck fuzz deb deb-test
+        sanitize memcheck fuzz deb deb-test format format-check
 
 all: build
 
@@ -121,6 +122,16 @@ fuzz:
 	    tail -n 60 build-fuzz/fuzz_$$t.log; exit 1; \
 	  fi; \
 	done
+
+# Every C++ file in the tree, as .clang-format says; format-check changes nothing and fails
+# on the first file that differs.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	$(call ensure_packages,$(FORMAT_PACKAGES))
+	clang-format -i $(FORMAT_FILES)
+format-check:
+	$(call ensure_packages,$(FORMAT_PACKAGES))
+	@clang-format --dry-run -Werror $(FORMAT_FILES)
 
 # A look at the real window under Xvfb, saved as docs/screenshots/*.png.
 screenshot: deps-run
