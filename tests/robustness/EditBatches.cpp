@@ -93,8 +93,8 @@ void SchemeBurst(ReadWrite& ini, std::mt19937& random) {
     ini.Save(files.section, NameKey(files, n), RandomText(random));
     ini.Save(files.section, FileKey(files, n), RandomText(random));
   }
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::memoryPlace)) {
-    if (option->restorePlace != 0) ini.Save(memory::kSection, option->key, RandomText(random));
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Memory)) {
+    if (option->remembered) ini.Save(memory::kSection, option->key, RandomText(random));
   }
 }
 

@@ -69,7 +69,7 @@ bool Applies(const LaunchOption& option, const LaunchOptionValues& options) {
 LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
                               const std::vector<CustomFile>& files) {
   CommandLineParts parts;
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::commandPlace)) {
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Command)) {
     if (!Applies(*option, options)) continue;
     switch (option->command) {
       case CommandPiece::None:

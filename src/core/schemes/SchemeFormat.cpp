@@ -16,7 +16,7 @@ std::vector<std::string> SchemeTemplateLines(std::string_view section) {
   std::string header(1, '[');
   header.append(section).append(1, ']');
   std::vector<std::string> lines{header};
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::schemePlace)) {
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Scheme)) {
     lines.push_back(std::string(option->key) + "=" + option->schemeDefault);
   }
   lines.push_back(std::string(scheme::kNumFiles) + "=0");
@@ -40,7 +40,7 @@ std::optional<std::string> WriteScheme(ReadWrite& schemeFile, const std::string&
   const auto save = [&](std::string_view key, std::string_view value) {
     schemeFile.Save(section, key, value);
   };
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::schemePlace)) {
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Scheme)) {
     save(option->key, options.Text(option->id));
   }
   const int count = static_cast<int>(files.size());

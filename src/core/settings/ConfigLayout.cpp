@@ -79,7 +79,7 @@ std::vector<std::string> DefaultIniLines() {
     lines.emplace_back();
   }
   section(memory::kSection);
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::memoryPlace)) {
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Memory)) {
     if (option->memoryDefault)
       lines.push_back(std::string(option->key) + "=" + option->memoryDefault);
   }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +29,9 @@ enum class LaunchOptionId {
   OpenGL,
   Params,
   ProgParams,
+  Count  // not an option: how many there are
 };
-inline constexpr std::size_t kLaunchOptionCount = 14;
+inline constexpr auto kLaunchOptionCount = static_cast<std::size_t>(LaunchOptionId::Count);
 
 // The control that shows an option: a pick from one of the drop-down lists, a check box, or
 // a text box.
@@ -59,14 +61,8 @@ struct LaunchOption {
   // What a new file holds: nullptr leaves the key out of it.
   const char* memoryDefault = nullptr;
   const char* schemeDefault = nullptr;
-  // Each place the option takes, counted from 1 in an order the files and the command line
-  // have always had; 0 leaves it out. [Memory]: the lines of a new file and the writes at
-  // close. Restore: start-up, which also decides whether the close writes it back. Scheme:
-  // the lines of a new scheme, its writes and its reads. Command: the command line.
-  int memoryPlace = 0;
-  int restorePlace = 0;
-  int schemePlace = 0;
-  int commandPlace = 0;
+  // Restored at start-up and written back at close; off: only a new file's line keeps it.
+  bool remembered = true;
   CommandPiece command = CommandPiece::None;
   std::string_view commandSwitch = {};
   LaunchOptionId commandText = LaunchOptionId::Port;
@@ -79,8 +75,13 @@ struct LaunchOption {
 
 const LaunchOption& OptionOf(LaunchOptionId id);
 
-// The options that take a place in one of the orders, in that order.
-std::vector<const LaunchOption*> OptionsInOrder(int LaunchOption::*place);
+// The orders the files and the command line have always had. Memory: the lines of a new
+// file and the writes at close (every option). Restore: start-up (the remembered ones).
+// Scheme: a scheme's lines, writes and reads (those with a scheme default). Command: the
+// command line (those that put something on it).
+enum class OptionOrder { Memory, Restore, Scheme, Command };
+
+std::span<const LaunchOption* const> OptionsInOrder(OptionOrder order);
 
 // One value for each option, as text: "1" or "0" for a check box, the text of a text box,
 // and for a list whatever the reader asked for (the shown text, the remembered number, the

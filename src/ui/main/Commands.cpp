@@ -43,7 +43,7 @@ void frmQLN2::CreateCommands() {
     void (frmQLN2::*handler)() = nullptr;
   };
   // clang-format off
-  static const Command kCommands[] = {
+  static constexpr Command kCommands[] = {
       {Test, "cmdTest", "Test", "Launch the game using the options above",
        MenuId::Program, "ProgramTest", "&Test", Qt::Key_F2, nullptr, &frmQLN2::TestGame},
       {TestSeveralPorts, nullptr, nullptr, nullptr,
@@ -86,6 +86,13 @@ void frmQLN2::CreateCommands() {
   };
   // clang-format on
   static_assert(std::size(kCommands) == kCommandCount);
+  constexpr auto rowsMatchTheirIds = [] {
+    for (std::size_t i = 0; i < std::size(kCommands); ++i) {
+      if (static_cast<std::size_t>(kCommands[i].id) != i) return false;
+    }
+    return true;
+  };
+  static_assert(rowsMatchTheirIds(), "a row's place in the table is its id");
 
   QMenu* menus[std::size(kMenus) + 1] = {};
   for (const Menu& menu : kMenus) {

@@ -22,7 +22,8 @@ enum class CommandId {
   AddPWAD,
   AddPatch,
   RemoveFile,
+  Count  // not a command: how many there are
 };
-inline constexpr std::size_t kCommandCount = 16;
+inline constexpr auto kCommandCount = static_cast<std::size_t>(CommandId::Count);
 
 }  // namespace quillon

@@ -16,7 +16,7 @@ constexpr const char* kSchemeFilter = "QLN Schemes (*.qls)|*.qls";
 // Program > Save Scheme: the options, each list's as it shows, into a file of the user's choice.
 void frmQLN2::SaveScheme() {
   cdlOpen_.Filter = QString::fromLatin1(kSchemeFilter);
-  cdlOpen_.Flags = CommonDialog::kOverwritePrompt | CommonDialog::kHideReadOnly;
+  cdlOpen_.Flags = {.hideReadOnly = true, .overwritePrompt = true};
   cdlOpen_.DialogTitle = QStringLiteral("Save Scheme As...");
   if (!cdlOpen_.ShowSave()) return;
   const std::string path = Ss(cdlOpen_.FileName);
@@ -34,7 +34,7 @@ void frmQLN2::SaveScheme() {
 // stays. The custom file list also goes into the configuration file.
 void frmQLN2::LoadScheme() {
   cdlOpen_.Filter = QString::fromLatin1(kSchemeFilter);
-  cdlOpen_.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  cdlOpen_.Flags = {.fileMustExist = true, .hideReadOnly = true};
   cdlOpen_.DialogTitle = QStringLiteral("Open Scheme");
   if (!cdlOpen_.ShowOpen()) return;
 
@@ -42,7 +42,7 @@ void frmQLN2::LoadScheme() {
   const auto load = [&]() {
     // An empty port marks a file that is no scheme under its present name.
     if (scheme.Text(OptionOf(LaunchOptionId::Port).key).empty()) return false;
-    for (const LaunchOption* option : OptionsInOrder(&LaunchOption::schemePlace)) {
+    for (const LaunchOption* option : OptionsInOrder(OptionOrder::Scheme)) {
       if (!ApplyOption(*option, scheme.Text(option->key), ListValue::Shown)) return false;
     }
 

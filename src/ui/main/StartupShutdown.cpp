@@ -61,7 +61,7 @@ void frmQLN2::GiveEachListItsPlaceholder() {
 // Restores the remembered state in its fixed order; stops at the first value that cannot
 // be used, keeping what was restored before it.
 bool frmQLN2::RestoreMemory() {
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::restorePlace)) {
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Restore)) {
     if (!ApplyOption(*option, iniFile_.Load(memory::kSection, option->key),
                      ListValue::Remembered)) {
       return false;
@@ -85,8 +85,8 @@ void frmQLN2::FormUnload() {
   if (unloaded_) return;
   unloaded_ = true;
   const LaunchOptionValues values = ReadOptions(ListValue::Remembered);
-  for (const LaunchOption* option : OptionsInOrder(&LaunchOption::memoryPlace)) {
-    if (option->restorePlace != 0) {
+  for (const LaunchOption* option : OptionsInOrder(OptionOrder::Memory)) {
+    if (option->remembered) {
       iniFile_.Save(memory::kSection, option->key, values.Text(option->id));
     }
   }

@@ -88,7 +88,6 @@ frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QString
   CreateCommands();
   CreateControls();
   ArrangeControls();
-  SetTabOrder();
   ConnectOptionControls();
   CreateWadKnowledge();
 
@@ -128,10 +127,11 @@ void frmQLN2::CreateControls() {
   ButtonOf(CommandId::Test)->installEventFilter(this);
 }
 
-// The labels, frames and the title live only in the layout.
+// The labels, frames and the title live only in the layout. One list places every control
+// in its grid, in the order the keyboard walks them.
 void frmQLN2::ArrangeControls() {
   QWidget* client = centralWidget();
-  const auto button = [this](CommandId id) { return ButtonOf(id); };
+  const auto button = [this](CommandId id) -> QWidget* { return ButtonOf(id); };
   const auto control = [this](LaunchOptionId id) { return ControlOf(id); };
   const auto label = [client](const char* name, const char* caption, QWidget* buddy) {
     auto* made = MakeControl<QLabel>(client, name, QString::fromLatin1(caption));
@@ -154,79 +154,98 @@ void frmQLN2::ArrangeControls() {
   auto* lblByWisp = MakeControl<QLabel>(
       client, "lblByWisp", QStringLiteral("by the Quillon developers"), QStringLiteral("Oh yes."));
 
-  auto* title = new QGridLayout;
-  title->addWidget(imgWisp, 0, 0, 2, 1);
-  title->addWidget(lblTitle, 0, 1, 1, 2);
-  title->addWidget(lblByWisp, 1, 1);
-  title->addWidget(button(CommandId::About), 1, 2);
-  title->setColumnStretch(1, 1);
-
-  auto* pickers = new QGridLayout;
-  pickers->addWidget(label("lblPorts", "Source Port:", control(Port)), 0, 0, 1, 2);
-  pickers->addWidget(control(Port), 1, 0);
-  pickers->addWidget(button(CommandId::SetupPorts), 1, 1);
-  pickers->addWidget(label("lblIWAD", "IWAD:", control(IWAD)), 2, 0, 1, 2);
-  pickers->addWidget(control(IWAD), 3, 0);
-  pickers->addWidget(button(CommandId::SetupIWADs), 3, 1);
-  pickers->setColumnStretch(0, 1);
-
   auto* fraMisc = MakeFrame(client, "fraMisc", QStringLiteral("Misc. Options"));
-  auto* warp = new QHBoxLayout;
-  warp->setSpacing(kWarpSpacing);
-  warp->addWidget(control(Warp));
-  warp->addWidget(control(WarpTo));
-  warp->addStretch(1);
-  auto* misc = new QGridLayout(fraMisc);
-  misc->addLayout(warp, 0, 0);
-  misc->addWidget(control(NoMonsters), 0, 1);
-  misc->addWidget(control(OpenGL), 1, 0);
-  misc->addWidget(control(NoMusic), 1, 1);
-  misc->addWidget(control(NoCD), 2, 0);
-  misc->addWidget(control(NoSound), 2, 1);
-  misc->addWidget(label("lblParams", "Additional Params:", control(Params)), 3, 0);
-  misc->addWidget(control(ExitOnTest), 3, 1);
-  misc->addWidget(control(Params), 4, 0, 1, 2);
+  auto* fraFiles = MakeFrame(client, "fraFiles", QStringLiteral("Custom Files"));
+  auto* fraLauncher = MakeFrame(client, "fraLauncher", QStringLiteral("Quick Launch"));
+
+  enum Grid { Title, Pickers, Warp_, Misc, FileButtons, Files, Launcher, Buttons, kGrids };
+  QGridLayout* grids[kGrids] = {new QGridLayout,
+                                new QGridLayout,
+                                new QGridLayout,
+                                new QGridLayout(fraMisc),
+                                new QGridLayout,
+                                new QGridLayout(fraFiles),
+                                new QGridLayout(fraLauncher),
+                                new QGridLayout};
+  struct Cell {
+    QWidget* widget;
+    Grid grid;
+    int row;
+    int column;
+    int rowSpan = 1;
+    int columnSpan = 1;
+  };
+  using enum CommandId;
+  // clang-format off
+  const Cell cells[] = {
+      {button(Test), Buttons, 0, 0},
+      {button(Help), Buttons, 0, 1},
+      {button(Exit), Buttons, 0, 2},
+      {imgWisp, Title, 0, 0, 2, 1},
+      {lblTitle, Title, 0, 1, 1, 2},
+      {lblByWisp, Title, 1, 1},
+      {button(About), Title, 1, 2},
+      {label("lblPorts", "Source Port:", control(Port)), Pickers, 0, 0, 1, 2},
+      {control(Port), Pickers, 1, 0},
+      {button(SetupPorts), Pickers, 1, 1},
+      {label("lblIWAD", "IWAD:", control(IWAD)), Pickers, 2, 0, 1, 2},
+      {control(IWAD), Pickers, 3, 0},
+      {button(SetupIWADs), Pickers, 3, 1},
+      {control(UseFiles), FileButtons, 0, 0},
+      {button(AddPWAD), FileButtons, 1, 0},
+      {button(AddPatch), FileButtons, 2, 0},
+      {button(RemoveFile), FileButtons, 3, 0},
+      {lstFiles, Files, 0, 1},
+      {lstFileDirs, Files, 0, 1},
+      {control(Warp), Warp_, 0, 0},
+      {control(WarpTo), Warp_, 0, 1},
+      {control(OpenGL), Misc, 1, 0},
+      {control(NoCD), Misc, 2, 0},
+      {control(NoMonsters), Misc, 0, 1},
+      {control(NoMusic), Misc, 1, 1},
+      {control(NoSound), Misc, 2, 1},
+      {control(ExitOnTest), Misc, 3, 1},
+      {label("lblParams", "Additional Params:", control(Params)), Misc, 3, 0},
+      {control(Params), Misc, 4, 0, 1, 2},
+      {control(Prog), Launcher, 0, 0},
+      {button(SetupPrograms), Launcher, 0, 1},
+      {label("lblProgParams", "Program Parameters:", control(ProgParams)), Launcher, 1, 0, 1, 2},
+      {control(ProgParams), Launcher, 2, 0},
+      {button(Launch), Launcher, 2, 1},
+  };
+  // clang-format on
+  QWidget* previous = nullptr;
+  for (const Cell& cell : cells) {
+    grids[cell.grid]->addWidget(cell.widget, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
+    if (cell.widget->focusPolicy() == Qt::NoFocus) continue;
+    if (previous) QWidget::setTabOrder(previous, cell.widget);
+    previous = cell.widget;
+  }
+  // The window opens with the focus on the first control of that order.
+  cells[0].widget->setFocus();
+
+  grids[Title]->setColumnStretch(1, 1);
+  grids[Pickers]->setColumnStretch(0, 1);
+  grids[Warp_]->setHorizontalSpacing(kWarpSpacing);
+  grids[Warp_]->setColumnStretch(2, 1);
+  grids[Misc]->addLayout(grids[Warp_], 0, 0);
+  grids[FileButtons]->setRowStretch(4, 1);
+  grids[Files]->addLayout(grids[FileButtons], 0, 0);
+  grids[Files]->setColumnStretch(1, 1);
+  lstFiles->setMinimumWidth(kFileListWidth);
+  lstFiles->setMinimumHeight(button(AddPWAD)->sizeHint().height() * kFileListButtons);
+  grids[Launcher]->setColumnStretch(0, 1);
 
   auto* left = new QVBoxLayout;
-  left->addLayout(title);
-  left->addLayout(pickers);
+  left->addLayout(grids[Title]);
+  left->addLayout(grids[Pickers]);
   left->addStretch(1);
   left->addWidget(fraMisc);
-
-  auto* fraFiles = MakeFrame(client, "fraFiles", QStringLiteral("Custom Files"));
-  auto* fileButtons = new QVBoxLayout;
-  fileButtons->addWidget(control(UseFiles));
-  fileButtons->addWidget(button(CommandId::AddPWAD));
-  fileButtons->addWidget(button(CommandId::AddPatch));
-  fileButtons->addWidget(button(CommandId::RemoveFile));
-  fileButtons->addStretch(1);
-  auto* files = new QGridLayout(fraFiles);
-  files->addLayout(fileButtons, 0, 0);
-  files->addWidget(lstFiles, 0, 1);
-  files->addWidget(lstFileDirs, 0, 1);
-  files->setColumnStretch(1, 1);
-  lstFiles->setMinimumWidth(kFileListWidth);
-  lstFiles->setMinimumHeight(button(CommandId::AddPWAD)->sizeHint().height() * kFileListButtons);
-
-  auto* fraLauncher = MakeFrame(client, "fraLauncher", QStringLiteral("Quick Launch"));
-  auto* launcher = new QGridLayout(fraLauncher);
-  launcher->addWidget(control(Prog), 0, 0);
-  launcher->addWidget(button(CommandId::SetupPrograms), 0, 1);
-  launcher->addWidget(label("lblProgParams", "Program Parameters:", control(ProgParams)), 1, 0, 1,
-                      2);
-  launcher->addWidget(control(ProgParams), 2, 0);
-  launcher->addWidget(button(CommandId::Launch), 2, 1);
-  launcher->setColumnStretch(0, 1);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(button(CommandId::Test));
-  buttons->addWidget(button(CommandId::Help));
-  buttons->addWidget(button(CommandId::Exit));
 
   auto* right = new QVBoxLayout;
   right->addWidget(fraFiles, 1);
   right->addWidget(fraLauncher);
-  right->addLayout(buttons);
+  right->addLayout(grids[Buttons]);
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(left, 1);
@@ -236,41 +255,6 @@ void frmQLN2::ArrangeControls() {
   outer->setContentsMargins(kClientMargins);
   outer->addWidget(rule);
   outer->addLayout(columns);
-}
-
-void frmQLN2::SetTabOrder() {
-  using enum CommandId;
-  const auto button = [this](CommandId id) -> QWidget* { return ButtonOf(id); };
-  const auto control = [this](LaunchOptionId id) { return ControlOf(id); };
-  QWidget* const order[] = {button(Test),
-                            button(Help),
-                            button(Exit),
-                            button(About),
-                            control(Port),
-                            button(SetupPorts),
-                            control(IWAD),
-                            button(SetupIWADs),
-                            control(UseFiles),
-                            button(AddPWAD),
-                            button(AddPatch),
-                            button(RemoveFile),
-                            lstFiles,
-                            control(Warp),
-                            control(WarpTo),
-                            control(OpenGL),
-                            control(NoCD),
-                            control(NoMonsters),
-                            control(NoMusic),
-                            control(NoSound),
-                            control(ExitOnTest),
-                            control(Params),
-                            control(Prog),
-                            button(SetupPrograms),
-                            control(ProgParams),
-                            button(Launch)};
-  for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
-  // The window opens with the focus on the first control of that order.
-  order[0]->setFocus();
 }
 
 void frmQLN2::keyPressEvent(QKeyEvent* event) {

@@ -70,7 +70,6 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   // Construction and layout (frmQLN2.cpp).
   void CreateControls();
   void ArrangeControls();
-  void SetTabOrder();
 
   // The commands: buttons, menu items, shortcuts and handlers (Commands.cpp).
   void CreateCommands();
