@@ -106,7 +106,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const LaunchRequest request = Build(options);
   Check(request.File == options.portPath, "file");
   Check(request.Directory == DirectoryOf(options.portPath), "directory");
-  Check(request.ShowMode == LaunchRequest::Show::Maximized, "maximised");
 
   // The shape, piece by piece.
   std::string expected;

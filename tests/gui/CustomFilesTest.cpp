@@ -39,11 +39,12 @@ TEST_F(CustomFilesTest, AddsBothKindsInOneNumberedList) {
                                   "MAP01.WAD|/maps/MAP01.WAD"}));
   EXPECT_EQ(Get("Files", "NumFiles"), "3");
   ASSERT_EQ(desktop.fileDialogs.size(), 3u);
-  EXPECT_EQ(desktop.fileDialogs[0],
-            (FileDialogRequest{"Select PWAD", "WAD Files (*.wad)|*.wad", "", 0x1004, false}));
-  EXPECT_EQ(desktop.fileDialogs[1],
-            (FileDialogRequest{"Select Dehacked Patch",
-                               "Dehacked Patches (*.deh, *.bex)|*.deh;*.bex", "", 0x1004, false}));
+  EXPECT_EQ(desktop.fileDialogs[0], (FileDialogRequest{"Select PWAD", "WAD Files (*.wad)|*.wad", "",
+                                                       test::kOpenFlags, false}));
+  EXPECT_EQ(
+      desktop.fileDialogs[1],
+      (FileDialogRequest{"Select Dehacked Patch", "Dehacked Patches (*.deh, *.bex)|*.deh;*.bex", "",
+                         test::kOpenFlags, false}));
   EXPECT_TRUE(desktop.messages.empty());
 }
 

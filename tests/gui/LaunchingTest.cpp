@@ -48,7 +48,6 @@ TEST_F(LaunchingTest, TestAndF2StartTheSelectedPortWithTheSelectedIwad) {
   expected.File = "/usr/games/crispy-doom";
   expected.Parameters = " -iwad freedoom2.wad -file \"/maps/map01.wad\"  -deh \"/maps/fix.deh\"  ";
   expected.Directory = "/usr/games/";
-  expected.ShowMode = LaunchRequest::Show::Maximized;
   expected.Arguments = {"-iwad",           "freedoom2.wad", "-file",
                         "/maps/map01.wad", "-deh",          "/maps/fix.deh"};
   // Watched under the name the user gave the port, logged beside the configuration.

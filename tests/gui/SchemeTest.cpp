@@ -59,7 +59,8 @@ TEST_F(SchemeTest, SavedSchemeComesBackExactly) {
   const QStringList saved = State();
   Save(Scheme("dm.qls"));
   EXPECT_EQ(desktop.fileDialogs.back(),
-            (FileDialogRequest{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls", "", 6, true}));
+            (FileDialogRequest{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls", "",
+                               test::kSaveFlags, true}));
   EXPECT_EQ(dir.Read("dm.qls"), CrLf({"[dm.qls - Scheme for Quillon V2.0]",
                                       "Port=Crispy",
                                       "IWAD=Freedoom",
@@ -94,8 +95,9 @@ TEST_F(SchemeTest, SavedSchemeComesBackExactly) {
   QAbstractItemModel* files = Find<QListView>("lstFiles")->model();
   files->removeRows(0, files->rowCount());
   Load(Scheme("dm.qls"));
-  EXPECT_EQ(desktop.fileDialogs.back(),
-            (FileDialogRequest{"Open Scheme", "QLN Schemes (*.qls)|*.qls", "", 0x1004, false}));
+  EXPECT_EQ(
+      desktop.fileDialogs.back(),
+      (FileDialogRequest{"Open Scheme", "QLN Schemes (*.qls)|*.qls", "", test::kOpenFlags, false}));
   EXPECT_TRUE(desktop.messages.empty());
   EXPECT_EQ(State(), saved);
   EXPECT_TRUE(Button("cmdTest")->isEnabled());

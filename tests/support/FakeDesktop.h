@@ -12,6 +12,11 @@
 
 namespace quillon::test {
 
+// What the windows ask of the file dialog: an Open of an existing file, a Save that asks
+// before it replaces one.
+inline constexpr FileDialogFlags kOpenFlags{.fileMustExist = true, .hideReadOnly = true};
+inline constexpr FileDialogFlags kSaveFlags{.hideReadOnly = true, .overwritePrompt = true};
+
 // The scripted, recording desktop. Every call is recorded in order; answers come from
 // queues the test fills beforehand. A message box with only an OK button is answered OK
 // by itself; a question, a file dialog or a modal window with no scripted answer is

@@ -13,7 +13,6 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 namespace quillon {
 inline void PrintTo(const LaunchRequest& request, std::ostream* os) {
   *os << "{File \"" << request.File << "\", Parameters \"" << request.Parameters
-      << "\", Directory \"" << request.Directory << "\", ShowMode "
-      << static_cast<int>(request.ShowMode) << "}";
+      << "\", Directory \"" << request.Directory << "\", Title \"" << request.Title << "\"}";
 }
 }  // namespace quillon

@@ -8,12 +8,11 @@ namespace quillon {
 
 // What is handed to the system to start an executable.
 struct LaunchRequest {
-  enum class Show { Normal = 1, Maximized = 3 };
-
-  std::string File;        // full path, or a program name looked up on PATH
-  std::string Parameters;  // one text, as the user would read it
-  std::string Directory;   // working directory; empty: the launcher's own
-  Show ShowMode = Show::Normal;
+  std::string File;  // full path, or a program name looked up on PATH
+  // The parameter text as the user reads it. Without Arguments the launch splits it (Quick
+  // Launch); a Test sets both, and its Arguments are what that text means, word for word.
+  std::string Parameters;
+  std::string Directory;  // working directory; empty: the launcher's own
   // The exact arguments; none: Parameters split as typed (SplitParameters).
   std::optional<std::vector<std::string>> Arguments;
   // Where the program's output goes, one log per start; empty: not logged or watched.

@@ -103,7 +103,6 @@ LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
   request.File = options.Text(LaunchOptionId::Port);
   request.Parameters = std::move(parts.text);
   request.Directory = DirectoryOf(request.File);
-  request.ShowMode = LaunchRequest::Show::Maximized;
   request.Arguments = std::move(parts.arguments);
   return request;
 }

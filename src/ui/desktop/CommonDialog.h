@@ -2,27 +2,23 @@
 
 #include <QString>
 
+#include "ui/desktop/Desktop.h"
+
 class QWidget;
 
 namespace quillon {
-
-class Desktop;
 
 // The file selection component a window carries as cdlOpen. A caller sets the properties,
 // shows it as an Open or Save dialog and reads FileName back. A window reuses its one
 // component for every use.
 class CommonDialog {
  public:
-  static constexpr int kFileMustExist = 0x1000;
-  static constexpr int kHideReadOnly = 0x4;
-  static constexpr int kOverwritePrompt = 0x2;
-
   CommonDialog(Desktop& desktop, QWidget* owner) : desktop_(desktop), owner_(owner) {}
 
   QString DialogTitle;
   QString Filter;   // "Desc|*.a;*.b"
   QString InitDir;  // empty: the toolkit's default
-  int Flags = 0;
+  FileDialogFlags Flags;
   QString FileName;  // after a show: the chosen full path, or empty after a cancel
 
   // Return false when the user cancelled; FileName is then empty.

@@ -17,12 +17,21 @@ enum class MessageIcon { None, Information, Exclamation };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageResult { Ok, Yes, No };
 
+// How the file selection dialog behaves, each by its name.
+struct FileDialogFlags {
+  bool fileMustExist = false;    // only an existing file can be chosen
+  bool hideReadOnly = false;     // no read-only box (Qt's dialog never has one)
+  bool overwritePrompt = false;  // a Save asks before it replaces a file
+
+  bool operator==(const FileDialogFlags&) const = default;
+};
+
 // What a caller asks of the file selection dialog; see CommonDialog.
 struct FileDialogRequest {
   QString title;
   QString filter;   // "Desc|*.a;*.b"
   QString initDir;  // may be empty
-  int flags = 0;    // 0x1000 must exist, 0x4 hide read-only box, 0x2 confirm overwrite
+  FileDialogFlags flags;
   bool save = false;
 
   bool operator==(const FileDialogRequest&) const = default;

@@ -90,7 +90,7 @@ void frmQLN2::AddCustomFile(FileKind kind) {
   cdlOpen_.DialogTitle = QString::fromLatin1(info.title);
   cdlOpen_.InitDir.clear();
   cdlOpen_.Filter = QString::fromLatin1(info.filter);
-  cdlOpen_.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  cdlOpen_.Flags = {.fileMustExist = true, .hideReadOnly = true};
   if (!cdlOpen_.ShowOpen()) return;
 
   const std::string path = Ss(cdlOpen_.FileName);

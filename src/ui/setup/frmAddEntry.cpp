@@ -106,7 +106,7 @@ void frmAddEntry::Browse() {
   cdlOpen_.DialogTitle = Text(instance_.browse.title);
   cdlOpen_.InitDir = Qs(DirectoryOf(Ss(txtFile->text())));
   cdlOpen_.Filter = Text(instance_.browse.filter);
-  cdlOpen_.Flags = CommonDialog::kFileMustExist | CommonDialog::kHideReadOnly;
+  cdlOpen_.Flags = {.fileMustExist = true, .hideReadOnly = true};
   cdlOpen_.ShowOpen();
   const QString chosen = cdlOpen_.FileName;
   if (chosen.isEmpty()) return;

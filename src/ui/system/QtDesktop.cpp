@@ -113,12 +113,11 @@ void QtDesktop::ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   const QStringList filters = QtNameFilters(request.filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
-  dialog.setFileMode((request.flags & CommonDialog::kFileMustExist) != 0 ? QFileDialog::ExistingFile
-                                                                         : QFileDialog::AnyFile);
+  dialog.setFileMode(request.flags.fileMustExist ? QFileDialog::ExistingFile
+                                                 : QFileDialog::AnyFile);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite,
-                   (request.flags & CommonDialog::kOverwritePrompt) == 0);
-  // kHideReadOnly needs nothing: Qt's dialog has no read-only check box to hide.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.flags.overwritePrompt);
+  // hideReadOnly needs nothing: Qt's dialog has no read-only check box to hide.
 }
 
 std::optional<QString> QtDesktop::ChooseFile(QWidget* owner, const FileDialogRequest& request) {
@@ -135,7 +134,7 @@ int QtDesktop::ShowModal(QDialog* dialog) {
 }
 
 LaunchResult QtDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
-  // ShowMode is not used: X11 and Wayland give a launcher no portable way to ask for a
+  // No show mode travels: X11 and Wayland give a launcher no portable way to ask for a
   // maximized first window, and the ports choose their own window size anyway.
   return launcher_.Start(owner, request);
 }

@@ -62,7 +62,6 @@ TEST(BuildTestLaunch, BuildsTheExampleCharacterForCharacter) {
             "\"C:\\maps\\fix.deh\"  -warp 7 -fast -nomonsters");
   EXPECT_EQ(request.File, "C:\\ports\\doom.exe");
   EXPECT_EQ(request.Directory, "C:\\ports\\");
-  EXPECT_EQ(request.ShowMode, LaunchRequest::Show::Maximized);
 }
 
 struct Case {

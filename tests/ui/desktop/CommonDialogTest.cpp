@@ -16,13 +16,16 @@ TEST(CommonDialog, HandsItsPropertiesToTheDesktop) {
   dialog.DialogTitle = "Save Scheme As...";
   dialog.Filter = "QLN Schemes (*.qls)|*.qls";
   dialog.InitDir = "/home/player/schemes";
-  dialog.Flags = CommonDialog::kHideReadOnly | CommonDialog::kOverwritePrompt;
+  dialog.Flags = {.hideReadOnly = true, .overwritePrompt = true};
 
   dialog.ShowSave();
   dialog.ShowOpen();
 
-  const FileDialogRequest save{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls",
-                               "/home/player/schemes", 6, true};
+  const FileDialogRequest save{"Save Scheme As...",
+                               "QLN Schemes (*.qls)|*.qls",
+                               "/home/player/schemes",
+                               {.hideReadOnly = true, .overwritePrompt = true},
+                               true};
   FileDialogRequest open = save;
   open.save = false;
   EXPECT_EQ(desktop.fileDialogs, std::vector<FileDialogRequest>({save, open}));

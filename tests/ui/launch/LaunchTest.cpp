@@ -89,7 +89,6 @@ TEST_F(Launch, EmptyDirectoryRunsInOurWorkingDirectory) {
   LaunchRequest request;
   request.File = Ss(WriteRecorder(out));
   request.Parameters = "-iwad doom.wad";
-  request.ShowMode = LaunchRequest::Show::Maximized;
 
   desktop_.Launch(nullptr, request);
 

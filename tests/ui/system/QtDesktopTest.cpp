@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "support/FakeDesktop.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "ui/desktop/CommonDialog.h"
@@ -68,6 +69,8 @@ QStringList VisibleFilterLabels(QFileDialog& dialog) {
 }
 
 TEST(QtDesktopFileDialog, IsSetUpForEachCaller) {
+  using test::kOpenFlags;
+  using test::kSaveFlags;
   TempDir wads;
   struct Row {
     FileDialogRequest request;
@@ -76,32 +79,32 @@ TEST(QtDesktopFileDialog, IsSetUpForEachCaller) {
     bool confirmOverwrite;
   };
   const Row rows[] = {
-      {{"Select IWAD", "IWAD Files (*.wad)|*.wad", wads.Path(), 0x1004, false},
+      {{"Select IWAD", "IWAD Files (*.wad)|*.wad", wads.Path(), kOpenFlags, false},
        QFileDialog::ExistingFile,
        {"IWAD Files (*.wad)"},
        false},
-      {{"Select PWAD", "WAD Files (*.wad)|*.wad", wads.Path(), 0x1004, false},
+      {{"Select PWAD", "WAD Files (*.wad)|*.wad", wads.Path(), kOpenFlags, false},
        QFileDialog::ExistingFile,
        {"WAD Files (*.wad)"},
        false},
-      {{"Select Source Port", "Programs (*)|*", "", 0x1004, false},
+      {{"Select Source Port", "Programs (*)|*", "", kOpenFlags, false},
        QFileDialog::ExistingFile,
        {"Programs (*)"},
        false},
       {{"Select DeHackEd Patch", "Patches (*.deh;*.bex)|*.deh;*.bex|All Files (*.*)|*.*",
-        wads.Path(), 0x1004, false},
+        wads.Path(), kOpenFlags, false},
        QFileDialog::ExistingFile,
        {"Patches (*.deh;*.bex)", "All Files (*.*)"},
        false},
-      {{"Open Scheme", "QLN Schemes (*.qls)|*.qls", "", 0x1004, false},
+      {{"Open Scheme", "QLN Schemes (*.qls)|*.qls", "", kOpenFlags, false},
        QFileDialog::ExistingFile,
        {"QLN Schemes (*.qls)"},
        false},
-      {{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls", wads.Path(), 6, true},
+      {{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls", wads.Path(), kSaveFlags, true},
        QFileDialog::AnyFile,
        {"QLN Schemes (*.qls)"},
        true},
-      {{"Record Demo As", "Demo Files (*.lmp)|*.lmp", "", 4, true},
+      {{"Record Demo As", "Demo Files (*.lmp)|*.lmp", "", {.hideReadOnly = true}, true},
        QFileDialog::AnyFile,
        {"Demo Files (*.lmp)"},
        false},
