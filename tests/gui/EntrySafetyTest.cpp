@@ -6,6 +6,8 @@
 namespace quillon::test {
 namespace {
 
+using test::PrintTo;
+
 // ---- Add while the stored count cannot be read ----
 
 struct UnreadableCountCase {

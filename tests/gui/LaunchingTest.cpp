@@ -3,11 +3,14 @@
 #include "core/launch/ProgramLookup.h"
 #include "gui/MainWindowFixture.h"
 #include "support/FakePort.h"
+#include "support/ParamNames.h"
 #include "ui/desktop/AppTexts.h"
 #include "ui/system/QtDesktop.h"
 
 namespace quillon::test {
 namespace {
+
+using test::PrintTo;
 
 class LaunchingTest : public MainWindowTest {
  protected:

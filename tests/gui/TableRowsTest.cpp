@@ -4,9 +4,12 @@
 #include <QDialog>
 
 #include "gui/MainWindowFixture.h"
+#include "support/ParamNames.h"
 
 namespace quillon::test {
 namespace {
+
+using test::PrintTo;
 
 using enum LaunchOptionId;
 
@@ -82,6 +85,9 @@ struct CommandCase {
   const char* item;
   const char* call;  // what the desktop is asked first
 };
+void PrintTo(const CommandCase& c, std::ostream* os) {
+  *os << (c.button ? c.button : c.item);
+}
 
 class CommandRows : public MainWindowTest, public ::testing::WithParamInterface<CommandCase> {
  protected:

@@ -12,6 +12,8 @@
 namespace quillon::test {
 namespace {
 
+using test::PrintTo;
+
 class TestPortsTest : public SetupTest {
  protected:
   // The dialog's list and buttons, found in the dialog the desktop was handed.

@@ -11,11 +11,14 @@
 #include <tuple>
 
 #include "gui/MainWindowFixture.h"
+#include "support/ParamNames.h"
 #include "support/WadWriter.h"
 #include "ui/main/WadFacts.h"
 
 namespace quillon::test {
 namespace {
+
+using test::PrintTo;
 
 class WadKnowledgeTest : public MainWindowTest {
  protected:

@@ -10,9 +10,12 @@
 #include <string>
 
 #include "core/settings/ConfigLayout.h"
+#include "support/ParamNames.h"
 
 namespace quillon::robustness {
 namespace {
+
+using test::PrintTo;
 
 namespace fs = std::filesystem;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,6 +47,20 @@ inline std::string PhraseName(std::string_view phrase) {
     wordStart = !std::isalnum(byte);
   }
   return name;
+}
+
+}  // namespace quillon::test
+
+namespace quillon::test {
+
+// A table's row as gtest prints it beside every case it runs: by its name. A test file
+// brings it in with `using test::PrintTo;` in the namespace of its rows.
+template <typename Row>
+requires requires(const Row& row, std::ostream& os) {
+  os << row.name;
+}
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << row.name;
 }
 
 }  // namespace quillon::test

@@ -5,9 +5,14 @@
 #include <filesystem>
 
 #include "core/launch/CommandLine.h"
+#include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
+
+using test::PrintTo;
+
+using test::PrintTo;
 
 struct SplitCase {
   const char* name;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "core/launch/PortLog.h"
+#include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
+
+using test::PrintTo;
 
 TEST(LogFileName, StartsWithTheStampAndKeepsNamesSafe) {
   EXPECT_EQ(LogFileName("20261207-081530-042", "Chocolate Doom"),

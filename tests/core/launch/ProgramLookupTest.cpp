@@ -3,9 +3,12 @@
 #include <map>
 
 #include "core/launch/ProgramLookup.h"
+#include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
+
+using test::PrintTo;
 
 constexpr const char* kElf =
     "\x7f"

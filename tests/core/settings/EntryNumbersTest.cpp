@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "core/settings/EntryNumbers.h"
+#include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
+
+using test::PrintTo;
 
 struct EntryCase {
   const char* name;

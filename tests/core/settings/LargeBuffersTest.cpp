@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "core/settings/LargeBuffers.h"
+#include "support/ParamNames.h"
 
 namespace quillon {
 namespace {
+
+using test::PrintTo;
 
 struct AdviceCase {
   const char* name;

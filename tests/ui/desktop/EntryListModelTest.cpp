@@ -11,6 +11,8 @@
 namespace quillon {
 namespace {
 
+using test::PrintTo;
+
 // Names in the first column, "/" + name in the second, so a move that forgets a column
 // shows.
 std::vector<EntryTexts> Entries(const QStringList& names) {

@@ -22,6 +22,7 @@
 #include "core/launch/PortLog.h"
 #include "core/launch/ProgramLookup.h"
 #include "support/FakePort.h"
+#include "support/ParamNames.h"
 #include "support/QtPrinters.h"
 #include "ui/desktop/QtText.h"
 #include "ui/launch/frmPortStopped.h"
@@ -29,6 +30,8 @@
 
 namespace quillon {
 namespace {
+
+using test::PrintTo;
 
 class UrlSink : public QObject {
   Q_OBJECT
