@@ -184,14 +184,18 @@ inline std::string NoBreaks(std::string_view text) {
 
 class IniModel {
  public:
+  // A UTF-8 byte-order mark at the very start belongs to no line and is written back.
   static IniModel Parse(std::string_view bytes) {
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
     IniModel model;
+    model.bom_ = bytes.starts_with(kBom);
+    if (model.bom_) bytes.remove_prefix(kBom.size());
     model.lines_ = SplitLines(bytes);
     return model;
   }
 
   std::string Serialize() const {
-    std::string bytes;
+    std::string bytes = bom_ ? "\xEF\xBB\xBF" : "";
     for (const ModelLine& line : lines_) bytes += line.text + line.ending;
     return bytes;
   }
@@ -265,6 +269,7 @@ class IniModel {
   }
 
   std::vector<ModelLine> lines_;
+  bool bom_ = false;
 };
 
 // True when every line of `before` is still in `after`, in order: unchanged, or with only

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "IniTestFixture.h"
 #include "SyncCalls.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
@@ -30,99 +31,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using Names = std::vector<std::string>;
+using test::Names;
 
-constexpr uid_t kNobody = 65534;
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// A fresh directory per test; every test leaves the shared cache clean for the next.
-class IniTest : public testing::Test {
- protected:
-  void SetUp() override {
-    std::random_device random;
-    do {
-      dir_ = fs::temp_directory_path() / ("quillon-settings-" + std::to_string(random()));
-    } while (!fs::create_directory(dir_));
-  }
-
-  void TearDown() override {
-    IniCache::SetFlushRequester(nullptr);
-    EXPECT_TRUE(IniCache::FlushAll());
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
-
-  fs::path File(const std::string& name = "QLN2.ini") const { return dir_ / name; }
-
-  static std::unique_ptr<ReadWrite> Open(const fs::path& path) {
-    auto ini = std::make_unique<ReadWrite>();
-    ini->SetFileName(path.string());
-    return ini;
-  }
-
-  // False when the directory still takes new files, as it does for root.
-  bool MakeReadOnly() const {
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    if (!std::ofstream(File("probe"))) return true;
-    fs::remove(File("probe"));
-    return false;
-  }
-
-  enum class Privileges { Keep, Drop };
-
-  // Runs the body in a child process, so limits it sets stay there. Root passes every
-  // permission check, so with Drop a root child first becomes "nobody", owning the folder.
-  void InChild(Privileges privileges, const std::function<void()>& body) const {
-    constexpr int kCannotDropRoot = 3;
-    std::fflush(stdout);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (privileges == Privileges::Drop && ::geteuid() == 0) {
-        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
-          if (::chown(entry.path().c_str(), kNobody, kNobody) != 0) ::_exit(kCannotDropRoot);
-        }
-        if (::chown(dir_.c_str(), kNobody, kNobody) != 0 || ::setgroups(0, nullptr) != 0 ||
-            ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-          ::_exit(kCannotDropRoot);
-        }
-      }
-      try {
-        body();
-      } catch (const std::exception& error) {
-        // Caught here, or the child's own test runner would go on with the other tests.
-        ADD_FAILURE() << "the child threw: " << error.what();
-      }
-      std::fflush(stdout);  // the child's failures are printed there
-      ::_exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child died";
-    if (WEXITSTATUS(status) == kCannotDropRoot) {
-      GTEST_SKIP() << "root cannot become an ordinary user here";
-    }
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's expectations failed (see above)";
-  }
-
-  Names Listing() const {
-    Names names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
-  fs::path dir_;
-};
+using test::IniTest;
+using test::kNobody;
+using test::ReadBytes;
+using test::WriteBytes;
 
 struct LoadCase {
   const char* name;
@@ -508,11 +422,7 @@ TEST_F(IniTest, WritesKeepPermissions) {
   fs::permissions(File(), mode);
   Open(File())->Save("A", "k", "1");
   EXPECT_EQ(fs::status(File()).permissions(), mode);
-
-  // A new file gets what any plain new file gets under the current umask.
-  WriteBytes(File("plain"), "");
-  Open(File("new.ini"))->Save("A", "k", "1");
-  EXPECT_EQ(fs::status(File("new.ini")).permissions(), fs::status(File("plain")).permissions());
+  // New files: FileModes in FileSafetyTest.cpp.
 }
 
 // Root saving another user's file (a setup run under sudo) must leave it theirs.
@@ -667,19 +577,25 @@ struct StaleCase {
   int minutesOld;
   bool directory;
   bool removed;
+  bool othersFile = false;  // owned by another user
   friend void PrintTo(const StaleCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LeftoverTempFiles : public IniTest, public testing::WithParamInterface<StaleCase> {};
 
 // Copies a crash left between writing and renaming go at the next successful write; a
-// recent one may be another writer's work in progress, and other names are not ours.
+// recent one may be another writer's work in progress, and other names are not ours, nor
+// are other people's files, whatever their name.
 TEST_P(LeftoverTempFiles, GoOnlyWhenOursAndStale) {
   const StaleCase& c = GetParam();
   if (c.directory) {
     fs::create_directory(File(c.file));
   } else {
     WriteBytes(File(c.file), "[A]\r\nk=half");
+  }
+  if (c.othersFile && ::geteuid() != 0) GTEST_SKIP() << "only root may give a file away";
+  if (c.othersFile) {
+    ASSERT_EQ(::chown(File(c.file).c_str(), kNobody, kNobody), 0);
   }
   fs::last_write_time(File(c.file),
                       fs::file_time_type::clock::now() - std::chrono::minutes(c.minutesOld));
@@ -694,14 +610,18 @@ TEST_P(LeftoverTempFiles, GoOnlyWhenOursAndStale) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LeftoverTempFiles,
-    testing::Values(StaleCase{"Stale", ".QLN2.ini.a1B2c3", 11, false, true},
-                    StaleCase{"Recent", ".QLN2.ini.a1B2c3", 9, false, false},
-                    StaleCase{"ShortSuffix", ".QLN2.ini.a1B2c", 60, false, false},
-                    StaleCase{"LongSuffix", ".QLN2.ini.a1B2c3d", 60, false, false},
-                    StaleCase{"OtherChars", ".QLN2.ini.a1-2c3", 60, false, false},
-                    StaleCase{"OtherFile", ".other.ini.a1B2c3", 60, false, false},
-                    StaleCase{"NotHidden", "QLN2.ini.a1B2c3", 60, false, false},
-                    StaleCase{"Directory", ".QLN2.ini.a1B2c3", 60, true, false}),
+    testing::Values(StaleCase{"Stale", ".quillon-a1b2c3d4.tmp", 11, false, true},
+                    StaleCase{"StaleShort", ".quillon-7.tmp", 11, false, true},
+                    StaleCase{"Recent", ".quillon-a1b2c3d4.tmp", 9, false, false},
+                    StaleCase{"UsersBackup", ".QLN2.ini.backup", 24 * 60, false, false},
+                    StaleCase{"EarlierCopysPattern", ".QLN2.ini.a1B2c3", 60, false, false},
+                    StaleCase{"NothingBetween", ".quillon-.tmp", 60, false, false},
+                    StaleCase{"TooLong", ".quillon-a1b2c3d4e.tmp", 60, false, false},
+                    StaleCase{"OtherChars", ".quillon-a1B2c3d4.tmp", 60, false, false},
+                    StaleCase{"OtherEnd", ".quillon-a1b2c3d4.tmp.bak", 60, false, false},
+                    StaleCase{"NotHidden", "quillon-a1b2c3d4.tmp", 60, false, false},
+                    StaleCase{"Directory", ".quillon-a1b2c3d4.tmp", 60, true, false},
+                    StaleCase{"AnotherUsers", ".quillon-a1b2c3d4.tmp", 60, false, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
