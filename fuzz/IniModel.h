@@ -274,7 +274,14 @@ class IniModel {
 
 // True when every line of `before` is still in `after`, in order: unchanged, or with only
 // the text after its first '=' replaced; a last line without a line end may have gained one.
+// A leading byte-order mark is no part of a line and must stay.
 inline bool KeepsOriginalLines(std::string_view before, std::string_view after) {
+  static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (before.starts_with(kBom)) {
+    if (!after.starts_with(kBom)) return false;
+    before.remove_prefix(kBom.size());
+    after.remove_prefix(kBom.size());
+  }
   const std::vector<ModelLine> old = SplitLines(before);
   const std::vector<ModelLine> now = SplitLines(after);
   std::size_t j = 0;
