@@ -802,6 +802,14 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"FromItsFolder", {{"QLN2.ini", "real/b"}, {"real/b", "c"}}, false, "real/c"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Links that lead in a circle name no file: Create fails as opening would, and they stay.
+TEST_F(IniTest, CircularLinksAreNotReplaced) {
+  fs::create_symlink("b", File());
+  fs::create_symlink("QLN2.ini", File("b"));
+  EXPECT_THROW(Open(File())->Create({"[A]"}), IniWriteError);
+  EXPECT_TRUE(fs::is_symlink(File()) && fs::is_symlink(File("b")));
+}
+
 struct RefusedCase {
   const char* name;
   int error;
