@@ -184,14 +184,18 @@ inline std::string NoBreaks(std::string_view text) {
 
 class IniModel {
  public:
+  // A UTF-8 byte-order mark at the very start belongs to no line and is written back.
   static IniModel Parse(std::string_view bytes) {
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
     IniModel model;
+    model.bom_ = bytes.starts_with(kBom);
+    if (model.bom_) bytes.remove_prefix(kBom.size());
     model.lines_ = SplitLines(bytes);
     return model;
   }
 
   std::string Serialize() const {
-    std::string bytes;
+    std::string bytes = bom_ ? "\xEF\xBB\xBF" : "";
     for (const ModelLine& line : lines_) bytes += line.text + line.ending;
     return bytes;
   }
@@ -265,11 +269,19 @@ class IniModel {
   }
 
   std::vector<ModelLine> lines_;
+  bool bom_ = false;
 };
 
 // True when every line of `before` is still in `after`, in order: unchanged, or with only
 // the text after its first '=' replaced; a last line without a line end may have gained one.
+// A leading byte-order mark is no part of a line and must stay.
 inline bool KeepsOriginalLines(std::string_view before, std::string_view after) {
+  static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (before.starts_with(kBom)) {
+    if (!after.starts_with(kBom)) return false;
+    before.remove_prefix(kBom.size());
+    after.remove_prefix(kBom.size());
+  }
   const std::vector<ModelLine> old = SplitLines(before);
   const std::vector<ModelLine> now = SplitLines(after);
   std::size_t j = 0;

@@ -1,5 +1,5 @@
 // The INI engine against the plain model: arbitrary file bytes, then an arbitrary run of
-// loads, saves, flushes, outside appends and re-creations, written now or deferred.
+// loads, saves, flushes, outside appends, deletions and re-creations, written now or deferred.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -37,7 +37,8 @@ std::string Value(FuzzedDataProvider& data) {
 // ahead of the disk while saves wait for a flush.
 struct Expected {
   std::optional<std::string> disk;  // nullopt: no file
-  std::string base;                 // the disk as the engine last read or wrote it
+  std::optional<std::string> base;  // the disk as the engine last read or wrote it
+  bool loaded = false;              // base and view hold something read or written
   IniModel view;
   std::vector<std::array<std::string, 3>> pending;
   bool dirty = false;
@@ -46,16 +47,21 @@ struct Expected {
 
   std::string DiskBytes() const { return disk.value_or(""); }
 
+  // A file deleted after it was read keeps the view: the next write puts it all back.
   void Refresh() {
     if (dirty || (deferred && checked)) return;
-    view = IniModel::Parse(DiskBytes()), base = DiskBytes();
+    if (loaded && base && !disk) {
+      base.reset();
+    } else if (!loaded || base != disk) {
+      view = IniModel::Parse(DiskBytes()), base = disk, loaded = true;
+    }
     checked = deferred;
   }
   void Flush() {
     checked = false;
     if (!dirty) return;
-    if (DiskBytes() != base) {  // someone else wrote: theirs, then ours on top
-      view = IniModel::Parse(DiskBytes());
+    if (disk && base != disk) {  // someone else wrote: theirs, then ours on top
+      view = IniModel::Parse(*disk);
       for (const auto& save : pending) view.Save(save[0], save[1], save[2]);
     }
     disk = base = view.Serialize();
@@ -94,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     auto ini = std::make_unique<ReadWrite>();
     ini->SetFileName(file.string());
     for (int op = 0; op < 64 && data.remaining_bytes() > 0; ++op) {
-      switch (data.ConsumeIntegralInRange(0, 9)) {
+      switch (data.ConsumeIntegralInRange(0, 10)) {
         case 0:
         case 1:
         case 2: {
@@ -132,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
           std::string created;
           for (const auto& line : lines) created += NoBreaks(line) + "\r\n";
           expected.disk = expected.base = created;
+          expected.loaded = true;
           expected.view = IniModel::Parse(created);
           expected.pending.clear();
           expected.dirty = false;
@@ -141,9 +148,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         case 9:  // a second object on the same file shares every unwritten change
           // With nothing unwritten the cached copy goes with the last object, and a new
           // one looks at the disk afresh.
-          if (!expected.dirty) expected.checked = false;
+          if (!expected.dirty) expected.checked = expected.loaded = false;
           ini = std::make_unique<ReadWrite>();
           ini->SetFileName((ScratchDirectory() / "." / "QLN2.ini").string());
+          break;
+        case 10:  // another program deletes the file
+          std::filesystem::remove(file);
+          expected.disk.reset();
+          outsideEdits = true;
           break;
       }
       if (!expected.dirty) {

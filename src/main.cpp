@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "core/files/PrivateFolders.h"
 #include "core/launch/ProgramLocations.h"
 #include "core/settings/IniCache.h"
 #include "ui/about/Emblem.h"
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
       {quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
        qEnvironmentVariable("XDG_STATE_HOME").toStdString(),
        [](const std::string& path) { return QFileInfo::exists(quillon::Qs(path)); }});
-  if (where.installed) QDir().mkpath(quillon::Qs(where.configDir));
+  if (where.installed) quillon::CreatePrivateFolders(where.configDir);
 
   quillon::QtDesktop desktop;
   quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile),

@@ -153,7 +153,7 @@ void AwaitReady(const Child& child) {
 int RemoveLeftovers(const fs::path& dir) {
   int count = 0;
   for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().filename().string().starts_with(".QLN2.ini.")) {
+    if (entry.path().filename().string().starts_with(".quillon-")) {
       fs::remove(entry.path());
       ++count;
     }

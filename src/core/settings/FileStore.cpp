@@ -1,5 +1,6 @@
 #include "core/settings/FileStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <system_error>
@@ -31,13 +32,19 @@ bool SameFile(const FileStamp& a, const FileStamp& b) {
 
 namespace {
 
-constexpr std::string_view kTempChars =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t kTempSuffixLength = 6;
+// Temporary files are named after the program, not after the file they replace: a user's
+// ".QLN2.ini.backup" must never look like one, and a target whose name is as long as the
+// file system allows must still get one.
+constexpr std::string_view kTempPrefix = ".quillon-";
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::string_view kTempChars = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTempRandomChars = 8;
+// POSIX promises names of at least 14 bytes, which leaves one random character.
+constexpr std::size_t kShortestNameLimit = 14;
 
 // Hidden, beside the target (a rename only stays atomic within one file system), and
-// unique enough that two writers never pick the same name.
-std::filesystem::path TempPathFor(const std::filesystem::path& target) {
+// unique enough that two writers never pick the same name; as long as the folder allows.
+std::filesystem::path TempPathIn(const std::filesystem::path& directory, std::size_t nameLimit) {
   static std::mt19937_64 engine = [] {
     std::uint64_t seed =
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -48,12 +55,13 @@ std::filesystem::path TempPathFor(const std::filesystem::path& target) {
     }
     return std::mt19937_64{seed};
   }();
-  static constexpr std::string_view kChars = kTempChars;
-  std::string name(1, '.');  // appended piece by piece: g++ 12 -O3 warns on the + chain
-  name += target.filename().string();
-  name += '.';
-  for (std::size_t i = 0; i < kTempSuffixLength; ++i) name += kChars[engine() % kChars.size()];
-  return target.parent_path() / name;
+  const std::size_t fixed = kTempPrefix.size() + kTempSuffix.size();
+  const std::size_t randomChars =
+      std::min(kTempRandomChars, std::max(nameLimit, kShortestNameLimit) - fixed);
+  std::string name(kTempPrefix);
+  for (std::size_t i = 0; i < randomChars; ++i) name += kTempChars[engine() % kTempChars.size()];
+  name += kTempSuffix;
+  return directory / name;
 }
 
 }  // namespace
@@ -103,7 +111,7 @@ std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
   std::error_code error;
   std::filesystem::path temp;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = TempPathFor(path);
+    temp = TempPathIn(path.parent_path(), 255);
     if (!std::filesystem::exists(temp, error)) break;
   }
   bool ok = false;
@@ -202,29 +210,26 @@ void SyncDirectory(const std::filesystem::path& directory) {
   ::close(fd);
 }
 
-// True for a name TempPathFor gives the target: "." + its name + "." + six of kTempChars.
-bool IsTempNameFor(std::string_view name, std::string_view targetName) {
-  if (name.size() != targetName.size() + 2 + kTempSuffixLength || name.front() != '.' ||
-      name.substr(1, targetName.size()) != targetName || name[targetName.size() + 1] != '.') {
-    return false;
-  }
-  const std::string_view suffix = name.substr(targetName.size() + 2);
-  return suffix.find_first_not_of(kTempChars) == std::string_view::npos;
+// True for a name TempPathIn gives: the prefix, one to eight of kTempChars, the suffix.
+bool IsTempName(std::string_view name) {
+  if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) return false;
+  if (name.size() < kTempPrefix.size() + kTempSuffix.size()) return false;
+  const std::string_view middle =
+      name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+  return !middle.empty() && middle.size() <= kTempRandomChars &&
+         middle.find_first_not_of(kTempChars) == std::string_view::npos;
 }
 
 // A crash between creating a temporary file and renaming it leaves the copy behind. One
 // that has not changed for ten minutes belongs to no write still running; other people's
-// files and anything not named as ours stay.
-void RemoveStaleTempFiles(const std::filesystem::path& target) {
+// files and anything not named exactly as ours stay.
+void RemoveStaleTempFiles(const std::filesystem::path& directory) {
   constexpr std::time_t kStaleAfterSeconds = 10 * 60;
-  const std::filesystem::path parent = target.parent_path();
-  const std::filesystem::path directory = parent.empty() ? std::filesystem::path(".") : parent;
   DIR* listing = ::opendir(directory.c_str());
   if (!listing) return;
-  const std::string targetName = target.filename().string();
   const std::time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(listing)) {
-    if (!IsTempNameFor(entry->d_name, targetName)) continue;
+    if (!IsTempName(entry->d_name)) continue;
     struct stat info;
     if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
@@ -232,6 +237,29 @@ void RemoveStaleTempFiles(const std::filesystem::path& target) {
     ::unlinkat(::dirfd(listing), entry->d_name, 0);
   }
   ::closedir(listing);
+}
+
+// The longest file name the folder's file system takes.
+std::size_t NameLimit(const std::filesystem::path& directory) {
+  const long limit = ::pathconf(directory.c_str(), _PC_NAME_MAX);
+  return limit < 0 ? 255 : static_cast<std::size_t>(limit);  // -1: no limit, or no folder
+}
+
+// Where a write through a symbolic link must go: the file at the end of the links, also
+// when the last one names nothing yet, so that the links stay. A relative link counts from
+// its own folder. nullopt with ELOOP for links that never end.
+std::optional<std::filesystem::path> FollowLinks(std::filesystem::path path) {
+  constexpr int kMostLinks = 40;  // as the kernel allows
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::error_code error;
+    const std::filesystem::path text = std::filesystem::read_symlink(path, error);
+    if (error) return path;  // the write then fails on the path itself, with its reason
+    path = text.is_absolute() ? text : path.parent_path() / text;
+  }
+  errno = ELOOP;
+  return std::nullopt;
 }
 
 // For a file whose folder takes no new files: overwrite it where it stands. Not crash-safe
@@ -269,7 +297,8 @@ FileStamp Stat(const std::filesystem::path& path) {
 
 ReadResult ReadFile(const std::filesystem::path& path) {
   ReadResult result;
-  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK, opening a FIFO named as the file would wait for a writer forever.
+  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (file.get() < 0) {
     if (IsMissing(errno)) {
       result.status = ReadResult::Status::Missing;
@@ -312,29 +341,30 @@ ReadResult ReadFile(const std::filesystem::path& path) {
 std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
                                          std::string_view bytes) {
   // Through a symbolic link, replace the file it names rather than the link itself.
-  std::filesystem::path target = path;
-  struct stat linkInfo;
-  if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-    std::error_code error;
-    auto resolved = std::filesystem::canonical(path, error);
-    if (!error) target = std::move(resolved);
-  }
+  const std::optional<std::filesystem::path> followed = FollowLinks(path);
+  if (!followed) return std::nullopt;
+  const std::filesystem::path& target = *followed;
+  const std::filesystem::path parent = target.parent_path();
+  const std::filesystem::path directory = parent.empty() ? std::filesystem::path(".") : parent;
   struct stat old;
   const bool hadOld = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
   // The rename would get past a file's read-only mode; honour it as an in-place write would.
   if (hadOld && ::access(target.c_str(), W_OK) != 0) return std::nullopt;
+  // The folder refuses new files, or will not let ours replace the file: the file itself
+  // may still take writes.
+  const auto inPlace = [&]() -> std::optional<FileStamp> {
+    if (!hadOld || !WriteInPlace(target, bytes, old.st_size)) return std::nullopt;
+    return Stat(path);
+  };
 
-  // Created with 0666 so the umask and any default ACL apply as to a plain new file.
+  // The user's alone until it takes the old file's mode; a new file stays so.
+  const std::size_t nameLimit = NameLimit(directory);
   std::filesystem::path temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = TempPathFor(target);
-    fd = OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) {
-      // The folder refuses new files, yet the file itself may take writes.
-      if (!hadOld || !WriteInPlace(target, bytes, old.st_size)) return std::nullopt;
-      return Stat(path);
-    }
+    temp = TempPathIn(directory, nameLimit);
+    fd = OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) return inPlace();
   }
   if (fd < 0) return std::nullopt;
   Descriptor file(fd);
@@ -355,16 +385,19 @@ std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
   }
   ok = ok && ::fsync(file.get()) == 0;
   ok = file.Close() && ok;
+  const bool written = ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
     const int error = errno;  // the reason, for the caller to tell
     ::unlink(temp.c_str());
+    // A sticky folder refuses to let our file replace another user's (EPERM), and a file
+    // mounted on its own cannot be replaced at all (EBUSY).
     errno = error;
+    if (written && (error == EPERM || error == EACCES || error == EBUSY)) return inPlace();
     return std::nullopt;
   }
-  const std::filesystem::path directory = target.parent_path();
-  SyncDirectory(directory.empty() ? std::filesystem::path(".") : directory);
-  RemoveStaleTempFiles(target);
+  SyncDirectory(directory);
+  RemoveStaleTempFiles(directory);
   return Stat(path);
 }
 

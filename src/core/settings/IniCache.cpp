@@ -112,6 +112,13 @@ CacheState& State() {
 
 void Reload(IniFileHandle& file) {
   filestore::ReadResult read = filestore::ReadFile(file.path);
+  if (read.status == filestore::ReadResult::Status::Missing && file.loaded &&
+      file.stamp.state == filestore::FileStamp::State::Present) {
+    // Deleted while we run: what we knew of it stands in for it, and the next write puts
+    // all of it back rather than a file holding only the keys written since.
+    file.stamp = read.stamp;
+    return;
+  }
   file.document = read.status == filestore::ReadResult::Status::Ok
                       ? IniDocument::Parse(std::move(read.bytes))
                       : IniDocument{};
@@ -152,12 +159,13 @@ bool Flush(IniFileHandle& file) {
       file.failure = std::strerror(errno);
       return false;
     }
-    IniDocument fresh = read.status == filestore::ReadResult::Status::Ok
-                            ? IniDocument::Parse(std::move(read.bytes))
-                            : IniDocument{};
-    file.pending.ForEach([&fresh](std::string_view section, std::string_view key,
-                                  std::string_view value) { fresh.Set(section, key, value); });
-    file.document = std::move(fresh);
+    // Deleted since: our copy, all we knew plus our changes, is what is left of it.
+    if (read.status == filestore::ReadResult::Status::Ok) {
+      IniDocument fresh = IniDocument::Parse(std::move(read.bytes));
+      file.pending.ForEach([&fresh](std::string_view section, std::string_view key,
+                                    std::string_view value) { fresh.Set(section, key, value); });
+      file.document = std::move(fresh);
+    }
     file.stamp = read.stamp;
   }
   const auto written = filestore::WriteAtomically(file.path, file.document.Serialize());

@@ -10,6 +10,7 @@ namespace quillon {
 namespace {
 
 constexpr std::size_t kMaxLoadChars = 254;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -198,11 +199,11 @@ std::string_view IniDocument::KeyOf(const Line& line) const {
   return TrimBlanks(text.substr(0, text.find('=')));
 }
 
-// Calls `take` with each line of the text, in order.
+// Calls `take` with each line of the text from `from` on, in order.
 template <class Take>
-void IniDocument::ForEachLine(std::string_view text, Take take) {
+void IniDocument::ForEachLine(std::string_view text, std::size_t from, Take take) {
   const std::size_t n = text.size();
-  for (std::size_t pos = 0; pos < n;) {
+  for (std::size_t pos = from; pos < n;) {
     std::size_t end = pos;
     while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
     Ending ending = Ending::None;
@@ -230,16 +231,19 @@ IniDocument IniDocument::Parse(std::string bytes) {
   IniDocument document;
   document.file_ = std::move(bytes);
   const std::string_view text = document.file_;
+  // Left by editors that save UTF-8 so; it would hide the first section's header.
+  document.byteOrderMark_ = text.starts_with(kByteOrderMark);
+  const std::size_t from = document.byteOrderMark_ ? kByteOrderMark.size() : 0;
 
   // Counted first, so that each section's lines and index are sized once.
   std::vector<std::size_t> counts(1);
-  ForEachLine(text, [&](const Line& line) {
+  ForEachLine(text, from, [&](const Line& line) {
     if (HeaderName(document.TextOf(line))) counts.push_back(0);
     ++counts.back();
   });
   document.sections_.reserve(counts.size());
   document.sections_.front().lines.reserve(counts.front());
-  ForEachLine(text, [&](const Line& line) {
+  ForEachLine(text, from, [&](const Line& line) {
     if (const auto name = HeaderName(document.TextOf(line))) {
       document.StartSection(*name);
       Section& section = document.sections_.back();
@@ -310,7 +314,8 @@ std::string IniDocument::Serialize() const {
     for (const Line& line : section.lines) total += line.size + 2;
   }
   std::string bytes;
-  bytes.reserve(total);
+  bytes.reserve(total + kByteOrderMark.size());
+  if (byteOrderMark_) bytes += kByteOrderMark;
   for (const Section& section : sections_) {
     for (const Line& line : section.lines) {
       bytes += TextOf(line);

@@ -100,7 +100,7 @@ class IniDocument {
   }
   std::string_view KeyOf(const Line& line) const;
   template <class Take>
-  static void ForEachLine(std::string_view text, Take take);
+  static void ForEachLine(std::string_view text, std::size_t from, Take take);
   // Stores the text of a new line; it is placed by the caller.
   Line Store(std::string_view text, Ending ending);
   // Places a line at the end, as the parser would: a header starts a section.
@@ -117,6 +117,8 @@ class IniDocument {
   std::string file_;
   std::string added_;
   std::size_t unusedBytes_ = 0;
+  // A UTF-8 byte-order mark before the first line: no part of any line, written back.
+  bool byteOrderMark_ = false;
   // sections_[0] holds the lines before the first header; it is never looked up.
   std::vector<Section> sections_ = std::vector<Section>(1);
   std::unordered_map<std::string, std::size_t, AsciiCaseHash, AsciiCaseEqual> sectionIndex_;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SyncCalls.h"
@@ -140,44 +142,47 @@ TEST_P(LoadRules, FindsTheValue) {
 }
 
 const std::string x253(253, 'x');
+const std::string kBom = "\xEF\xBB\xBF";  // as editors on Windows start UTF-8 files
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LoadRules,
-    testing::Values(LoadCase{"IgnoresCase", "[Ports]\r\nNumPorts=0\r\n", "ports", "numports", "0"},
-                    LoadCase{"TrimsBlanks", "[A]\r\n \t Key \t=  \t a b \t\r\n", "A", "Key", "a b"},
-                    LoadCase{"DoubleQuotes", "[A]\r\nk=\" padded \"\r\n", "A", "k", " padded "},
-                    LoadCase{"SingleQuotes", "[A]\r\nk='x'\r\n", "A", "k", "x"},
-                    LoadCase{"OnePairOnly", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
-                    LoadCase{"UnmatchedQuote", "[A]\r\nk=\"x'\r\n", "A", "k", "\"x'"},
-                    LoadCase{"LoneQuote", "[A]\r\nk=\"\r\n", "A", "k", "\""},
-                    LoadCase{"EqualsInValue", "[A]\r\nk=a=b\r\n", "A", "k", "a=b"},
-                    LoadCase{"EmptyValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", ""},
-                    LoadCase{"MissingFile", std::nullopt, "A", "k", ""},
-                    LoadCase{"MissingSection", "[A]\r\nk=1\r\n", "B", "k", ""},
-                    LoadCase{"MissingKey", "[A]\r\nk=1\r\n", "A", "j", ""},
-                    LoadCase{"KeyOfNextSection", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", ""},
-                    LoadCase{"FirstKeyWins", "[A]\r\nk=1\r\nK=2\r\n", "A", "k", "1"},
-                    LoadCase{"FirstSectionWins", "[A]\r\nk=1\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j",
-                             ""},
-                    LoadCase{"NoSectionNoKeys", "k=1\r\n[A]\r\n", "", "k", ""},
-                    LoadCase{"UnclosedHeader", "  [ Open \r\nk=1\r\n", "open", "k", "1"},
-                    LoadCase{"TextAfterHeader", "[A] ; x = y\r\nk=1\r\n", "A", "k", "1"},
-                    LoadCase{"CrOnly", "[A]\rk=1\rj=2", "A", "j", "2"},
-                    LoadCase{"LfOnly", "[A]\nk=1\nj=2\n", "A", "j", "2"},
-                    LoadCase{"MixedEndings", "[A]\n\rk=1\r\nj=2\rm=3", "A", "m", "3"},
-                    LoadCase{"NulKept", "[A]\r\nk=a\0b\r\n"s, "A", "k", "a\0b"s},
-                    LoadCase{"CutKeepsUtf8Whole", "[A]\nk=" + x253 + "\xC3\xA9\xC3\xA9", "A", "k",
-                             x253 + "\xC3\xA9"},
-                    LoadCase{"BadByteIsOneChar", "[A]\nk=" + x253 + "\xE2\x82\xFF", "A", "k",
-                             x253 + "\xC3\xA2"},
-                    LoadCase{"Windows1252", "[A]\r\nk=caf\xE9 \xAB\xFF\xBB\r\n", "A", "k",
-                             "caf\xC3\xA9 \xC2\xAB\xC3\xBF\xC2\xBB"},
-                    LoadCase{"Windows1252Specials", "[A]\r\nk=\x80\x93\x9D\x9F\r\n", "A", "k",
-                             "\xE2\x82\xAC\xE2\x80\x9C\xC2\x9D\xC5\xB8"},
-                    LoadCase{"Utf8BesideStrayBytes", "[A]\r\nk=\xC3\xA9\xE9\xED\xA0\x80\r\n", "A",
-                             "k", "\xC3\xA9\xC3\xA9\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
-                    LoadCase{"Windows1252CutAt254", "[A]\nk=" + x253 + "\xE9\xE9", "A", "k",
-                             x253 + "\xC3\xA9"}),
+    testing::Values(
+        LoadCase{"IgnoresCase", "[Ports]\r\nNumPorts=0\r\n", "ports", "numports", "0"},
+        LoadCase{"TrimsBlanks", "[A]\r\n \t Key \t=  \t a b \t\r\n", "A", "Key", "a b"},
+        LoadCase{"DoubleQuotes", "[A]\r\nk=\" padded \"\r\n", "A", "k", " padded "},
+        LoadCase{"SingleQuotes", "[A]\r\nk='x'\r\n", "A", "k", "x"},
+        LoadCase{"OnePairOnly", "[A]\r\nk=\"\"x\"\"\r\n", "A", "k", "\"x\""},
+        LoadCase{"UnmatchedQuote", "[A]\r\nk=\"x'\r\n", "A", "k", "\"x'"},
+        LoadCase{"LoneQuote", "[A]\r\nk=\"\r\n", "A", "k", "\""},
+        LoadCase{"EqualsInValue", "[A]\r\nk=a=b\r\n", "A", "k", "a=b"},
+        LoadCase{"EmptyValue", "[A]\r\nk=\r\nj=1\r\n", "A", "k", ""},
+        LoadCase{"MissingFile", std::nullopt, "A", "k", ""},
+        LoadCase{"ByteOrderMark", kBom + "[Ports]\r\nNumPorts=2\r\n", "ports", "NumPorts", "2"},
+        LoadCase{"ByteOrderMarkOnlyFirst", "[A]\r\n" + kBom + "[B]\r\nk=1\r\n", "B", "k", ""},
+        LoadCase{"MissingSection", "[A]\r\nk=1\r\n", "B", "k", ""},
+        LoadCase{"MissingKey", "[A]\r\nk=1\r\n", "A", "j", ""},
+        LoadCase{"KeyOfNextSection", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", ""},
+        LoadCase{"FirstKeyWins", "[A]\r\nk=1\r\nK=2\r\n", "A", "k", "1"},
+        LoadCase{"FirstSectionWins", "[A]\r\nk=1\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j", ""},
+        LoadCase{"NoSectionNoKeys", "k=1\r\n[A]\r\n", "", "k", ""},
+        LoadCase{"UnclosedHeader", "  [ Open \r\nk=1\r\n", "open", "k", "1"},
+        LoadCase{"TextAfterHeader", "[A] ; x = y\r\nk=1\r\n", "A", "k", "1"},
+        LoadCase{"CrOnly", "[A]\rk=1\rj=2", "A", "j", "2"},
+        LoadCase{"LfOnly", "[A]\nk=1\nj=2\n", "A", "j", "2"},
+        LoadCase{"MixedEndings", "[A]\n\rk=1\r\nj=2\rm=3", "A", "m", "3"},
+        LoadCase{"NulKept", "[A]\r\nk=a\0b\r\n"s, "A", "k", "a\0b"s},
+        LoadCase{"CutKeepsUtf8Whole", "[A]\nk=" + x253 + "\xC3\xA9\xC3\xA9", "A", "k",
+                 x253 + "\xC3\xA9"},
+        LoadCase{"BadByteIsOneChar", "[A]\nk=" + x253 + "\xE2\x82\xFF", "A", "k",
+                 x253 + "\xC3\xA2"},
+        LoadCase{"Windows1252", "[A]\r\nk=caf\xE9 \xAB\xFF\xBB\r\n", "A", "k",
+                 "caf\xC3\xA9 \xC2\xAB\xC3\xBF\xC2\xBB"},
+        LoadCase{"Windows1252Specials", "[A]\r\nk=\x80\x93\x9D\x9F\r\n", "A", "k",
+                 "\xE2\x82\xAC\xE2\x80\x9C\xC2\x9D\xC5\xB8"},
+        LoadCase{"Utf8BesideStrayBytes", "[A]\r\nk=\xC3\xA9\xE9\xED\xA0\x80\r\n", "A", "k",
+                 "\xC3\xA9\xC3\xA9\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+        LoadCase{"Windows1252CutAt254", "[A]\nk=" + x253 + "\xE9\xE9", "A", "k",
+                 x253 + "\xC3\xA9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IniTest, SaveKeepsLongValuesWhileLoadCutsThem) {
@@ -218,6 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
         SaveCase{"NewSectionAfterUnendedLine", "[A]\rk=1", "B", "x", "y",
                  "[A]\rk=1\r\n[B]\r\nx=y\r\n"},
         SaveCase{"MissingFile", std::nullopt, "A", "k", "v", "[A]\r\nk=v\r\n"},
+        SaveCase{"ByteOrderMarkKept", kBom + "[Ports]\r\nNumPorts=0\r\n\r\n[IWADs]\r\n", "Ports",
+                 "Port1Name", "Doom",
+                 kBom + "[Ports]\r\nNumPorts=0\r\nPort1Name=Doom\r\n\r\n[IWADs]\r\n"},
+        SaveCase{"ByteOrderMarkAlone", kBom, "A", "k", "v", kBom + "[A]\r\nk=v\r\n"},
         SaveCase{"EmptyValueKeepsKey", "[A]\r\nk=old\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
         SaveCase{"FirstDuplicate", "[A]\r\nk=1\r\n[A]\r\nk=2\r\n", "A", "k", "3",
                  "[A]\r\nk=3\r\n[A]\r\nk=2\r\n"},
@@ -268,6 +277,17 @@ TEST_F(IniTest, ReadOnlyDirectoryIsWrittenInPlace) {
     auto ini = Open(File());
     ASSERT_TRUE(MakeReadOnly()) << "the directory still takes new files";
     const std::string longValue(5000, 'v');
+    // Too big for the disk: fails before the old text is touched.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit roomy = limit;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    ini->Save("A", "k", longValue);
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=1\r\n");
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &roomy), 0);
+    EXPECT_TRUE(IniCache::FlushAll());
     ini->Save("A", "k", longValue);
     EXPECT_FALSE(IniCache::HasPendingWrites());
     EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=" + longValue + "\r\n");
@@ -507,12 +527,17 @@ TEST_F(IniTest, WritesKeepPermissions) {
   WriteBytes(File(), "[A]\r\n");
   fs::permissions(File(), mode);
   Open(File())->Save("A", "k", "1");
+  Open(File())->Create({"[B]"});
   EXPECT_EQ(fs::status(File()).permissions(), mode);
 
-  // A new file gets what any plain new file gets under the current umask.
-  WriteBytes(File("plain"), "");
-  Open(File("new.ini"))->Save("A", "k", "1");
-  EXPECT_EQ(fs::status(File("new.ini")).permissions(), fs::status(File("plain")).permissions());
+  // A new file is the user's alone, whatever the umask would allow.
+  const mode_t umask = ::umask(0);
+  Open(File("saved.ini"))->Save("A", "k", "1");
+  Open(File("created.ini"))->Create({"[A]"});
+  ::umask(umask);
+  constexpr auto owner = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(fs::status(File("saved.ini")).permissions(), owner);
+  EXPECT_EQ(fs::status(File("created.ini")).permissions(), owner);
 }
 
 // Root saving another user's file (a setup run under sudo) must leave it theirs.
@@ -667,19 +692,25 @@ struct StaleCase {
   int minutesOld;
   bool directory;
   bool removed;
+  bool othersFile = false;  // owned by another user
   friend void PrintTo(const StaleCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LeftoverTempFiles : public IniTest, public testing::WithParamInterface<StaleCase> {};
 
 // Copies a crash left between writing and renaming go at the next successful write; a
-// recent one may be another writer's work in progress, and other names are not ours.
+// recent one may be another writer's work in progress, and other names are not ours, nor
+// are other people's files, whatever their name.
 TEST_P(LeftoverTempFiles, GoOnlyWhenOursAndStale) {
   const StaleCase& c = GetParam();
   if (c.directory) {
     fs::create_directory(File(c.file));
   } else {
     WriteBytes(File(c.file), "[A]\r\nk=half");
+  }
+  if (c.othersFile && ::geteuid() != 0) GTEST_SKIP() << "only root may give a file away";
+  if (c.othersFile) {
+    ASSERT_EQ(::chown(File(c.file).c_str(), kNobody, kNobody), 0);
   }
   fs::last_write_time(File(c.file),
                       fs::file_time_type::clock::now() - std::chrono::minutes(c.minutesOld));
@@ -694,15 +725,178 @@ TEST_P(LeftoverTempFiles, GoOnlyWhenOursAndStale) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LeftoverTempFiles,
-    testing::Values(StaleCase{"Stale", ".QLN2.ini.a1B2c3", 11, false, true},
-                    StaleCase{"Recent", ".QLN2.ini.a1B2c3", 9, false, false},
-                    StaleCase{"ShortSuffix", ".QLN2.ini.a1B2c", 60, false, false},
-                    StaleCase{"LongSuffix", ".QLN2.ini.a1B2c3d", 60, false, false},
-                    StaleCase{"OtherChars", ".QLN2.ini.a1-2c3", 60, false, false},
-                    StaleCase{"OtherFile", ".other.ini.a1B2c3", 60, false, false},
-                    StaleCase{"NotHidden", "QLN2.ini.a1B2c3", 60, false, false},
-                    StaleCase{"Directory", ".QLN2.ini.a1B2c3", 60, true, false}),
+    testing::Values(StaleCase{"Stale", ".quillon-a1b2c3d4.tmp", 11, false, true},
+                    StaleCase{"StaleShort", ".quillon-7.tmp", 11, false, true},
+                    StaleCase{"Recent", ".quillon-a1b2c3d4.tmp", 9, false, false},
+                    StaleCase{"UsersBackup", ".QLN2.ini.backup", 24 * 60, false, false},
+                    StaleCase{"EarlierCopysPattern", ".QLN2.ini.a1B2c3", 60, false, false},
+                    StaleCase{"NothingBetween", ".quillon-.tmp", 60, false, false},
+                    StaleCase{"TooLong", ".quillon-a1b2c3d4e.tmp", 60, false, false},
+                    StaleCase{"OtherChars", ".quillon-a1B2c3d4.tmp", 60, false, false},
+                    StaleCase{"OtherEnd", ".quillon-a1b2c3d4.tmp.bak", 60, false, false},
+                    StaleCase{"NotHidden", "quillon-a1b2c3d4.tmp", 60, false, false},
+                    StaleCase{"Directory", ".quillon-a1b2c3d4.tmp", 60, true, false},
+                    StaleCase{"AnotherUsers", ".quillon-a1b2c3d4.tmp", 60, false, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+enum class Vanish { AtOnce, BetweenEvents, WhileDirty };
+void PrintTo(Vanish when, std::ostream* os) {
+  *os << (when == Vanish::AtOnce       ? "AtOnce"
+          : when == Vanish::WhileDirty ? "WhileDirty"
+                                       : "BetweenEvents");
+}
+
+class VanishedFile : public IniTest, public testing::WithParamInterface<Vanish> {};
+
+// Deleted while the program runs: the next write puts back all it knew, not a file of only
+// the keys written since, which the next start could not read.
+TEST_P(VanishedFile, ComesBackWhole) {
+  const std::string lists = "[Ports]\r\nNumPorts=1\r\nPort1Name=Doom\r\n\r\n[Memory]\r\n";
+  WriteBytes(File(), lists + "Port=0\r\n");
+  if (GetParam() != Vanish::AtOnce) IniCache::SetFlushRequester([] {});
+  auto ini = Open(File());
+  ASSERT_EQ(ini->Load("Ports", "NumPorts"), "1");
+  if (GetParam() == Vanish::WhileDirty) ini->Save("Memory", "Port", "1");
+  ASSERT_TRUE(GetParam() != Vanish::BetweenEvents || IniCache::FlushAll());
+  fs::remove(File());
+  if (GetParam() != Vanish::WhileDirty) {
+    EXPECT_EQ(ini->Load("Ports", "NumPorts"), "1");
+    ini->Save("Memory", "Port", "1");
+  }
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), lists + "Port=1\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(When, VanishedFile,
+                         testing::Values(Vanish::AtOnce, Vanish::BetweenEvents, Vanish::WhileDirty),
+                         testing::PrintToStringParamName());
+
+struct LinkCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> links;  // where, and the text it holds
+  bool targetExists;
+  std::string target;  // where the bytes must land
+  friend void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class Links : public IniTest, public testing::WithParamInterface<LinkCase> {};
+
+// A write through links lands where they lead, even where nothing is yet; the links stay.
+TEST_P(Links, WriteTheirTargetAndStay) {
+  fs::create_directory(dir_ / "real");
+  if (GetParam().targetExists) WriteBytes(dir_ / GetParam().target, "[A]\r\nk=1\r\n");
+  for (const auto& [link, text] : GetParam().links) fs::create_symlink(text, dir_ / link);
+  Open(File())->Save("A", "k", "2");
+  EXPECT_EQ(ReadBytes(dir_ / GetParam().target), "[A]\r\nk=2\r\n");
+  for (const auto& [link, text] : GetParam().links) {
+    EXPECT_TRUE(fs::is_symlink(dir_ / link) && fs::read_symlink(dir_ / link) == text) << link;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Links,
+    testing::Values(
+        LinkCase{"ToAFile", {{"QLN2.ini", "real/QLN2.ini"}}, true, "real/QLN2.ini"},
+        LinkCase{"Dangling", {{"QLN2.ini", "real/QLN2.ini"}}, false, "real/QLN2.ini"},
+        LinkCase{"Chain", {{"QLN2.ini", "b"}, {"b", "real/c"}}, false, "real/c"},
+        LinkCase{"FromItsFolder", {{"QLN2.ini", "real/b"}, {"real/b", "c"}}, false, "real/c"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Links that lead in a circle name no file: Create fails as opening would, and they stay.
+TEST_F(IniTest, CircularLinksAreNotReplaced) {
+  fs::create_symlink("b", File());
+  fs::create_symlink("QLN2.ini", File("b"));
+  EXPECT_THROW(Open(File())->Create({"[A]"}), IniWriteError);
+  EXPECT_TRUE(fs::is_symlink(File()) && fs::is_symlink(File("b")));
+}
+
+struct RefusedCase {
+  const char* name;
+  int error;
+  bool existing;
+  bool inPlace;
+  friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class RefusedRename : public IniTest, public testing::WithParamInterface<RefusedCase> {};
+
+// A sticky shared folder takes our temporary file but will not let it replace another
+// user's file that we may write: that file is written in place, not left pending until the
+// change is lost at exit. Other failures keep the old file and the pending change.
+TEST_P(RefusedRename, WritesInPlaceOnlyWhenRefused) {
+  const RefusedCase& c = GetParam();
+  if (c.existing) WriteBytes(File(), "[A]\r\nk=1\r\n");
+  {
+    test::RefuseRenames refuse(c.error);
+    Open(File())->Save("A", "k", "2");
+  }
+  EXPECT_EQ(Listing(), c.existing ? Names{"QLN2.ini"} : Names{});
+  EXPECT_EQ(IniCache::HasPendingWrites(), !c.inPlace);
+  EXPECT_EQ(ReadBytes(File()), c.inPlace ? "[A]\r\nk=2\r\n" : c.existing ? "[A]\r\nk=1\r\n" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RefusedRename,
+                         testing::Values(RefusedCase{"StickyFolder", EPERM, true, true},
+                                         RefusedCase{"NotAllowed", EACCES, true, true},
+                                         RefusedCase{"MountedFile", EBUSY, true, true},
+                                         RefusedCase{"DiskError", EIO, true, false},
+                                         RefusedCase{"NoFileYet", EPERM, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class LongNames : public IniTest, public testing::WithParamInterface<std::pair<int, bool>> {};
+
+// A name as long as the file system allows still gets an atomic write.
+TEST_P(LongNames, AreWrittenThroughARename) {
+  const std::string name = std::string(GetParam().first - 4, 'q') + ".qls";
+  if (GetParam().second) WriteBytes(File(name), "[A]\r\nk=1\r\n");
+  const auto calls = test::RecordSyncCalls([&] { Open(File(name))->Save("A", "k", "2"); });
+  EXPECT_EQ(ReadBytes(File(name)), "[A]\r\nk=2\r\n");
+  EXPECT_EQ(
+      std::count_if(calls.begin(), calls.end(),
+                    [](const auto& call) { return call.kind == test::SyncCall::Kind::Rename; }),
+      1);
+  EXPECT_EQ(Listing(), Names{name});
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, LongNames,
+                         testing::Values(std::pair(250, true), std::pair(255, true),
+                                         std::pair(250, false), std::pair(255, false)),
+                         [](const auto& info) {
+                           return std::to_string(info.param.first) +
+                                  (info.param.second ? "Existing" : "New");
+                         });
+
+// An outside edit left the file unreadable to us while our change waited: the flush must
+// not replace a file it cannot merge with, and merges once it can read it again.
+TEST_F(IniTest, FlushLeavesAFileItCannotReadAlone) {
+  const std::string theirs = "[A]\r\nk=1\r\n[B]\r\nm=theirs\r\n";
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  InChild(Privileges::Drop, [&] {
+    IniCache::SetFlushRequester([] {});
+    Open(File())->Save("A", "k", "2");
+    WriteBytes(File(), theirs);
+    fs::permissions(File(), fs::perms::owner_write);
+    EXPECT_FALSE(IniCache::FlushAll());
+    fs::permissions(File(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes(File()), theirs);
+    EXPECT_TRUE(IniCache::FlushAll());
+    EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=2\r\n[B]\r\nm=theirs\r\n");
+  });
+}
+
+// A pipe in the file's place: opening it must not wait for a writer, and it stays a pipe.
+TEST_F(IniTest, APipeInItsPlaceNeitherBlocksNorIsReplaced) {
+  ASSERT_EQ(::mkfifo(File().c_str(), 0600), 0);
+  InChild(Privileges::Keep, [&] {
+    ::alarm(60);  // a hang becomes a death the parent reports
+    auto ini = Open(File());
+    EXPECT_EQ(ini->Load("A", "k"), "");
+    ini->Save("A", "k", "1");
+    EXPECT_FALSE(IniCache::FlushAll());
+    EXPECT_TRUE(fs::is_fifo(File()));
+    IniCache::DiscardPendingWrites();
+  });
+}
 
 }  // namespace
 }  // namespace quillon

@@ -19,4 +19,14 @@ struct SyncCall {
 // (-Wl,--wrap), so the code under test runs unchanged, in this process.
 std::vector<SyncCall> RecordSyncCalls(const std::function<void()>& body);
 
+// While one lives, every rename fails with this errno, as a sticky shared folder or a
+// bind-mounted file refuses it, without needing a second user.
+class RefuseRenames {
+ public:
+  explicit RefuseRenames(int error);
+  ~RefuseRenames();
+  RefuseRenames(const RefuseRenames&) = delete;
+  RefuseRenames& operator=(const RefuseRenames&) = delete;
+};
+
 }  // namespace quillon::test
