@@ -49,8 +49,8 @@ class OtherProgramEdits : public SetupTest {
                 0);
       return;
     }
-    const auto later = std::filesystem::last_write_time(IniPath().toStdString()) +
-                       std::chrono::seconds(5);
+    const auto later =
+        std::filesystem::last_write_time(IniPath().toStdString()) + std::chrono::seconds(5);
     dir.Write(QStringLiteral("QLN2.ini"), dir.Read(QStringLiteral("other/QLN2.ini")));
     std::filesystem::last_write_time(IniPath().toStdString(), later);
   }
@@ -118,18 +118,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EditCase{"SwappedByRename", {"Alpha", "Beta"}, 1, {"Beta", "Alpha"}, Way::Rename, 1},
         EditCase{"SwappedInPlace", {"Alpha", "Beta"}, 1, {"Beta", "Alpha"}, Way::InPlace, 1},
-        EditCase{"OneBeforeRemoved", {"Alpha", "Beta", "Gamma"}, 2, {"Beta", "Gamma"},
-                 Way::Rename, 0},
-        EditCase{"OneAddedBefore", {"Alpha", "Beta"}, 2, {"New", "Alpha", "Beta"}, Way::InPlace,
-                 2},
+        EditCase{
+            "OneBeforeRemoved", {"Alpha", "Beta", "Gamma"}, 2, {"Beta", "Gamma"}, Way::Rename, 0},
+        EditCase{"OneAddedBefore", {"Alpha", "Beta"}, 2, {"New", "Alpha", "Beta"}, Way::InPlace, 2},
         EditCase{"SelectedRemoved", {"Alpha", "Beta"}, 1, {"Beta"}, Way::Rename, -1},
-        EditCase{"SelectedGotAnotherFile", {"Alpha", "Beta"}, 1, {"Alpha=/elsewhere", "Beta"},
-                 Way::Rename, -1},
+        EditCase{"SelectedGotAnotherFile",
+                 {"Alpha", "Beta"},
+                 1,
+                 {"Alpha=/elsewhere", "Beta"},
+                 Way::Rename,
+                 -1},
         // Equal entries start the same program: the one nearest to where it was.
-        EditCase{"DuplicatesKeepTheNearest", {"Alpha", "Alpha", "Beta"}, 2,
-                 {"Beta", "Alpha", "Alpha", "Alpha"}, Way::Rename, 1},
-        EditCase{"SameListWrittenAgain", {"Alpha", "Beta"}, 2, {"Alpha", "Beta"}, Way::InPlace,
-                 1}),
+        EditCase{"DuplicatesKeepTheNearest",
+                 {"Alpha", "Alpha", "Beta"},
+                 2,
+                 {"Beta", "Alpha", "Alpha", "Alpha"},
+                 Way::Rename,
+                 1},
+        EditCase{"SameListWrittenAgain", {"Alpha", "Beta"}, 2, {"Alpha", "Beta"}, Way::InPlace, 1}),
     ::testing::PrintToStringParamName());
 
 TEST_F(OtherProgramEdits, TestButtonStartsThePortTheWindowShows) {
@@ -205,8 +211,11 @@ TEST_F(OtherProgramEdits, RemoveTakesTheSelectedFileAfterAnEdit) {
 TEST_F(OtherProgramEdits, AChangeMadeHereSurvivesTheRefresh) {
   OpenWithPorts({"Alpha"}, 1, true);
   AddPwad("/maps/new.wad");
-  EditElsewhere([](ReadWrite& ini) { SetList(ini, ListId::Ports, {"Zeta", "Alpha"}); },
-                Way::Rename, false);
+  EditElsewhere(
+      [](ReadWrite& ini) {
+        SetList(ini, ListId::Ports, {"Zeta", "Alpha"});
+      },
+      Way::Rename, false);
   EndEvent();  // our write finds the file changed, reads it again and makes its change there
   PressF2();
   EXPECT_EQ(Items(List("cmbPorts")), (QStringList{"Zeta", "Alpha", "[No Source Port]"}));

@@ -6,14 +6,14 @@
 // here; EXPECT_EVENTUALLY and ASSERT_EVENTUALLY wait for a condition as QTRY_VERIFY does and
 // fail as GoogleTest's checks do.
 
-#include <gtest/gtest.h>
-
 #include <QtCore/qtestsupport_core.h>
 #include <QtTest/qtestcase.h>
+#include <gtest/gtest.h>
 
-#define QUILLON_NOT_UNDER_GTEST(name)                                                      \
-  static_assert(false, #name " reports to QTest's log, which GoogleTest never reads: use " \
-                             "EXPECT_* / ASSERT_*, or EXPECT_EVENTUALLY / ASSERT_EVENTUALLY")
+#define QUILLON_NOT_UNDER_GTEST(name)                                         \
+  static_assert(false, #name                                                  \
+                " reports to QTest's log, which GoogleTest never reads: use " \
+                "EXPECT_* / ASSERT_*, or EXPECT_EVENTUALLY / ASSERT_EVENTUALLY")
 
 #undef QVERIFY
 #undef QVERIFY2
@@ -90,7 +90,7 @@
 #define QTRY_COMPARE_GE_WITH_TIMEOUT(...) QUILLON_NOT_UNDER_GTEST(QTRY_COMPARE_GE_WITH_TIMEOUT)
 
 // Lets events run until the condition holds or the time is up, then checks it.
-#define QUILLON_EVENTUALLY_(check, condition, timeoutMs)                                 \
+#define QUILLON_EVENTUALLY_(check, condition, timeoutMs)                                      \
   check(::QTest::qWaitFor([&]() -> bool { return static_cast<bool>(condition); }, timeoutMs)) \
       << "still false after " << (timeoutMs) << " ms: " #condition
 

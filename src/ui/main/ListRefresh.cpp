@@ -91,7 +91,8 @@ std::optional<StoredLists> ReadStoredLists(const ReadWrite& ini) {
     if (!count) return std::nullopt;
     EntryTexts& items = stored.items[SlotOf(id)];
     items.Reserve(*count + 1);
-    for (int entry = 1; entry <= *count; ++entry) items.Add(ini.Load(kind.section, NameKey(kind, entry)));
+    for (int entry = 1; entry <= *count; ++entry)
+      items.Add(ini.Load(kind.section, NameKey(kind, entry)));
     items.Add(kind.placeholder);
   }
   const ListKind& files = KindOf(ListId::Files);
@@ -204,9 +205,9 @@ int frmQLN2::FindAgain(ListId id, const EntryTexts& items) const {
   const int was = list->currentIndex();
   const bool known = choice.known && choice.index == was;
   const std::string name(known ? std::string_view(choice.name) : EntriesOf(list)->Utf8(was));
-  const int found =
-      NearestEntry(iniFile_, KindOf(id), placeholder, [&items](int row) { return items.At(row); },
-                   name, known ? &choice.file : nullptr, was);
+  const int found = NearestEntry(
+      iniFile_, KindOf(id), placeholder, [&items](int row) { return items.At(row); }, name,
+      known ? &choice.file : nullptr, was);
   return found < 0 ? placeholder : found;
 }
 
