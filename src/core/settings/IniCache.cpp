@@ -91,6 +91,8 @@ class IniFileHandle : public std::enable_shared_from_this<IniFileHandle> {
   SaveLog pending;
   // Why the last write failed, in the system's words.
   std::string failure;
+  // A new number each time the document is taken from the disk anew (see Generation).
+  std::uint64_t generation = 0;
 };
 
 namespace {
@@ -103,6 +105,7 @@ struct CacheState {
   bool flushRequested = false;
   // Counts the app's events: each FlushAll ends one. Never 0, so a new handle is unchecked.
   std::uint64_t event = 1;
+  std::uint64_t reads = 0;  // the last generation given to any file
 };
 
 CacheState& State() {
@@ -124,6 +127,7 @@ void Reload(IniFileHandle& file) {
                       : IniDocument{};
   file.stamp = read.stamp;  // Unknown after a failed read, so the next access tries again
   file.loaded = true;
+  file.generation = ++State().reads;
 }
 
 // Asks the app once to call FlushAll when the current event is done.
@@ -167,6 +171,7 @@ bool Flush(IniFileHandle& file) {
       file.document = std::move(fresh);
     }
     file.stamp = read.stamp;
+    file.generation = ++State().reads;
   }
   const auto written = filestore::WriteAtomically(file.path, file.document.Serialize());
   if (!written) {
@@ -306,6 +311,12 @@ void DiscardPendingWrites() {
 
 bool HasPendingWrites() {
   return !State().dirty.empty();
+}
+
+std::uint64_t Generation(const std::string& fileName) {
+  const std::shared_ptr<IniFileHandle> file = detail::OpenCachedFile(fileName);
+  RefreshIfChanged(*file);
+  return file->generation;
 }
 
 }  // namespace IniCache

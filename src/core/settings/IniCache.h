@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
 namespace quillon::IniCache {
 
@@ -21,5 +23,10 @@ void DiscardPendingWrites();
 
 // True while some file has changes not yet written.
 bool HasPendingWrites();
+
+// Changes whenever the file's cached copy is taken from the disk anew: read after another
+// program changed it, or merged under our unwritten changes at a flush. Checks the disk as
+// a Load does (once per event when deferred). Our own writes leave it as it is.
+std::uint64_t Generation(const std::string& fileName);
 
 }  // namespace quillon::IniCache

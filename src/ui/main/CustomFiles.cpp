@@ -84,6 +84,10 @@ bool frmQLN2::CustomFilesTakeMore(int more) {
 }
 
 void frmQLN2::AddCustomFile(FileKind kind) {
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
   if (!CustomFilesTakeMore(1)) return;
 
   const FileKindInfo& info = InfoOf(kind == FileKind::PWAD);
@@ -137,6 +141,10 @@ void frmQLN2::DropFiles(const QDropEvent& event) {
     }
   }
   if (!accepted.empty()) {
+    if (!FollowFile()) {
+      ShowIniError();
+      return;
+    }
     if (!CustomFilesTakeMore(static_cast<int>(accepted.size()))) return;
     AppendCustomFiles(accepted);
   }
@@ -144,6 +152,11 @@ void frmQLN2::DropFiles(const QDropEvent& event) {
 }
 
 void frmQLN2::MoveCustomFile(int step) {
+  // The entries trade numbers in the file: the list must be the file's.
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
   const QModelIndex current = lstFiles->currentIndex();
   if (!current.isValid() || !lstFiles->selectionModel()->isSelected(current)) return;
   const int s = current.row();
@@ -205,6 +218,10 @@ bool frmQLN2::FilterFileListEvent(QObject* watched, QEvent* event) {
 }
 
 void frmQLN2::RemoveCustomFile() {
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
   const QModelIndex current = lstFiles->currentIndex();
   if (!current.isValid() || !lstFiles->selectionModel()->isSelected(current)) {
     desktop_.Tell(this, QStringLiteral("No file selected."), MessageIcon::Exclamation);

@@ -7,6 +7,7 @@
 #include "core/files/PathHelpers.h"
 #include "core/launch/CommandLine.h"
 #include "core/launch/TestLaunch.h"
+#include "core/settings/IniCache.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/launch/PortLauncher.h"
@@ -35,8 +36,15 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
   return request;
 }
 
-// The port and IWAD files are read from the configuration at the moment of the click.
+// The port and IWAD files are read from the configuration at the moment of the click,
+// from lists brought in step with it first: the port started is the one the window shows.
 void frmQLN2::TestGame() {
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
+  // The port shown had gone from the file; the window now shows none.
+  if (PlaceholderOrNone(cmbPorts)) return;
   const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
   const LaunchRequest request = TestRequest(options, cmbPorts->currentText());
   const LaunchResult result = desktop_.Launch(this, request);
@@ -48,19 +56,49 @@ void frmQLN2::TestGame() {
   if (options.IsOn(LaunchOptionId::ExitOnTest)) close();
 }
 
+// What the dialog offers is kept with each port's file, so a port is found again by name
+// and file should another program change the list while the dialog is open.
 QStringList frmQLN2::PortNames() const {
+  const ListKind& kind = KindOf(ListId::Ports);
   QStringList names;
+  offeredPorts_.clear();
+  offeredGeneration_ = IniCache::Generation(iniFile_.FileName());
   // The last item is the placeholder, no entry.
-  for (int i = 0; i + 1 < cmbPorts->count(); ++i) names << cmbPorts->itemText(i);
+  for (int i = 0; i + 1 < cmbPorts->count(); ++i) {
+    names << cmbPorts->itemText(i);
+    offeredPorts_.emplace_back(Ss(cmbPorts->itemText(i)),
+                               iniFile_.Load(kind.section, FileKey(kind, i + 1)));
+  }
   return names;
 }
 
 bool frmQLN2::TestPorts(const std::vector<int>& entries) {
+  const bool renumbered = IniCache::Generation(iniFile_.FileName()) != offeredGeneration_;
+  if (!FollowFile()) {
+    ShowIniError();
+    return false;
+  }
   LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
-  for (const int entry : entries) {
-    if (entry < 1 || entry >= cmbPorts->count()) continue;
+  for (int entry : entries) {
+    if (entry < 1 || entry > static_cast<int>(offeredPorts_.size())) continue;
+    if (renumbered) {
+      const auto& [name, file] = offeredPorts_[static_cast<std::size_t>(entry - 1)];
+      entry = 0;
+      for (int i = 0; i + 1 < cmbPorts->count() && entry == 0; ++i) {
+        if (Ss(cmbPorts->itemText(i)) == name &&
+            iniFile_.Load(kind.section, FileKey(kind, i + 1)) == file) {
+          entry = i + 1;
+        }
+      }
+      if (entry == 0) {
+        LaunchRequest gone;
+        gone.File = file;
+        failed.emplace_back(gone, "it is no longer in the list of source ports");
+        continue;
+      }
+    }
     options.Set(LaunchOptionId::Port, iniFile_.Load(kind.section, FileKey(kind, entry)));
     const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
     const LaunchResult result = desktop_.Launch(this, request);
@@ -73,12 +111,20 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
 }
 
 void frmQLN2::TestInSeveralPorts() {
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
   frmTestPorts dialog(*this, desktop_, programDir_, this);
   if (desktop_.ShowModal(&dialog) != QDialog::Accepted || !dialog.AllStarted()) return;
   if (ReadOptions(ListValue::Remembered).IsOn(LaunchOptionId::ExitOnTest)) close();
 }
 
-QString frmQLN2::TestCommandText(bool& runnable) const {
+QString frmQLN2::TestCommandText(bool& runnable) {
+  runnable = false;
+  if (!FollowFile()) return QString::fromLatin1(kIniErrorText);
+  // No port to run: the one shown has gone from the file.
+  if (PlaceholderOrNone(cmbPorts)) return {};
   const LaunchRequest request =
       TestRequest(ReadOptions(ListValue::EntryFile), cmbPorts->currentText());
   const ResolvedProgram resolved = ResolveLaunch(request);
@@ -91,7 +137,7 @@ void frmQLN2::CopyCommandLine() {
   bool runnable = false;
   const QString text = TestCommandText(runnable);
   if (!runnable) {
-    desktop_.Tell(this, text, MessageIcon::Exclamation);
+    if (!text.isEmpty()) desktop_.Tell(this, text, MessageIcon::Exclamation);
     return;
   }
   desktop_.CopyText(text);
@@ -105,12 +151,17 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == test && event->type() == QEvent::ToolTip) {
     bool runnable = false;
     const QString command = TestCommandText(runnable);
-    test->setToolTip(testTip_ + QStringLiteral("\n\n") + command);
+    test->setToolTip(command.isEmpty() ? testTip_ : testTip_ + QStringLiteral("\n\n") + command);
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 void frmQLN2::LaunchProgram() {
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
+  if (PlaceholderOrNone(cmbProgs)) return;
   const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
   LaunchRequest request;
   request.File = options.Text(LaunchOptionId::Prog);

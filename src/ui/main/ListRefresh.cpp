@@ -1,7 +1,15 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QEvent>
+#include <QItemSelectionModel>
 #include <QListView>
 #include <QStringList>
+#include <cstdlib>
+#include <functional>
+#include <optional>
 
+#include "core/settings/IniCache.h"
 #include "core/settings/NumberConversion.h"
 #include "ui/desktop/EntryListModel.h"
 #include "ui/desktop/QtText.h"
@@ -57,6 +65,208 @@ bool frmQLN2::FillCustomFiles() {
     paths.Add(iniFile_.Load(kind.section, FileKey(kind, entry)));
   }
   EntriesOf(lstFiles)->Append({std::move(names), std::move(paths)});
+  return true;
+}
+
+namespace {
+
+constexpr ListId kDropDowns[] = {ListId::Ports, ListId::IWADs, ListId::Programs};
+
+std::size_t SlotOf(ListId id) {
+  return static_cast<std::size_t>(id);
+}
+
+// Every list as the file holds it now; none when a count cannot be read.
+struct StoredLists {
+  std::array<EntryTexts, 3> items;  // each drop-down list's names, then its placeholder
+  EntryTexts fileNames;
+  EntryTexts filePaths;
+};
+
+std::optional<StoredLists> ReadStoredLists(const ReadWrite& ini) {
+  StoredLists stored;
+  for (ListId id : kDropDowns) {
+    const ListKind& kind = KindOf(id);
+    const auto count = StoredCount(ini, kind);
+    if (!count) return std::nullopt;
+    EntryTexts& items = stored.items[SlotOf(id)];
+    items.Reserve(*count + 1);
+    for (int entry = 1; entry <= *count; ++entry)
+      items.Add(ini.Load(kind.section, NameKey(kind, entry)));
+    items.Add(kind.placeholder);
+  }
+  const ListKind& files = KindOf(ListId::Files);
+  const auto count = StoredCount(ini, files);
+  if (!count) return std::nullopt;
+  for (int entry = 1; entry <= *count; ++entry) {
+    stored.fileNames.Add(ini.Load(files.section, NameKey(files, entry)));
+    stored.filePaths.Add(ini.Load(files.section, FileKey(files, entry)));
+  }
+  return stored;
+}
+
+bool SameTexts(const EntryListModel& shown, int column, const EntryTexts& texts) {
+  if (shown.Count() != texts.Count()) return false;
+  for (int row = 0; row < texts.Count(); ++row) {
+    if (shown.Utf8(row, column) != texts.At(row)) return false;
+  }
+  return true;
+}
+
+// The row among `count` whose name is `name` and, when given, whose file is `file`; of
+// several, the nearest to `near` (they start the same program). -1: there is none.
+int NearestEntry(const ReadWrite& ini, const ListKind& kind, int count,
+                 const std::function<std::string_view(int)>& nameAt, std::string_view name,
+                 const std::string* file, int near) {
+  int best = -1;
+  for (int row = 0; row < count; ++row) {
+    if (nameAt(row) != name) continue;
+    if (file && ini.Load(kind.section, FileKey(kind, row + 1)) != *file) continue;
+    if (best < 0 || std::abs(row - near) < std::abs(best - near)) best = row;
+  }
+  return best;
+}
+
+// Input to the window, seen before the window handles it: every action then finds the
+// lists as the file holds them, and a user coming back to the window sees them so at once.
+class FileFollower : public QObject {
+ public:
+  FileFollower(QWidget* window, std::function<void()> follow)
+      : QObject(window), window_(window), follow_(std::move(follow)) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::Wheel:
+      case QEvent::DragEnter:
+      case QEvent::Drop:
+      case QEvent::WindowActivate:
+        // Refilled under an open popup, a list would take the click meant for another item.
+        if (!QApplication::activePopupWidget() && InWindow(watched)) follow_();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  // The window's own controls, menus and actions; not its dialogs, which read for themselves.
+  bool InWindow(const QObject* object) const {
+    for (; object; object = object->parent()) {
+      if (object == window_) return true;
+      if (qobject_cast<const QDialog*>(object)) return false;
+    }
+    return false;
+  }
+
+  QWidget* window_;
+  std::function<void()> follow_;
+};
+
+}  // namespace
+
+void frmQLN2::FollowFileOnInput() {
+  qApp->installEventFilter(new FileFollower(this, [this] { FollowFile(); }));
+  shownGeneration_ = IniCache::Generation(iniFile_.FileName());
+  RememberChoices();
+}
+
+void frmQLN2::RememberChoices() {
+  for (ListId id : kDropDowns) {
+    const QComboBox* list = DropDownOf(id);
+    Choice& choice = choices_[SlotOf(id)];
+    if (choice.known && choice.index == list->currentIndex()) continue;
+    choice = Choice{true, list->currentIndex(), {}, {}};
+    if (PlaceholderOrNone(list)) continue;
+    const ListKind& kind = KindOf(id);
+    choice.name = EntriesOf(list)->Utf8(choice.index);
+    choice.file = iniFile_.Load(kind.section, FileKey(kind, choice.index + 1));
+  }
+}
+
+void frmQLN2::ForgetChoice(ListId id) {
+  if (SlotOf(id) < choices_.size()) choices_[SlotOf(id)].known = false;
+}
+
+// The entry of the same name and file as the one selected; where a setup dialog changed the
+// list since that was read, the same name. The placeholder when there is none.
+int frmQLN2::FindAgain(ListId id, const EntryTexts& items) const {
+  const int placeholder = items.Count() - 1;
+  const QComboBox* list = DropDownOf(id);
+  if (PlaceholderOrNone(list)) return placeholder;
+  const Choice& choice = choices_[SlotOf(id)];
+  const int was = list->currentIndex();
+  const bool known = choice.known && choice.index == was;
+  const std::string name(known ? std::string_view(choice.name) : EntriesOf(list)->Utf8(was));
+  const int found = NearestEntry(
+      iniFile_, KindOf(id), placeholder, [&items](int row) { return items.At(row); }, name,
+      known ? &choice.file : nullptr, was);
+  return found < 0 ? placeholder : found;
+}
+
+bool frmQLN2::FollowFile() {
+  const std::uint64_t generation = IniCache::Generation(iniFile_.FileName());
+  if (generation == shownGeneration_) {
+    RememberChoices();
+    return true;
+  }
+  // An open setup dialog changes our list item by item as it changes its own: refilled
+  // under it, ours would no longer match. The refill waits for it to close.
+  if (const QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+    return true;
+  }
+  std::optional<StoredLists> stored = ReadStoredLists(iniFile_);
+  // Nothing is taken from a file that cannot be read: the lists keep what they show.
+  if (!stored) return false;
+
+  bool changed = false;
+  for (ListId id : kDropDowns) {
+    QComboBox* list = DropDownOf(id);
+    EntryTexts& items = stored->items[SlotOf(id)];
+    const int index = FindAgain(id, items);
+    const QSignalBlocker quiet(list);
+    if (!SameTexts(*EntriesOf(list), 0, items)) {
+      EntriesOf(list)->Reset({std::move(items)});
+      changed = true;
+    }
+    if (list->currentIndex() != index) {
+      list->setCurrentIndex(index);
+      changed = true;
+    }
+  }
+
+  EntryListModel& listed = *EntriesOf(lstFiles);
+  if (!SameTexts(listed, 0, stored->fileNames) || !SameTexts(listed, 1, stored->filePaths)) {
+    const QModelIndex current = lstFiles->currentIndex();
+    const bool selected = current.isValid() && lstFiles->selectionModel()->isSelected(current);
+    const std::string name(selected ? listed.Utf8(current.row(), 0) : std::string_view());
+    const std::string where(selected ? listed.Utf8(current.row(), 1) : std::string_view());
+    const EntryTexts& names = stored->fileNames;
+    const EntryTexts& paths = stored->filePaths;
+    int row = -1;
+    for (int k = 0; selected && k < names.Count(); ++k) {
+      if (names.At(k) != name || paths.At(k) != where) continue;
+      if (row < 0 || std::abs(k - current.row()) < std::abs(row - current.row())) row = k;
+    }
+    listed.Reset({std::move(stored->fileNames), std::move(stored->filePaths)});
+    if (row >= 0) lstFiles->setCurrentIndex(listed.index(row, 0));
+    changed = true;
+  }
+
+  shownGeneration_ = generation;
+  RememberChoices();
+  if (changed) {
+    PortChosen();
+    ProgramChosen();
+    RelearnWads();
+  }
   return true;
 }
 

@@ -29,6 +29,7 @@ void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& 
 }
 
 void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
+  ForgetChoice(id);
   if (QComboBox* list = DropDownOf(id)) {
     if (list->currentIndex() >= 0) {
       list->insertItem(position, name);
@@ -48,12 +49,14 @@ void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
 }
 
 void frmQLN2::RenameEntry(ListId id, int position, const QString& name) {
+  ForgetChoice(id);
   if (QComboBox* list = DropDownOf(id)) list->setItemText(position, name);
   // The entry's file may have changed with its name.
   RelearnWads();
 }
 
 void frmQLN2::RemoveEntry(ListId id, int position) {
+  ForgetChoice(id);
   QComboBox* list = DropDownOf(id);
   if (!list || position < 0 || position >= list->count()) return;
   if (id == ListId::Ports) {

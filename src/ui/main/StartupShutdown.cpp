@@ -84,6 +84,8 @@ void frmQLN2::closeEvent(QCloseEvent* event) {
 void frmQLN2::FormUnload() {
   if (unloaded_) return;
   unloaded_ = true;
+  // The remembered entries are numbers: they must count in the file as it is now.
+  FollowFile();
   const LaunchOptionValues values = ReadOptions(ListValue::Remembered);
   for (const LaunchOption* option : OptionsInOrder(OptionOrder::Memory)) {
     if (option->remembered) {

@@ -95,6 +95,7 @@ frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QString
   setFixedSize(sizeHint());
 
   FormLoad();
+  FollowFileOnInput();
 }
 
 frmQLN2::~frmQLN2() = default;

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,6 +34,7 @@ class QPushButton;
 namespace quillon {
 
 class Desktop;
+class EntryTexts;
 
 // The launcher window. Its opening is the program's start-up (the lists and the options
 // remembered in QLN2.ini come back) and its closing writes them back. Every other window
@@ -85,6 +87,15 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
 
   // List refresh and the selection reactions (ListRefresh.cpp).
   bool FillDropDown(ListId id);
+  // Refills the lists when another program (or another Quillon) changed the file since they
+  // were filled, keeping each selection on its entry. False when the file cannot be read
+  // now: the lists stay as they were and nothing may be started from them.
+  bool FollowFile();
+  // What each drop-down list has selected, as the file held it while the list matched it.
+  void RememberChoices();
+  int FindAgain(ListId id, const EntryTexts& items) const;
+  // From now on, input to the window first brings its lists in step with the file.
+  void FollowFileOnInput();
   // Nothing selected counts as the placeholder, the last item: no entry is chosen either way.
   static bool PlaceholderOrNone(const QComboBox* list);
   bool FillCustomFiles();
@@ -117,7 +128,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void TellStartFailure(const LaunchRequest& request, const std::string& reason);
   void TestInSeveralPorts();
   // The exact command Test would run, as one line for a POSIX shell, or why it cannot run.
-  QString TestCommandText(bool& runnable) const;
+  QString TestCommandText(bool& runnable);
   void CopyCommandLine();
   void LaunchProgram();
   void ShowHelpFile();
@@ -164,6 +175,8 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void LoadScheme();
 
   QComboBox* DropDownOf(ListId id) const;
+  // A setup dialog changed a drop-down list: what it has selected is to be read again.
+  void ForgetChoice(ListId id);
   void KeepTestPorts(const std::function<std::string(std::string_view)>& renumber);
 
   Desktop& desktop_;
@@ -179,6 +192,20 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   MapChoiceModel* mapChoices_ = nullptr;
   QCompleter* warpCompleter_ = nullptr;
   bool relearnPending_ = false;
+
+  // The file's generation (IniCache::Generation) the lists were last filled from.
+  std::uint64_t shownGeneration_ = 0;
+  // The selected entry of each drop-down list; known: read while the list matched the file.
+  struct Choice {
+    bool known = false;
+    int index = -1;
+    std::string name;
+    std::string file;
+  };
+  std::array<Choice, 3> choices_{};
+  // The ports "Test in Several Ports" was shown, with their files, and the generation then.
+  mutable std::vector<std::pair<std::string, std::string>> offeredPorts_;
+  mutable std::uint64_t offeredGeneration_ = 0;
 
   std::array<QWidget*, kLaunchOptionCount> options_{};
   std::array<QPushButton*, kCommandCount> buttons_{};

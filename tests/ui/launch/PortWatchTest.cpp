@@ -274,14 +274,14 @@ TEST_F(PortWatch, PortOutlivesQuillonAndLogsEverything) {
     QFile file(log);
     return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
   };
-  QTRY_VERIFY_WITH_TIMEOUT(logHas("started\n"), 10'000);
+  ASSERT_EVENTUALLY(logHas("started\n"), 10'000);
 
   // Quillon closes: its window and desktop go away while the port still runs.
   owner_.reset();
   desktop_.reset();
 
   QFile(go).open(QIODevice::WriteOnly);
-  QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(done), 10'000);
+  ASSERT_EVENTUALLY(QFileInfo::exists(done), 10'000);
   QFile file(log);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
