@@ -61,7 +61,7 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
   std::vector<std::pair<LaunchRequest, std::string>> failed;
   for (const int entry : entries) {
     if (entry < 1 || entry >= cmbPorts->count()) continue;
-    options.Set(LaunchOptionId::Port, iniFile_.Load(kind.section, FileKey(kind, entry)));
+    options.Set(LaunchOptionId::Port, iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
     const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
     const LaunchResult result = desktop_.Launch(this, request);
     if (!result.Started()) failed.emplace_back(request, result.failure);

@@ -33,7 +33,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   EntryTexts items;
   items.Reserve(*count + 1);
   for (int entry = 1; entry <= *count; ++entry) {
-    items.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
+    items.Add(iniFile_.LoadWhole(kind.section, NameKey(kind, entry)));
   }
   items.Add(kind.placeholder);
   QComboBox* list = DropDownOf(id);
@@ -53,8 +53,8 @@ bool frmQLN2::FillCustomFiles() {
   names.Reserve(*count);
   paths.Reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
-    names.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
-    paths.Add(iniFile_.Load(kind.section, FileKey(kind, entry)));
+    names.Add(iniFile_.LoadWhole(kind.section, NameKey(kind, entry)));
+    paths.Add(iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
   }
   EntriesOf(lstFiles)->Append({std::move(names), std::move(paths)});
   return true;
