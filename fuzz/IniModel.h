@@ -96,11 +96,13 @@ inline bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The section a line opens, or nullopt for any other line.
+// The section a line opens, or nullopt for any other line: up to its last ']' when the
+// line ends in one, else up to the first ']', else to the end.
 inline std::optional<std::string> Header(const std::string& text) {
   const std::string trimmed = Trim(text);
   if (trimmed.empty() || trimmed[0] != '[') return std::nullopt;
-  const std::size_t close = trimmed.find(']');
+  const std::size_t close =
+      trimmed.back() == ']' && trimmed.size() > 1 ? trimmed.size() - 1 : trimmed.find(']', 1);
   return Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
 }
 
@@ -164,14 +166,23 @@ inline std::string FromWindows1252(std::string_view text) {
   return out;
 }
 
-inline std::string LoadForm(std::string_view raw) {
+inline bool EnclosedInQuotes(std::string_view value) {
+  return value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+}
+
+// Trimmed, unquoted, and cut to `limit` characters.
+inline std::string LoadForm(std::string_view raw, std::size_t limit = 254) {
   std::string value = Trim(raw);
-  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
-    value = value.substr(1, value.size() - 2);
-  }
+  if (EnclosedInQuotes(value)) value = value.substr(1, value.size() - 2);
   std::size_t end = 0;
-  for (int chars = 0; chars < 254 && end < value.size(); ++chars) end += Utf8Length(value, end);
+  for (std::size_t chars = 0; chars < limit && end < value.size(); ++chars) {
+    end += Utf8Length(value, end);
+  }
   return FromWindows1252(value.substr(0, end));
+}
+
+inline std::string WholeForm(std::string_view raw) {
+  return LoadForm(raw, raw.size());
 }
 
 inline std::string NoBreaks(std::string_view text) {
@@ -180,6 +191,14 @@ inline std::string NoBreaks(std::string_view text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return out;
+}
+
+// What Save stores: a value that the reading rules would change (blanks at an end, a pair of
+// enclosing quotes) goes in one more pair of double quotes.
+inline std::string StoredForm(std::string_view value) {
+  const std::string text = NoBreaks(value);
+  if (text.empty() || (Trim(text) == text && !EnclosedInQuotes(text))) return text;
+  return "\"" + text + "\"";
 }
 
 class IniModel {
@@ -200,25 +219,34 @@ class IniModel {
     return bytes;
   }
 
+  // The stored text after the key's '=', as it stands; nullopt when the key is missing.
+  std::optional<std::string> Raw(std::string_view section, std::string_view key) const {
+    const auto found = Find(Trim(NoBreaks(section)), Trim(NoBreaks(key)));
+    if (!found.key) return std::nullopt;
+    const std::string& text = lines_[*found.key].text;
+    return text.substr(text.find('=') + 1);
+  }
+
   // Load as the caller sees it: names cleaned, value trimmed, unquoted and cut.
   std::string Load(std::string_view section, std::string_view key) const {
-    const auto found = Find(Trim(NoBreaks(section)), Trim(NoBreaks(key)));
-    if (!found.key) return {};
-    const std::string& text = lines_[*found.key].text;
-    return LoadForm(std::string_view(text).substr(text.find('=') + 1));
+    return LoadForm(Raw(section, key).value_or(""));
+  }
+  std::string LoadWhole(std::string_view section, std::string_view key) const {
+    return WholeForm(Raw(section, key).value_or(""));
   }
 
   // True when the key already stores exactly this text, or text that is not UTF-8 and that
-  // Load makes exactly this value of: such a Save leaves the stored bytes alone.
+  // reads as the stored text would, whole or cut by Load: such a Save leaves the bytes alone.
   bool KeepsStoredText(std::string_view section, std::string_view key,
-                       std::string_view value) const {
-    const auto found = Find(Trim(NoBreaks(section)), Trim(NoBreaks(key)));
-    if (!found.key) return false;
-    const std::string& text = lines_[*found.key].text;
-    const std::string_view raw = std::string_view(text).substr(text.find('=') + 1);
-    return raw == NoBreaks(value) || (HasStrayBytes(raw) && LoadForm(raw) == NoBreaks(value));
+                       std::string_view stored) const {
+    const auto raw = Raw(section, key);
+    if (!raw) return false;
+    const std::string value = WholeForm(NoBreaks(stored));
+    return *raw == NoBreaks(stored) ||
+           (HasStrayBytes(*raw) && (WholeForm(*raw) == value || LoadForm(*raw) == value));
   }
 
+  // Stores the text as it is (the engine's SaveRaw; Save stores StoredForm of the value).
   void Save(std::string_view rawSection, std::string_view rawKey, std::string_view rawValue) {
     const std::string section = Trim(NoBreaks(rawSection));
     const std::string key = Trim(NoBreaks(rawKey));

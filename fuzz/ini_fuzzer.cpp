@@ -1,5 +1,6 @@
 // The INI engine against the plain model: arbitrary file bytes, then an arbitrary run of
-// loads, saves, flushes, outside appends, deletions and re-creations, written now or deferred.
+// loads, saves (of values or of stored text), flushes, outside appends, deletions and
+// re-creations, written now or deferred.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -30,7 +31,14 @@ std::string Value(FuzzedDataProvider& data) {
     return std::string(data.ConsumeIntegralInRange(250, 300), 'v') +
            data.ConsumeRandomLengthString(4);
   }
-  return data.ConsumeRandomLengthString(24);
+  std::string value = data.ConsumeRandomLengthString(24);
+  // Now and then the forms the reading rules change: enclosed in quotes, blanks at the ends.
+  static constexpr std::array<const char*, 5> kEnds = {"\"", "'", " ", "\t", "\"\""};
+  if (data.ConsumeIntegralInRange(0, 3) == 0) {
+    const char* end = kEnds[data.ConsumeIntegralInRange<std::size_t>(0, kEnds.size() - 1)];
+    value = end + value + end;
+  }
+  return value;
 }
 
 // What the engine must show: the file on disk, and the picture it answers from, which runs
@@ -68,11 +76,12 @@ struct Expected {
     pending.clear();
     dirty = false;
   }
-  void Save(const std::string& section, const std::string& key, const std::string& value) {
+  // `stored` as Save or SaveRaw puts it into the file.
+  void Save(const std::string& section, const std::string& key, const std::string& stored) {
     Refresh();
-    if (view.KeepsStoredText(section, key, value)) return;
-    view.Save(section, key, value);
-    pending.push_back({section, key, value});
+    if (view.KeepsStoredText(section, key, stored)) return;
+    view.Save(section, key, stored);
+    pending.push_back({section, key, stored});
     dirty = true;
     if (!deferred) Flush();
   }
@@ -108,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
           const std::string key = Name(data);
           expected.Refresh();
           Check(ini->Load(section, key) == expected.view.Load(section, key), "Load");
+          Check(ini->LoadWhole(section, key) == expected.view.LoadWhole(section, key), "LoadWhole");
           break;
         }
         case 3:
@@ -116,8 +126,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
           const std::string section = Name(data);
           const std::string key = Name(data);
           const std::string value = Value(data);
+          if (data.ConsumeIntegralInRange(0, 3) == 0) {
+            ini->SaveRaw(section, key, value);
+            expected.Save(section, key, value);
+            break;
+          }
           ini->Save(section, key, value);
-          expected.Save(section, key, value);
+          expected.Save(section, key, StoredForm(value));
+          // Whatever Save was given reads back whole, line breaks blanked, under any key that
+          // can be a key line of its own.
+          const std::string cleanKey = Trim(NoBreaks(key));
+          if (cleanKey.find('=') == std::string::npos && !cleanKey.starts_with('[')) {
+            Check(ini->LoadWhole(section, key) == FromWindows1252(NoBreaks(value)),
+                  "value read back whole");
+          }
           break;
         }
         case 6:

@@ -4,6 +4,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
+
 #include "IniModel.h"
 #include "core/schemes/SchemeFormat.h"
 #include "core/settings/ConfigLayout.h"
@@ -71,36 +73,31 @@ void ReadAll(const SchemeReader& reader) {
   }
 }
 
-// A value that survives the reading rules unchanged: one line, no blanks at its ends, no
-// enclosing quotes, short enough never to be cut.
-std::string Plain(FuzzedDataProvider& data) {
+// Any one-line value: blanks at its ends, enclosing quotes and lengths past the 254 that
+// Load cuts to all come back whole.
+std::string Line(FuzzedDataProvider& data) {
   std::string text = data.ConsumeRandomLengthString(300);
   for (char& c : text) {
     if (c == '\r' || c == '\n') c = '_';
-  }
-  if (text.size() > 250) text.resize(250);
-  text = Trim(text);
-  if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0]) {
-    text += 'x';
   }
   return text;
 }
 
 SchemeOptions Options(FuzzedDataProvider& data) {
   SchemeOptions options;
-  options.port = Plain(data);
+  options.port = Line(data);
   if (options.port.empty()) options.port = "[No Source Port]";  // never empty in the window
-  options.iwad = Plain(data);
-  options.params = Plain(data);
-  options.warpTo = Plain(data);
+  options.iwad = Line(data);
+  options.params = Line(data);
+  options.warpTo = Line(data);
   for (bool* flag : {&options.exitOnTest, &options.warp, &options.noMonsters, &options.noMusic,
                      &options.noSound, &options.noCD, &options.openGL, &options.useFiles}) {
     *flag = data.ConsumeBool();
   }
   options.files.resize(data.ConsumeIntegralInRange(0, 12));
   for (CustomFile& file : options.files) {
-    file.name = Plain(data);
-    file.location = Plain(data);
+    file.name = Line(data);
+    file.location = Line(data);
   }
   return options;
 }
@@ -136,14 +133,18 @@ void CheckReadsBack(ReadWrite& file, const std::string& path, const SchemeOption
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   FuzzedDataProvider data(bytes, size);
-  const std::string old = ScratchDirectory() / "old.qls";
-  const std::string fresh = ScratchDirectory() / "new.qls";
+  // The section is named after the file, brackets and all.
+  static constexpr std::array<const char*, 4> kNames = {"old.qls", "Sunlust [UV].qls", "[x]",
+                                                        "a]b.qls"};
+  const std::string name = kNames[data.ConsumeIntegralInRange<std::size_t>(0, kNames.size() - 1)];
+  const std::string old = ScratchDirectory() / name;
+  const std::string fresh = ScratchDirectory() / ("new " + name);
   std::filesystem::remove(fresh);
 
   // Arbitrary bytes, with the right section now and then so the reader gets past Port.
   std::string original = data.ConsumeRandomLengthString(2048);
   if (data.ConsumeBool()) {
-    original.insert(0, "[old.qls" + std::string(kSchemeSectionSuffix) + "]\n");
+    original.insert(0, "[" + name + std::string(kSchemeSectionSuffix) + "]\n");
   }
   WriteBytes(old, original, false);
   IniCache::SetFlushRequester(data.ConsumeBool() ? std::function<void()>([] {}) : nullptr);

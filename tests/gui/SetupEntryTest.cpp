@@ -67,7 +67,7 @@ TEST_F(SetupEntryTest, AddToThreeProgramsWritesTheFourthAndSurvivesARestart) {
                                 Click(entry, "cmdOk");
                               }});
   EXPECT_EQ(SectionLines("Programs").mid(7),
-            (QStringList{"Prog4Name=Editor", "Prog4Path= /bin/ed"}));
+            (QStringList{"Prog4Name=Editor", "Prog4Path=\" /bin/ed\""}));
   EXPECT_EQ(Get("Programs", "NumProgs"), "4");
   const QStringList shown{"P", "Q", "R", "Editor", "[No Program]"};
   EXPECT_EQ(MainItems(ListId::Programs), shown);

@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, RestoresFlagsWithTheirReactions) {
   for (auto name : {"cmdAddPWAD", "cmdAddDEH", "cmdRemoveFile", "lstFiles"}) {
     EXPECT_TRUE(Find<QWidget>(name)->isEnabled()) << name;
   }
-  EXPECT_EQ(Text("txtProgParams")->text(), "-a");
+  EXPECT_EQ(Text("txtProgParams")->text(), "  -a  ");  // as it was saved
 }
 
 TEST_F(MainWindowTest, UseFilesOffGreysTheListAndSetsTheTooltip) {

@@ -61,7 +61,7 @@ SchemeReader::SchemeReader(ReadWrite& schemeFile, const std::string& path)
 }
 
 std::string SchemeReader::Text(std::string_view key) const {
-  return file_.Load(section_, key);
+  return file_.LoadWhole(section_, key);
 }
 
 std::optional<bool> SchemeReader::Flag(std::string_view key) const {

@@ -28,14 +28,16 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-// The name inside a header line, or nullopt when the line is no header. An unclosed
-// bracket runs to the end of the line.
+// The name inside a header line, or nullopt when the line is no header. A line that ends
+// in ']' names everything between its outer brackets, so that a name holding ']' (a scheme
+// file's own name, say) reads back as written; otherwise text may follow the header and
+// the name ends at the first ']'. An unclosed bracket runs to the end of the line.
 std::optional<std::string_view> HeaderName(std::string_view line) {
   std::size_t first = 0;
   while (first < line.size() && IsBlank(line[first])) ++first;
   if (first == line.size() || line[first] != '[') return std::nullopt;
-  std::string_view name = line.substr(first + 1);
-  name = name.substr(0, name.find(']'));
+  std::string_view name = TrimBlanks(line.substr(first + 1));
+  name = name.substr(0, name.ends_with(']') ? name.size() - 1 : name.find(']'));
   return TrimBlanks(name);
 }
 
@@ -406,15 +408,22 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   return true;
 }
 
-std::string ValueForLoad(std::string_view raw) {
+namespace {
+
+bool IsQuote(char c) {
+  return c == '"' || c == '\'';
+}
+
+// The reading rules: blanks trimmed, one pair of enclosing quotes dropped, then at most
+// `limit` characters, stray bytes read as Windows-1252.
+std::string ReadValue(std::string_view raw, std::size_t limit) {
   std::string_view value = TrimBlanks(raw);
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
+  if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
   std::size_t end = 0;
   bool legacy = false;
-  for (std::size_t chars = 0; chars < kMaxLoadChars && end < value.size(); ++chars) {
+  for (std::size_t chars = 0; chars < limit && end < value.size(); ++chars) {
     const std::size_t length = CharLength(value, end);
     legacy = legacy || IsStrayByte(value, end, length);
     end += length;
@@ -422,14 +431,39 @@ std::string ValueForLoad(std::string_view raw) {
   return legacy ? FromLegacyBytes(value.substr(0, end)) : std::string(value.substr(0, end));
 }
 
-bool IsLegacyTextOf(std::string_view raw, std::string_view value) {
+}  // namespace
+
+std::string ValueForLoad(std::string_view raw) {
+  return ReadValue(raw, kMaxLoadChars);
+}
+
+std::string WholeValue(std::string_view raw) {
+  return ReadValue(raw, raw.size());
+}
+
+std::string StoredFormOf(std::string_view value) {
+  const bool changedByReading =
+      !value.empty() &&
+      (IsBlank(value.front()) || IsBlank(value.back()) ||
+       (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()));
+  if (!changedByReading) return std::string(value);
+  std::string stored;
+  stored.reserve(value.size() + 2);
+  stored.append(1, '"').append(value).append(1, '"');
+  return stored;
+}
+
+bool IsLegacyTextOf(std::string_view raw, std::string_view stored) {
   bool legacy = false;
   for (std::size_t i = 0; i < raw.size() && !legacy;) {
     const std::size_t length = CharLength(raw, i);
     legacy = IsStrayByte(raw, i, length);
     i += length;
   }
-  return legacy && ValueForLoad(raw) == value;
+  if (!legacy) return false;
+  // Given back whole, or as Load cut it: either way the stored text says no less.
+  const std::string value = WholeValue(stored);
+  return WholeValue(raw) == value || ValueForLoad(raw) == value;
 }
 
 std::string WithoutLineBreaks(std::string_view text) {

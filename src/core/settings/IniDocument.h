@@ -46,7 +46,7 @@ class IniDocument {
   // Replaces the value in place, or adds the key at the end of its section, or appends
   // the section. The names must already be trimmed and every text free of CR and LF.
   // Returns false, changing nothing, when the key already holds exactly `value`, or (with
-  // Legacy::Keep) legacy text that Load turns into exactly `value`.
+  // Legacy::Keep) legacy text that reads back as `value` does.
   enum class Legacy { Replace, Keep };
   bool Set(std::string_view section, std::string_view key, std::string_view value,
            Legacy legacy = Legacy::Replace);
@@ -129,8 +129,17 @@ class IniDocument {
 // part of valid UTF-8 read as Windows-1252 (files made on Windows), so the result is UTF-8.
 std::string ValueForLoad(std::string_view raw);
 
-// True when the stored text is not UTF-8 and Load turns it into exactly `value`.
-bool IsLegacyTextOf(std::string_view raw, std::string_view value);
+// What LoadWhole makes of a raw value: the same, never cut.
+std::string WholeValue(std::string_view raw);
+
+// The text to store so that the reading rules give `value` back whole: a value with blanks
+// at its ends, or enclosed in a pair of quotes, gets one more pair of double quotes, which
+// reading drops. Any other value is stored as it is, as it always was.
+std::string StoredFormOf(std::string_view value);
+
+// True when the stored text is not UTF-8 and reads back as `stored` would, or as Load's
+// cut of it does.
+bool IsLegacyTextOf(std::string_view raw, std::string_view stored);
 
 // Written text must not carry line breaks: each CR and LF becomes a blank.
 std::string WithoutLineBreaks(std::string_view text);

@@ -18,6 +18,11 @@ std::string ReadWrite::Load(std::string_view strSection, std::string_view strLin
   return detail::CachedLoad(*file_, strSection, strLine);
 }
 
+std::string ReadWrite::LoadWhole(std::string_view strSection, std::string_view strLine) const {
+  if (!file_) return {};
+  return WholeValue(detail::CachedLoadRaw(*file_, strSection, strLine));
+}
+
 std::string ReadWrite::LoadRaw(std::string_view strSection, std::string_view strLine) const {
   if (!file_) return {};
   return detail::CachedLoadRaw(*file_, strSection, strLine);
@@ -26,7 +31,14 @@ std::string ReadWrite::LoadRaw(std::string_view strSection, std::string_view str
 void ReadWrite::Save(std::string_view strSection, std::string_view strLine,
                      std::string_view strInput) {
   if (!file_) return;
-  detail::CachedSave(*file_, strSection, strLine, strInput);
+  // A line break would become a blank at the value's end, so it is blanked first.
+  detail::CachedSave(*file_, strSection, strLine, StoredFormOf(WithoutLineBreaks(strInput)));
+}
+
+void ReadWrite::SaveRaw(std::string_view strSection, std::string_view strLine,
+                        std::string_view strStored) {
+  if (!file_) return;
+  detail::CachedSave(*file_, strSection, strLine, strStored);
 }
 
 void ReadWrite::Create(const std::vector<std::string>& list) {

@@ -34,6 +34,10 @@ class ReadWrite {
   // Bytes that are not valid UTF-8 are read as Windows-1252, so the result is UTF-8.
   std::string Load(std::string_view strSection, std::string_view strLine) const;
 
+  // As Load, without the cut: the whole value, for everything that names a file, goes on a
+  // command line or is written back later.
+  std::string LoadWhole(std::string_view strSection, std::string_view strLine) const;
+
   // The stored text after the key's '=', exactly as it stands (no trimming, unquoting,
   // cutting or conversion); empty when the key is missing. For moving values between keys
   // unchanged.
@@ -43,6 +47,9 @@ class ReadWrite {
   // section at the end of the file. Never reports a failure. Text that Load converted from
   // Windows-1252 keeps its stored bytes when saved back unchanged.
   void Save(std::string_view strSection, std::string_view strLine, std::string_view strInput);
+
+  // Sets the key to text exactly as LoadRaw gave it, for moving values between keys.
+  void SaveRaw(std::string_view strSection, std::string_view strLine, std::string_view strStored);
 
   // Replaces the whole file with these lines, each followed by CR LF.
   // Throws IniWriteError when the file cannot be written.

@@ -173,8 +173,8 @@ void frmQLN2::MoveCustomFile(int step) {
     const std::string first = keyOf(files, s + 1);
     const std::string second = keyOf(files, t + 1);
     const std::string firstValue = iniFile_.LoadRaw(files.section, first);
-    iniFile_.Save(files.section, first, iniFile_.LoadRaw(files.section, second));
-    iniFile_.Save(files.section, second, firstValue);
+    iniFile_.SaveRaw(files.section, first, iniFile_.LoadRaw(files.section, second));
+    iniFile_.SaveRaw(files.section, second, firstValue);
   }
   RelearnWads();
 }
@@ -237,10 +237,10 @@ void frmQLN2::RemoveCustomFile() {
   // Every later entry moves down one number; the old last number is emptied.
   const ListKind& files = KindOf(ListId::Files);
   for (int m = s + 1; m < total; ++m) {
-    iniFile_.Save(files.section, NameKey(files, m),
-                  iniFile_.LoadRaw(files.section, NameKey(files, m + 1)));
-    iniFile_.Save(files.section, FileKey(files, m),
-                  iniFile_.LoadRaw(files.section, FileKey(files, m + 1)));
+    iniFile_.SaveRaw(files.section, NameKey(files, m),
+                     iniFile_.LoadRaw(files.section, NameKey(files, m + 1)));
+    iniFile_.SaveRaw(files.section, FileKey(files, m),
+                     iniFile_.LoadRaw(files.section, FileKey(files, m + 1)));
   }
   iniFile_.Save(files.section, NameKey(files, total), "");
   iniFile_.Save(files.section, FileKey(files, total), "");

@@ -103,7 +103,7 @@ LaunchOptionValues frmQLN2::ReadOptions(ListValue form) const {
           // The entry's file, read at this moment.
           const ListKind& kind = KindOf(option.list);
           values.Set(option.id,
-                     iniFile_.Load(kind.section, FileKey(kind, list->currentIndex() + 1)));
+                     iniFile_.LoadWhole(kind.section, FileKey(kind, list->currentIndex() + 1)));
         }
         break;
       }

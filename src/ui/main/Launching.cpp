@@ -67,7 +67,7 @@ QStringList frmQLN2::PortNames() const {
   for (int i = 0; i + 1 < cmbPorts->count(); ++i) {
     names << cmbPorts->itemText(i);
     offeredPorts_.emplace_back(Ss(cmbPorts->itemText(i)),
-                               iniFile_.Load(kind.section, FileKey(kind, i + 1)));
+                               iniFile_.LoadWhole(kind.section, FileKey(kind, i + 1)));
   }
   return names;
 }
@@ -88,7 +88,7 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
       entry = 0;
       for (int i = 0; i + 1 < cmbPorts->count() && entry == 0; ++i) {
         if (Ss(cmbPorts->itemText(i)) == name &&
-            iniFile_.Load(kind.section, FileKey(kind, i + 1)) == file) {
+            iniFile_.LoadWhole(kind.section, FileKey(kind, i + 1)) == file) {
           entry = i + 1;
         }
       }
@@ -99,7 +99,7 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
         continue;
       }
     }
-    options.Set(LaunchOptionId::Port, iniFile_.Load(kind.section, FileKey(kind, entry)));
+    options.Set(LaunchOptionId::Port, iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
     const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
     const LaunchResult result = desktop_.Launch(this, request);
     if (!result.Started()) failed.emplace_back(request, result.failure);

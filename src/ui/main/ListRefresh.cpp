@@ -41,7 +41,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   EntryTexts items;
   items.Reserve(*count + 1);
   for (int entry = 1; entry <= *count; ++entry) {
-    items.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
+    items.Add(iniFile_.LoadWhole(kind.section, NameKey(kind, entry)));
   }
   items.Add(kind.placeholder);
   QComboBox* list = DropDownOf(id);
@@ -61,8 +61,8 @@ bool frmQLN2::FillCustomFiles() {
   names.Reserve(*count);
   paths.Reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
-    names.Add(iniFile_.Load(kind.section, NameKey(kind, entry)));
-    paths.Add(iniFile_.Load(kind.section, FileKey(kind, entry)));
+    names.Add(iniFile_.LoadWhole(kind.section, NameKey(kind, entry)));
+    paths.Add(iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
   }
   EntriesOf(lstFiles)->Append({std::move(names), std::move(paths)});
   return true;
@@ -92,15 +92,15 @@ std::optional<StoredLists> ReadStoredLists(const ReadWrite& ini) {
     EntryTexts& items = stored.items[SlotOf(id)];
     items.Reserve(*count + 1);
     for (int entry = 1; entry <= *count; ++entry)
-      items.Add(ini.Load(kind.section, NameKey(kind, entry)));
+      items.Add(ini.LoadWhole(kind.section, NameKey(kind, entry)));
     items.Add(kind.placeholder);
   }
   const ListKind& files = KindOf(ListId::Files);
   const auto count = StoredCount(ini, files);
   if (!count) return std::nullopt;
   for (int entry = 1; entry <= *count; ++entry) {
-    stored.fileNames.Add(ini.Load(files.section, NameKey(files, entry)));
-    stored.filePaths.Add(ini.Load(files.section, FileKey(files, entry)));
+    stored.fileNames.Add(ini.LoadWhole(files.section, NameKey(files, entry)));
+    stored.filePaths.Add(ini.LoadWhole(files.section, FileKey(files, entry)));
   }
   return stored;
 }
@@ -121,7 +121,7 @@ int NearestEntry(const ReadWrite& ini, const ListKind& kind, int count,
   int best = -1;
   for (int row = 0; row < count; ++row) {
     if (nameAt(row) != name) continue;
-    if (file && ini.Load(kind.section, FileKey(kind, row + 1)) != *file) continue;
+    if (file && ini.LoadWhole(kind.section, FileKey(kind, row + 1)) != *file) continue;
     if (best < 0 || std::abs(row - near) < std::abs(best - near)) best = row;
   }
   return best;
@@ -187,7 +187,7 @@ void frmQLN2::RememberChoices() {
     if (PlaceholderOrNone(list)) continue;
     const ListKind& kind = KindOf(id);
     choice.name = EntriesOf(list)->Utf8(choice.index);
-    choice.file = iniFile_.Load(kind.section, FileKey(kind, choice.index + 1));
+    choice.file = iniFile_.LoadWhole(kind.section, FileKey(kind, choice.index + 1));
   }
 }
 

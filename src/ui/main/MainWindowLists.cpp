@@ -22,7 +22,7 @@ QComboBox* frmQLN2::DropDownOf(ListId id) const {
 // The ports "Test in Several Ports" remembers are entry numbers: they follow their entries
 // when the setup dialog inserts or removes one before them.
 void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& renumber) {
-  const std::string before = iniFile_.Load(memory::kSection, memory::kTestPorts);
+  const std::string before = iniFile_.LoadWhole(memory::kSection, memory::kTestPorts);
   if (before.empty()) return;
   const std::string after = renumber(before);
   if (after != before) iniFile_.Save(memory::kSection, memory::kTestPorts, after);

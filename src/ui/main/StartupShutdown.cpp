@@ -62,7 +62,7 @@ void frmQLN2::GiveEachListItsPlaceholder() {
 // be used, keeping what was restored before it.
 bool frmQLN2::RestoreMemory() {
   for (const LaunchOption* option : OptionsInOrder(OptionOrder::Restore)) {
-    if (!ApplyOption(*option, iniFile_.Load(memory::kSection, option->key),
+    if (!ApplyOption(*option, iniFile_.LoadWhole(memory::kSection, option->key),
                      ListValue::Remembered)) {
       return false;
     }

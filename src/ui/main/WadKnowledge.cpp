@@ -54,7 +54,8 @@ void frmQLN2::CreateWadKnowledge() {
     if (row + 1 >= EntriesOf(cmbIWADs)->Count()) return {};
     const ListKind& iwads = KindOf(ListId::IWADs);
     return FileItemData(
-        wadFacts_->IwadDescriptionOf(iniFile_.Load(iwads.section, FileKey(iwads, row + 1))), role);
+        wadFacts_->IwadDescriptionOf(iniFile_.LoadWhole(iwads.section, FileKey(iwads, row + 1))),
+        role);
   });
 
   connect(wadFacts_, &WadFacts::Described, this, &frmQLN2::ShowDescriptions);

@@ -57,7 +57,7 @@ frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
     const ListKind& kind = KindOf(id);
     const int count = StoredCount(iniFile_, kind).value_or(0);
     for (int entry = 1; entry <= count; ++entry) {
-      stored->push_back(iniFile_.Load(kind.section, FileKey(kind, entry)));
+      stored->push_back(iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
     }
   }
   search_ = std::jthread(

@@ -146,7 +146,7 @@ void frmSetup::FillList() {
   EntryTexts names;
   names.Reserve(*count);
   for (int entry = 1; entry <= *count; ++entry) {
-    names.Add(iniFile_.Load(kind_.section, NameKey(kind_, entry)));
+    names.Add(iniFile_.LoadWhole(kind_.section, NameKey(kind_, entry)));
   }
   if (names.Count() == 0) return;
   EntriesOf(cmbList)->Append({std::move(names)});
@@ -235,16 +235,17 @@ void frmSetup::RemoveSelectedEntry() {
 }
 
 std::string frmSetup::StoredName(int entry) const {
-  return iniFile_.Load(kind_.section, NameKey(kind_, entry));
+  return iniFile_.LoadWhole(kind_.section, NameKey(kind_, entry));
 }
 
 std::string frmSetup::StoredFile(int entry) const {
-  return iniFile_.Load(kind_.section, FileKey(kind_, entry));
+  return iniFile_.LoadWhole(kind_.section, FileKey(kind_, entry));
 }
 
+// The texts as stored: an entry moves to another number unchanged.
 void frmSetup::WriteEntry(int entry, const std::string& name, const std::string& file) {
-  iniFile_.Save(kind_.section, NameKey(kind_, entry), name);
-  iniFile_.Save(kind_.section, FileKey(kind_, entry), file);
+  iniFile_.SaveRaw(kind_.section, NameKey(kind_, entry), name);
+  iniFile_.SaveRaw(kind_.section, FileKey(kind_, entry), file);
 }
 
 void frmSetup::Complain(const QString& text) {

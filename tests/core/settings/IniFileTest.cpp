@@ -185,12 +185,56 @@ INSTANTIATE_TEST_SUITE_P(
                  x253 + "\xC3\xA9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A header ending in ']' names all between its outer brackets; else text may follow it.
+INSTANTIATE_TEST_SUITE_P(
+    Headers, LoadRules,
+    testing::Values(LoadCase{"ToLastBracket", " [ a]b] \t\nk=1\n", "a]b", "k", "1"},
+                    LoadCase{"TextAfterBrackets", "[A] ; [x] y\nk=1\n", "A", "k", "1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(IniTest, SaveKeepsLongValuesWhileLoadCutsThem) {
   const std::string value(300, 'v');
   Open(File())->Save("A", "k", value);
   EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=" + value + "\r\n");
   EXPECT_EQ(Open(File())->Load("A", "k"), value.substr(0, 254));
 }
+
+struct WholeCase {
+  const char* name;
+  std::string value;
+  std::string stored;  // the bytes after "Params="
+  std::string section = "Memory";
+  friend void PrintTo(const WholeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class WholeValues : public IniTest, public testing::WithParamInterface<WholeCase> {};
+
+// What is saved comes back whole through LoadWhole, and through the reading rules alone
+// (Load, as earlier copies read) as far as they go; its section is found again.
+TEST_P(WholeValues, ReadBackExactlyAsWritten) {
+  const WholeCase& c = GetParam();
+  Open(File())->Save(c.section, "Params", c.value);
+  Open(File())->Save(c.section, "Port", "1");
+  EXPECT_EQ(ReadBytes(File()), "[" + c.section + "]\r\nParams=" + c.stored + "\r\nPort=1\r\n");
+  auto ini = Open(File());
+  EXPECT_EQ(ini->LoadWhole(c.section, "Params"), c.value);
+  EXPECT_EQ(ini->Load(c.section, "Params"), c.value.substr(0, 254));
+}
+
+const std::string kLongPath = "/home/mapper/" + std::string(255, 'd') + "/dsda-doom";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WholeValues,
+    testing::Values(
+        WholeCase{"Plain", "-fast", "-fast"}, WholeCase{"LongPath", kLongPath, kLongPath},
+        WholeCase{"Quoted", "\"my map.wad\" \"-skill 4\"", "\"\"my map.wad\" \"-skill 4\"\""},
+        WholeCase{"SingleQuoted", "'x'", "\"'x'\""}, WholeCase{"EmptyQuotes", "\"\"", "\"\"\"\""},
+        WholeCase{"BlanksAtEnds", " -fast\t", "\" -fast\t\""}, WholeCase{"LoneQuote", "\"", "\""},
+        WholeCase{"QuotesOfTwoKinds", "\"a'", "\"a'"},
+        WholeCase{"LongQuoted", "\"" + kLongPath + "\"", "\"\"" + kLongPath + "\"\""},
+        WholeCase{"SectionWithBrackets", "1", "1", "Sunlust [UV].qls - Scheme for Quillon V2.0"},
+        WholeCase{"SectionInBrackets", "1", "1", "[x]"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveCase {
   const char* name;
@@ -232,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "[A]\r\nk=3\r\n[A]\r\nk=2\r\n"},
         SaveCase{"PreambleUntouched", "k=1\r\n[A]\r\n", "A", "k", "2", "k=1\r\n[A]\r\nk=2\r\n"},
         SaveCase{"NoLineInjection", "[A]\r\nk=1\r\n", "A", "k", "x\r\n[Evil]\rz=1\n",
-                 "[A]\r\nk=x  [Evil] z=1 \r\n"},
+                 "[A]\r\nk=\"x  [Evil] z=1 \"\r\n"},
         SaveCase{"NoInjectionByNames", "", "A\n[B]", "k\rj", "v", "[A [B]]\r\nk j=v\r\n"},
         SaveCase{"NulKept", "[A]\r\nk=1\r\n", "A", "k", "a\0b"s, "[A]\r\nk=a\0b\r\n"s}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -645,7 +689,7 @@ TEST_P(LoadRawKeeps, TheStoredTextThroughAMove) {
   WriteBytes(File(), "[Ports]\r\nPort1Path=old\r\nPort2Path=" + value + "\r\n");
   auto ini = Open(File());
   EXPECT_EQ(ini->LoadRaw("ports", " Port2Path "), value);
-  ini->Save("Ports", "Port1Path", ini->LoadRaw("Ports", "Port2Path"));
+  ini->SaveRaw("Ports", "Port1Path", ini->LoadRaw("Ports", "Port2Path"));
   EXPECT_EQ(ReadBytes(File()), "[Ports]\r\nPort1Path=" + value + "\r\nPort2Path=" + value + "\r\n");
   EXPECT_EQ(ini->LoadRaw("Ports", "Port3Path"), "");
 }
@@ -683,7 +727,10 @@ INSTANTIATE_TEST_SUITE_P(
         LegacyCase{"UnchangedKeepsBytes", " \"-file caf\xE9.wad\" ", "-file caf\xC3\xA9.wad",
                    " \"-file caf\xE9.wad\" "},
         LegacyCase{"ChangedBecomesUtf8", "caf\xE9", "caf\xC3\xA9 -fast", "caf\xC3\xA9 -fast"},
-        LegacyCase{"Utf8IsReplacedAsBefore", " caf\xC3\xA9 ", "caf\xC3\xA9", "caf\xC3\xA9"}),
+        LegacyCase{"Utf8IsReplacedAsBefore", " caf\xC3\xA9 ", "caf\xC3\xA9", "caf\xC3\xA9"},
+        LegacyCase{"QuotedUnchangedKeepsBytes", "\"\"caf\xE9\"\"", "\"caf\xC3\xA9\"",
+                   "\"\"caf\xE9\"\""},
+        LegacyCase{"QuotedChangedIsWrapped", "caf\xE9", "\"caf\xC3\xA9\"", "\"\"caf\xC3\xA9\"\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct StaleCase {
