@@ -74,11 +74,6 @@ void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-void WriteSparse(const std::filesystem::path& path, std::string_view bytes, std::uint64_t size) {
-  WriteBytes(path, bytes);
-  std::filesystem::resize_file(path, size);
-}
-
 ScratchFolder::ScratchFolder() {
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -33,9 +33,6 @@ std::vector<TestLump> Join(std::initializer_list<std::vector<TestLump>> parts);
 
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 
-// `bytes`, then a hole up to `size`: a file of any length that takes no disk.
-void WriteSparse(const std::filesystem::path& path, std::string_view bytes, std::uint64_t size);
-
 // A fresh empty folder, removed with the object.
 class ScratchFolder {
  public:
