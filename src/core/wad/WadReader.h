@@ -74,7 +74,8 @@ enum class WadStatus : std::uint8_t {
   kUnreadable,    // there, but opening or reading it failed
   kNotAWad,       // does not start with "IWAD" or "PWAD"
   kCutShort,      // shorter than its 12-byte header
-  kBadDirectory,  // negative lump count or offset, or a directory outside the file
+  kBadDirectory,  // negative or too large a lump count, negative offset, or a directory
+                  // outside the file
   kBadLump,       // a lump with a negative offset or size, or data outside the file
 };
 
@@ -87,8 +88,8 @@ struct WadReadResult {
   bool Ok() const { return status == WadStatus::kOk; }
 };
 
-// Reads the header and the lump directory, nothing else. Memory stays bounded by the size of
-// the source whatever the header claims.
+// Reads the header and the lump directory, nothing else. Memory stays bounded whatever the
+// header claims: at most kMaxLumps lumps, the directory read a piece at a time. Never throws.
 WadReadResult ReadWad(WadSource& source);
 
 // The same from a file on disk.
