@@ -1,8 +1,13 @@
 // The WAD reader over arbitrary bytes, in memory and from a file: it never reads outside
 // the input, what it accepts is consistent with the bytes, and both ways agree. The map
 // names it finds feed the tooltip text and the warp conversion.
+//
+// The first input byte says how long the file is. Even: the rest is the whole file. Odd: the
+// next 5 bytes (little-endian) are a length of zeros after the rest, as in a sparse file, so a
+// small input can be a file of up to 64 GiB and a header's huge counts and offsets can fit.
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "IniModel.h"
@@ -42,13 +47,33 @@ void CheckAccepted(const WadReadResult& result, std::uint64_t size) {
         "maps in order");
 }
 
+struct FuzzFile {
+  std::string bytes;
+  std::uint64_t size = 0;  // the bytes, then zeros
+};
+
+FuzzFile Split(const std::uint8_t* data, std::size_t length) {
+  if (length == 0) return {};
+  const bool sparse = (data[0] & 1) != 0 && length >= 6;
+  const std::size_t skip = sparse ? 6 : 1;
+  FuzzFile file{std::string(reinterpret_cast<const char*>(data) + skip, length - skip), 0};
+  std::uint64_t hole = 0;
+  for (std::size_t i = 5; sparse && i >= 1; --i) hole = (hole << 8) | data[i];
+  file.size = file.bytes.size() + hole % (std::uint64_t{1} << 36);
+  return file;
+}
+
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(bytes), size);
-  MemorySource source(input);
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t length) {
+  const FuzzFile file = Split(bytes, length);
+  const std::string& input = file.bytes;
+  const std::uint64_t size = file.size;
+  MemorySource source(input, size);
   const WadReadResult result = ReadWad(source);
   Check(result.fileSize == size, "file size");
+  Check(result.directory.lumps.size() <= static_cast<std::size_t>(kMaxLumps), "lump cap");
+  Check(result.bytesRead <= 12 + 16 * std::uint64_t{kMaxLumps}, "bounded read");
   Check(result.Ok() == result.detail.empty(), "a detail exactly for a broken file");
   if (result.Ok()) {
     CheckAccepted(result, size);
@@ -58,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   const std::string path = (fuzz::ScratchDirectory() / "input.wad").string();
   fuzz::WriteBytes(path, input, false);
+  std::filesystem::resize_file(path, size);  // a hole: no memory or disk however long
   const WadReadResult fromFile = ReadWadFile(path);
   Check(fromFile.status == result.status && fromFile.bytesRead == result.bytesRead &&
             fromFile.directory.lumps.size() == result.directory.lumps.size() &&

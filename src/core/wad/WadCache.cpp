@@ -1,5 +1,7 @@
 #include "core/wad/WadCache.h"
 
+#include <exception>
+
 #include "core/settings/FileStore.h"
 
 namespace quillon::wad {
@@ -46,7 +48,17 @@ std::shared_ptr<const WadReadResult> WadCache::Read(const std::string& path) {
     const auto found = entries_.find(path);
     if (found != entries_.end() && found->second.stamp == stamp) return found->second.result;
   }
-  auto result = std::make_shared<const WadReadResult>(read_(path));
+  // The window's worker asks, and an exception there would end the program: a read that
+  // throws (memory ran out) is a file that cannot be read, and is tried again next time.
+  std::shared_ptr<const WadReadResult> result;
+  try {
+    result = std::make_shared<const WadReadResult>(read_(path));
+  } catch (const std::exception& error) {
+    WadReadResult failed;
+    failed.status = WadStatus::kUnreadable;
+    failed.detail = std::string("reading it failed: ") + error.what();
+    return std::make_shared<const WadReadResult>(std::move(failed));
+  }
   const std::lock_guard lock(mutex_);
   entries_[path] = {stamp, result};
   return result;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <unordered_map>
@@ -90,90 +91,120 @@ bool WadSource::Read(std::uint64_t offset, std::span<char> out) {
 }
 
 bool MemorySource::ReadAt(std::uint64_t offset, std::span<char> out) {
-  std::copy_n(bytes_.data() + offset, out.size(), out.data());
+  const std::size_t held =
+      offset >= bytes_.size() ? 0 : std::min<std::size_t>(out.size(), bytes_.size() - offset);
+  if (held > 0) std::copy_n(bytes_.data() + offset, held, out.data());
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(held), out.end(), '\0');
   return true;
 }
 
-WadReadResult ReadWad(WadSource& source) {
-  const std::uint64_t fileSize = source.Size();
-  auto finish = [&](WadReadResult result) {
-    result.fileSize = fileSize;
-    result.bytesRead = source.BytesRead();
-    return result;
-  };
+namespace {
 
+WadReadResult ReadDirectory(WadSource& source) {
+  const std::uint64_t fileSize = source.Size();
   std::array<char, kHeaderSize> header{};
   const std::uint64_t headerBytes = std::min<std::uint64_t>(fileSize, kHeaderSize);
   if (!source.Read(0, std::span(header.data(), headerBytes))) {
-    return finish(Failure(WadStatus::kUnreadable, "the header could not be read"));
+    return Failure(WadStatus::kUnreadable, "the header could not be read");
   }
   const std::string_view magic(header.data(), std::min<std::uint64_t>(headerBytes, 4));
   const bool iwad = std::string_view("IWAD").starts_with(magic);
   if (magic.empty() || (!iwad && !std::string_view("PWAD").starts_with(magic))) {
-    return finish(Failure(WadStatus::kNotAWad, "it does not start with IWAD or PWAD"));
+    return Failure(WadStatus::kNotAWad, "it does not start with IWAD or PWAD");
   }
   if (headerBytes < kHeaderSize) {
-    return finish(Failure(WadStatus::kCutShort, "the file ends after " + std::to_string(fileSize) +
-                                                    " bytes, inside its 12-byte header"));
+    return Failure(WadStatus::kCutShort, "the file ends after " + std::to_string(fileSize) +
+                                             " bytes, inside its 12-byte header");
   }
 
   const std::int32_t count = LittleInt32(header.data() + 4);
   const std::int32_t directoryOffset = LittleInt32(header.data() + 8);
   if (count < 0 || directoryOffset < 0) {
-    return finish(Failure(WadStatus::kBadDirectory, "negative lump count or directory offset (" +
-                                                        std::to_string(count) + ", " +
-                                                        std::to_string(directoryOffset) + ")"));
+    return Failure(WadStatus::kBadDirectory, "negative lump count or directory offset (" +
+                                                 std::to_string(count) + ", " +
+                                                 std::to_string(directoryOffset) + ")");
   }
-  // Checked before anything is allocated: a forged count can ask for no more than the file.
+  // Both checked before anything is allocated: a forged count can ask for no more than the
+  // file holds, and a sparse file can hold a great deal while taking no disk.
+  if (count > kMaxLumps) {
+    return Failure(WadStatus::kBadDirectory, "it claims " + std::to_string(count) +
+                                                 " lumps, more than any WAD holds (at most " +
+                                                 std::to_string(kMaxLumps) + ")");
+  }
   const std::uint64_t directorySize = static_cast<std::uint64_t>(count) * kEntrySize;
   if (static_cast<std::uint64_t>(directoryOffset) + directorySize > fileSize) {
-    return finish(Failure(WadStatus::kBadDirectory,
-                          "the directory of " + std::to_string(count) + " lumps at offset " +
-                              std::to_string(directoryOffset) + " runs past the end of the " +
-                              std::to_string(fileSize) + "-byte file"));
-  }
-
-  std::string entries(directorySize, '\0');
-  if (!source.Read(static_cast<std::uint64_t>(directoryOffset), std::span(entries))) {
-    return finish(Failure(WadStatus::kUnreadable, "the directory could not be read"));
+    return Failure(WadStatus::kBadDirectory,
+                   "the directory of " + std::to_string(count) + " lumps at offset " +
+                       std::to_string(directoryOffset) + " runs past the end of the " +
+                       std::to_string(fileSize) + "-byte file");
   }
 
   WadReadResult result;
   result.status = WadStatus::kOk;
   result.directory.kind = iwad ? WadKind::kIwad : WadKind::kPwad;
   result.directory.lumps.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t i = 0; i < count; ++i) {
-    const char* entry = entries.data() + static_cast<std::size_t>(i) * kEntrySize;
-    const std::int32_t offset = LittleInt32(entry);
-    const std::int32_t size = LittleInt32(entry + 4);
-    std::string name = NameOf(entry + 8);
-    // An empty lump (a marker) may point anywhere; one with data must lie in the file.
-    const bool outside =
-        size > 0 &&
-        static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(size) > fileSize;
-    if (offset < 0 || size < 0 || outside) {
-      return finish(Failure(WadStatus::kBadLump,
-                            "lump " + std::to_string(i + 1) + " (" + name + ") has offset " +
-                                std::to_string(offset) + " and size " + std::to_string(size) +
-                                " in a " + std::to_string(fileSize) + "-byte file"));
+  // A piece at a time, so the only buffer is one piece whatever the count.
+  const auto total = static_cast<std::size_t>(count);
+  std::vector<char> piece(std::min(total, kDirectoryPieceEntries) * kEntrySize);
+  for (std::size_t first = 0; first < total; first += kDirectoryPieceEntries) {
+    const std::size_t entries = std::min(total - first, kDirectoryPieceEntries);
+    const std::span<char> bytes(piece.data(), entries * kEntrySize);
+    if (!source.Read(static_cast<std::uint64_t>(directoryOffset) + first * kEntrySize, bytes)) {
+      return Failure(WadStatus::kUnreadable, "the directory could not be read");
     }
-    result.directory.lumps.push_back(
-        {std::move(name), static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size)});
+    for (std::size_t i = 0; i < entries; ++i) {
+      const char* entry = bytes.data() + i * kEntrySize;
+      const std::int32_t offset = LittleInt32(entry);
+      const std::int32_t size = LittleInt32(entry + 4);
+      std::string name = NameOf(entry + 8);
+      // An empty lump (a marker) may point anywhere; one with data must lie in the file.
+      const bool outside =
+          size > 0 &&
+          static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(size) > fileSize;
+      if (offset < 0 || size < 0 || outside) {
+        return Failure(WadStatus::kBadLump, "lump " + std::to_string(first + i + 1) + " (" + name +
+                                                ") has offset " + std::to_string(offset) +
+                                                " and size " + std::to_string(size) + " in a " +
+                                                std::to_string(fileSize) + "-byte file");
+      }
+      result.directory.lumps.push_back(
+          {std::move(name), static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size)});
+    }
   }
   result.directory.maps = FindMaps(result.directory.lumps);
-  return finish(std::move(result));
+  return result;
+}
+
+}  // namespace
+
+WadReadResult ReadWad(WadSource& source) {
+  WadReadResult result;
+  // Runs on worker threads, where an exception would end the program: a read that fails,
+  // even for want of memory, is a file that cannot be read.
+  try {
+    result = ReadDirectory(source);
+  } catch (const std::exception& error) {
+    result = Failure(WadStatus::kUnreadable, std::string("reading it failed: ") + error.what());
+  }
+  result.fileSize = source.Size();
+  result.bytesRead = source.BytesRead();
+  return result;
 }
 
 WadReadResult ReadWadFile(const std::string& path) {
-  FileSource source(path);
-  if (!source.IsOpen()) {
-    std::error_code error;
-    const bool missing =
-        std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
-    return missing ? Failure(WadStatus::kFileNotFound, "there is no such file")
-                   : Failure(WadStatus::kUnreadable, "the file could not be opened");
+  try {
+    FileSource source(path);
+    if (!source.IsOpen()) {
+      std::error_code error;
+      const bool missing =
+          std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
+      return missing ? Failure(WadStatus::kFileNotFound, "there is no such file")
+                     : Failure(WadStatus::kUnreadable, "the file could not be opened");
+    }
+    return ReadWad(source);
+  } catch (const std::exception& error) {
+    return Failure(WadStatus::kUnreadable, std::string("reading it failed: ") + error.what());
   }
-  return ReadWad(source);
 }
 
 std::vector<MapInfo> FindMaps(const std::vector<Lump>& lumps) {

@@ -22,16 +22,30 @@ class WadSource {
   std::uint64_t bytesRead_ = 0;
 };
 
-// Bytes already in memory (tests, fuzzing).
+// Bytes already in memory (tests, fuzzing). Given a larger size, it reads as a sparse file
+// does: the bytes, then zeros up to that size.
 class MemorySource : public WadSource {
  public:
-  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-  std::uint64_t Size() const override { return bytes_.size(); }
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes), size_(bytes.size()) {}
+  MemorySource(std::string_view bytes, std::uint64_t size) : bytes_(bytes), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
 
  private:
   bool ReadAt(std::uint64_t offset, std::span<char> out) override;
   std::string_view bytes_;
+  std::uint64_t size_;
 };
+
+// The most lumps a WAD may claim; a header claiming more is refused before anything is read.
+// The count is a signed 32-bit number, so a header can ask for two thousand million lumps, a
+// 32 GiB directory. Real WADs stay far below this: vanilla Doom loads at most about 4 000 from
+// one PWAD, the largest megawads and resource WADs hold tens of thousands, and even a WAD of
+// 30 000 maps (11 lumps each) would fit three times over. At the cap the directory is 16 MiB
+// and the lump list about 40 MiB.
+inline constexpr std::int32_t kMaxLumps = 1 << 20;
+
+// The directory is read this many entries (16 bytes each) at a time.
+inline constexpr std::size_t kDirectoryPieceEntries = 4096;
 
 enum class WadKind : std::uint8_t { kIwad, kPwad };
 enum class MapFormat : std::uint8_t { kDoom, kHexen, kUdmf };
@@ -60,7 +74,8 @@ enum class WadStatus : std::uint8_t {
   kUnreadable,    // there, but opening or reading it failed
   kNotAWad,       // does not start with "IWAD" or "PWAD"
   kCutShort,      // shorter than its 12-byte header
-  kBadDirectory,  // negative lump count or offset, or a directory outside the file
+  kBadDirectory,  // negative or too large a lump count, negative offset, or a directory
+                  // outside the file
   kBadLump,       // a lump with a negative offset or size, or data outside the file
 };
 
@@ -73,8 +88,8 @@ struct WadReadResult {
   bool Ok() const { return status == WadStatus::kOk; }
 };
 
-// Reads the header and the lump directory, nothing else. Memory stays bounded by the size of
-// the source whatever the header claims.
+// Reads the header and the lump directory, nothing else. Memory stays bounded whatever the
+// header claims: at most kMaxLumps lumps, the directory read a piece at a time. Never throws.
 WadReadResult ReadWad(WadSource& source);
 
 // The same from a file on disk.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStyle>
+#include <exception>
 
 #include "core/files/PathHelpers.h"
 #include "ui/desktop/QtText.h"
@@ -26,6 +27,17 @@ wad::FileDescription DescribeIwad(const std::string& iwadFile, const std::string
   wad::WadReadResult missing;
   missing.status = wad::WadStatus::kFileNotFound;
   return wad::DescribeFile(iwadFile, missing);
+}
+
+// On the worker an exception reaching Qt's event loop would end the program: a file whose
+// description throws (memory ran out) is one that cannot be read.
+template <typename Describe>
+wad::FileDescription Guarded(Describe describe) {
+  try {
+    return describe();
+  } catch (const std::exception&) {
+    return {"file cannot be read", true};
+  }
 }
 
 }  // namespace
@@ -98,12 +110,14 @@ void WadFacts::SendWanted() {
         Results iwads;
         for (const std::string& path : files) {
           if (*latest != generation) return;
-          custom.emplace_back(path, wad::DescribeFile(path, *cache->Read(path)));
+          custom.emplace_back(path,
+                              Guarded([&] { return wad::DescribeFile(path, *cache->Read(path)); }));
           ++*described;
         }
         for (const std::string& file : iwadFiles) {
           if (*latest != generation) return;
-          iwads.emplace_back(file, DescribeIwad(file, portPath, places, *cache));
+          iwads.emplace_back(file,
+                             Guarded([&] { return DescribeIwad(file, portPath, places, *cache); }));
           ++*described;
         }
         QMetaObject::invokeMethod(
@@ -141,7 +155,12 @@ void WadFacts::FindMaps(std::string iwadFile, std::string portPath,
         loadOrder.reserve(customFiles.size() + 1);
         if (const auto iwad = LocateIwad(iwadFile, portPath, places)) loadOrder.push_back(*iwad);
         loadOrder.insert(loadOrder.end(), customFiles.begin(), customFiles.end());
-        std::vector<wad::MapChoice> maps = wad::CollectMaps(loadOrder, *cache);
+        std::vector<wad::MapChoice> maps;
+        try {
+          maps = wad::CollectMaps(loadOrder, *cache);
+        } catch (const std::exception&) {
+          maps.clear();  // no completions rather than no program
+        }
         QMetaObject::invokeMethod(
             this,
             [this, generation, latest, maps = std::move(maps)]() mutable {

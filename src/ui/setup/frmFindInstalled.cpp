@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <exception>
 
 #include "core/files/PathHelpers.h"
 #include "ui/desktop/Desktop.h"
@@ -62,7 +63,13 @@ frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
   }
   search_ = std::jthread(
       [this, places = std::move(places), listed = std::move(listed)](std::stop_token stop) {
-        installed::Findings findings = installed::FindInstalled(places, listed, stop);
+        // An exception leaving the thread would end the program; finding nothing is better.
+        installed::Findings findings;
+        try {
+          findings = installed::FindInstalled(places, listed, stop);
+        } catch (const std::exception&) {
+          findings = {};
+        }
         if (stop.stop_requested()) return;
         // Queued to the dialog: a dialog already gone drops it.
         QMetaObject::invokeMethod(

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 
 #include "core/wad/MapMerge.h"
 #include "core/wad/WadCache.h"
@@ -56,6 +57,7 @@ struct ScriptedDisk {
   std::map<std::string, WadStamp> stamps;
   int stats = 0;
   int reads = 0;
+  std::string throwOn;  // a path whose read throws, as a failed allocation does
   WadCache Cache() {
     return WadCache(
         [this](const std::string& path) {
@@ -63,8 +65,9 @@ struct ScriptedDisk {
           const auto found = stamps.find(path);
           return found == stamps.end() ? WadStamp{} : found->second;
         },
-        [this](const std::string&) {
+        [this](const std::string& path) {
           ++reads;
+          if (path == throwOn) throw std::bad_alloc();
           WadReadResult result;
           result.status = WadStatus::kOk;
           result.directory.maps = Maps({"MAP01"});
@@ -128,6 +131,16 @@ TEST(WadCache, KeepsNoEntryForAMissingFile) {
   disk.stamps["/gone.wad"] = {true, 12, 1};
   EXPECT_TRUE(cache.Read("/gone.wad")->Ok());
   EXPECT_EQ(disk.reads, 2);
+}
+
+// On the window's worker an exception would end the program.
+TEST(WadCache, ReadThatThrowsIsUnreadableAndNotKept) {
+  ScriptedDisk disk;
+  disk.stamps["/a.wad"] = {true, 100, 5};
+  disk.throwOn = "/a.wad";
+  WadCache cache = disk.Cache();
+  EXPECT_EQ(cache.Read("/a.wad")->status, WadStatus::kUnreadable);
+  EXPECT_EQ(cache.Size(), 0u);  // tried again next time
 }
 
 TEST(WadCache, SeesARealFileReplaced) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <new>
 
+#include "core/wad/WadDescription.h"
 #include "core/wad/WadReader.h"
 #include "support/WadWriter.h"
 
@@ -88,6 +91,98 @@ TEST_P(BrokenWad, IsReportedNotTrusted) {
 
 INSTANTIATE_TEST_SUITE_P(Table, BrokenWad, ::testing::ValuesIn(kBrokenRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Each bound on the side where it must decide: ending exactly at the end of the file is whole,
+// one byte further is not. A size past the bytes reads as a sparse file does.
+struct EdgeRow {
+  const char* name;
+  std::string bytes;
+  std::uint64_t size;  // of the file; 0 for the bytes' own
+  WadStatus status;
+  std::size_t lumps = 0;
+  friend void PrintTo(const EdgeRow& row, std::ostream* os) { *os << row.name; }
+};
+
+constexpr std::int32_t kMax32 = 0x7fffffff;
+constexpr std::uint64_t kEntry = 16;
+
+// 32 bytes: the header, "data", then one entry at `at` (16 puts it last in the file).
+std::string OneLump(std::int32_t offset, std::int32_t size, std::int32_t at = 16) {
+  return MakeHeader("PWAD", 1, at, kData + MakeEntry(offset, size, "DATA"));
+}
+
+using enum WadStatus;
+const EdgeRow kEdgeRows[] = {
+    {"HeaderOneByteShort", MakeHeader("PWAD", 0, 12).substr(0, 11), 0, kCutShort},
+    {"LumpEndsAtLastByte", OneLump(28, 4), 0, kOk, 1},
+    {"LumpEndsOneBytePast", OneLump(28, 5), 0, kBadLump},
+    {"DirectoryEndsAtLastByte", OneLump(12, 4), 0, kOk, 1},
+    {"DirectoryOneBytePast", OneLump(12, 4, 17), 0, kBadDirectory},
+    {"CountAtCap", MakeHeader("PWAD", kMaxLumps, 12), 12 + kEntry* kMaxLumps, kOk, kMaxLumps},
+    {"CountOneAboveCap", MakeHeader("PWAD", kMaxLumps + 1, 12), 28 + kEntry* kMaxLumps,
+     kBadDirectory},
+    {"LargestLumpEndsAtLastByte", OneLump(kMax32, kMax32), 2ull * kMax32, kOk, 1},
+    {"LargestLumpOneBytePast", OneLump(kMax32, kMax32), 2ull * kMax32 - 1, kBadLump},
+};
+
+class WadEdge : public ::testing::TestWithParam<EdgeRow> {};
+
+TEST_P(WadEdge, DecidesOnTheRightSide) {
+  const EdgeRow& row = GetParam();
+  MemorySource source(row.bytes, row.size == 0 ? row.bytes.size() : row.size);
+  const WadReadResult result = ReadWad(source);
+  EXPECT_EQ(result.status, row.status) << result.detail;
+  EXPECT_EQ(result.directory.lumps.size(), row.lumps);
+  // Nothing is read past the directory, nor of a refused one.
+  EXPECT_TRUE(row.status == kBadLump || result.bytesRead <= 12 + kEntry * row.lumps);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WadEdge, ::testing::ValuesIn(kEdgeRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Keeps the largest read asked of it, or throws as a failed allocation does.
+struct WatchedSource : WadSource {
+  explicit WatchedSource(std::string_view bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.Size(); }
+  std::size_t largestRead = 0;
+  bool throws = false;
+  bool ReadAt(std::uint64_t offset, std::span<char> out) override {
+    if (throws) throw std::bad_alloc();
+    largestRead = std::max(largestRead, out.size());
+    return bytes_.Read(offset, out);
+  }
+  MemorySource bytes_;
+};
+
+TEST(WadReader, ReadsALargeDirectoryInPieces) {
+  std::vector<TestLump> lumps(3 * kDirectoryPieceEntries + 5, TestLump{"MARKER", ""});
+  lumps.back() = {"LAST", "data"};
+  const std::string bytes = MakeWad("PWAD", lumps);
+  WatchedSource source(bytes);
+  const WadReadResult result = ReadWad(source);
+  ASSERT_EQ(result.directory.lumps.size(), lumps.size()) << result.detail;
+  EXPECT_EQ(result.directory.lumps.back().name, "LAST");
+  EXPECT_LE(source.largestRead, kEntry * kDirectoryPieceEntries);
+}
+
+TEST(WadReader, FailedAllocationIsAnUnreadableFile) {
+  const std::string bytes = MakeWad("PWAD", DoomMap("MAP01"));
+  WatchedSource source(bytes);
+  source.throws = true;
+  EXPECT_EQ(ReadWad(source).status, kUnreadable);
+}
+
+// The most lumps a header can claim, in a file long enough to hold them: 32 GiB on paper,
+// nothing on disk.
+TEST(WadReader, HostileSparseFileIsNotAWad) {
+  test::ScratchFolder folder;
+  const std::string path = folder.File("hostile.wad");
+  test::WriteBytes(path, MakeHeader("PWAD", kMax32, 12));
+  std::filesystem::resize_file(path, 12 + kEntry * kMax32);
+  const WadReadResult result = ReadWadFile(path);
+  EXPECT_EQ(DescribeFile(path, result).text, "not a WAD file") << result.detail;
+  EXPECT_LE(result.bytesRead, 12u);
+}
 
 TEST(WadReader, ReadsHeaderDirectoryAndNamesAsStored) {
   // An eight-letter name has no NUL; a shorter one may carry junk after its NUL.
