@@ -78,73 +78,93 @@ class AboutBoxTest : public MainWindowTest {
   }
 };
 
-// The classic places hold where the fonts allow. A fallback font may make the box grow: a
-// control then keeps at least its size and its left edge (the button: its distance from the
-// right edge) and never moves up, and no text is clipped in either set of captions.
-TEST_F(AboutBoxTest, KeepsItsPlacesAndFitsEveryTextInBothModes) {
+// The classic arrangement at no less than its classic sizes: the emblem beside the title
+// and version, the contact lines under it in order, the button below them at the right; no
+// two controls overlap and no text is clipped in either set of captions, with the
+// application's font at its default and at 16 points (the box asks for its own font).
+TEST_F(AboutBoxTest, KeepsItsArrangementAndFitsEveryTextInBothModes) {
   desktop.screen = {1001, 701};  // odd sizes: the halves are rounded down
-  OpenAbout([&](frmAbout& about) {
-    const struct {
-      QWidget* control;
-      QRect place;
-      const char* tip;
-    } controls[] = {
-        {about.picIcon, {8, 8, 56, 57}, "That's right. ph33r me, fools."},
-        {about.lblTitle, {72, 8, 195, 16}, "Not your Quillon, MINE!"},
-        {about.lblVersion, {72, 24, 195, 15}, "Version 2.01 pwnz you, man. You know it's true."},
-        {about.lblContact, {8, 72, 259, 14}, "I have contact info? Who knew?"},
-        {about.lblEmail, {8, 88, 257, 17}, "No spam please."},
-        {about.lblAIM, {8, 104, 257, 17}, "Point that somewhere else, will ya?"},
-        {about.lblDC,
-         {8, 120, 257, 33},
-         "Clan [QLN]: we write the maps, then we frag you on them."},
-        {about.cmdOK, {184, 144, 84, 23}, "Go back to the main screen."},
-    };
-    const int wider = about.width() - 271;
-    ASSERT_GE(wider, 0);
-    ASSERT_GE(about.height(), 169);
-    for (const auto& c : controls) {
-      const std::string name = c.control->objectName().toStdString();
-      const QRect at = c.control->geometry();
-      EXPECT_EQ(c.control->toolTip(), c.tip) << name;
-      EXPECT_GE(at.width(), c.place.width()) << name;
-      EXPECT_GE(at.height(), c.place.height()) << name;
-      EXPECT_GE(at.top(), c.place.top()) << name;
-      if (c.control == about.cmdOK) {
-        EXPECT_EQ(at.right() - wider, c.place.right());
-      } else {
-        EXPECT_EQ(at.left(), c.place.left()) << name;
-      }
-      EXPECT_EQ(c.control->font().bold(),
-                c.control == about.lblTitle || c.control == about.lblContact)
-          << name;
+  const QFont normalFont = QApplication::font();
+  for (const int points : {0, 16}) {
+    SCOPED_TRACE(points);
+    if (points) {
+      QFont font = normalFont;
+      font.setPointSize(points);
+      QApplication::setFont(font);
     }
-    EXPECT_EQ(about.picIcon->pixmap().size(), QSize(52, 53));
-    EXPECT_EQ(about.minimumSize(), about.maximumSize());  // not resizable
-    const QSize outer = about.frameGeometry().size();
-    EXPECT_EQ(about.frameGeometry().topLeft(),
-              QPoint((1001 - outer.width()) / 2, (701 - outer.height()) / 2));
+    OpenAbout([&](frmAbout& about) {
+      const struct {
+        QWidget* control;
+        QSize least;
+        const char* tip;
+      } controls[] = {
+          {about.picIcon, {56, 57}, "That's right. ph33r me, fools."},
+          {about.lblTitle, {195, 16}, "Not your Quillon, MINE!"},
+          {about.lblVersion, {195, 15}, "Version 2.01 pwnz you, man. You know it's true."},
+          {about.lblContact, {259, 14}, "I have contact info? Who knew?"},
+          {about.lblEmail, {257, 16}, "No spam please."},
+          {about.lblAIM, {257, 16}, "Point that somewhere else, will ya?"},
+          {about.lblDC, {257, 24}, "Clan [QLN]: we write the maps, then we frag you on them."},
+          {about.cmdOK, {84, 23}, "Go back to the main screen."},
+      };
+      for (const auto& c : controls) {
+        const std::string name = c.control->objectName().toStdString();
+        EXPECT_EQ(c.control->toolTip(), c.tip) << name;
+        EXPECT_GE(c.control->width(), c.least.width()) << name;
+        EXPECT_GE(c.control->height(), c.least.height()) << name;
+        EXPECT_EQ(c.control->font().bold(),
+                  c.control == about.lblTitle || c.control == about.lblContact)
+            << name;
+        for (const auto& other : controls) {
+          EXPECT_TRUE(other.control == c.control ||
+                      !other.control->geometry().intersects(c.control->geometry()))
+              << name << " overlaps " << other.control->objectName().toStdString();
+        }
+      }
+      const auto at = [](const QWidget* control) { return control->geometry(); };
+      EXPECT_GT(at(about.lblTitle).left(), at(about.picIcon).right());
+      EXPECT_EQ(at(about.lblVersion).left(), at(about.lblTitle).left());
+      EXPECT_GT(at(about.lblVersion).top(), at(about.lblTitle).top());
+      EXPECT_GT(at(about.lblContact).top(), at(about.picIcon).bottom());
+      const QLabel* lines[] = {about.lblContact, about.lblEmail, about.lblAIM, about.lblDC};
+      for (std::size_t i = 0; i < std::size(lines); ++i) {
+        EXPECT_EQ(at(lines[i]).left(), at(about.picIcon).left());
+        if (i > 0) {
+          EXPECT_GT(at(lines[i]).top(), at(lines[i - 1]).top());
+        }
+      }
+      EXPECT_GT(at(about.cmdOK).top(), at(about.lblDC).bottom());
+      EXPECT_EQ(at(about.cmdOK).right(), at(about.lblDC).right());
+      EXPECT_EQ(about.picIcon->pixmap().size(), QSize(52, 53));
+      EXPECT_EQ(about.minimumSize(), about.maximumSize());  // not resizable
+      EXPECT_GE(about.width(), 271);
+      EXPECT_GE(about.height(), 169);
+      const QSize outer = about.frameGeometry().size();
+      EXPECT_EQ(about.frameGeometry().topLeft(),
+                QPoint((1001 - outer.width()) / 2, (701 - outer.height()) / 2));
 
-    const QSize size = about.size();
-    for (const bool leet : {false, true}) {
-      if (leet) ClickEmblem(about, 11);
-      ASSERT_EQ(Captions(about), leet ? kLeetCaptions : kNormalCaptions);
-      for (QLabel* label :
-           {about.lblTitle, about.lblVersion, about.lblContact, about.lblEmail, about.lblAIM}) {
-        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
-        EXPECT_LE(label->sizeHint().height(), label->height()) << label->text().toStdString();
+      const QSize size = about.size();
+      for (const bool leet : {false, true}) {
+        if (leet) ClickEmblem(about, 11);
+        ASSERT_EQ(Captions(about), leet ? kLeetCaptions : kNormalCaptions);
+        for (QLabel* label :
+             {about.lblTitle, about.lblVersion, about.lblContact, about.lblEmail, about.lblAIM}) {
+          EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+          EXPECT_LE(label->sizeHint().height(), label->height()) << label->text().toStdString();
+        }
+        EXPECT_LE(about.lblDC->heightForWidth(about.lblDC->width()), about.lblDC->height());
+        EXPECT_LE(about.cmdOK->sizeHint().width(), about.cmdOK->width());
+        EXPECT_LE(about.cmdOK->sizeHint().height(), about.cmdOK->height());
+        for (QWidget* control : about.findChildren<QWidget*>()) {
+          EXPECT_TRUE(about.rect().contains(control->geometry()))
+              << control->objectName().toStdString();
+        }
+        EXPECT_EQ(about.size(), size);  // 1337 mode does not resize the box
       }
-      EXPECT_LE(about.lblDC->heightForWidth(about.lblDC->width()), about.lblDC->height());
-      EXPECT_LE(about.cmdOK->sizeHint().width(), about.cmdOK->width());
-      EXPECT_LE(about.cmdOK->sizeHint().height(), about.cmdOK->height());
-      for (QWidget* control : about.findChildren<QWidget*>()) {
-        EXPECT_TRUE(about.rect().contains(control->geometry()))
-            << control->objectName().toStdString();
-      }
-      EXPECT_EQ(about.size(), size);  // 1337 mode does not resize the box
-    }
-    QTest::mouseClick(about.cmdOK, Qt::LeftButton);
-  });
+      QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+    });
+  }
+  QApplication::setFont(normalFont);
 }
 
 TEST_F(AboutBoxTest, ClickCounterRunsItsSequenceIntoLeetMode) {

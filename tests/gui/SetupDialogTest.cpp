@@ -19,11 +19,36 @@ QStringList Captions(const QWidget* window) {
   return captions;
 }
 
-// A fixed window in the middle of the 1024 x 768 screen, each control inside it, apart from
-// its neighbours and showing its text whole, and Tab walking the controls in this order.
-void ExpectTidy(QDialog* window, const QStringList& tabOrder) {
+// The controls as the user reads them: each row's controls side by side, left to right, and
+// each row below the one before.
+void ExpectRows(const QWidget* window, const std::vector<QStringList>& rows) {
+  int rowTop = 0;
+  for (const QStringList& row : rows) {
+    QRect before;
+    int bottom = 0;
+    for (const QString& name : row) {
+      const QRect at = window->findChild<QWidget*>(name)->geometry();
+      EXPECT_GE(at.top(), rowTop) << name.toStdString() << " is not below the row above";
+      if (before.isValid()) {
+        EXPECT_GT(at.left(), before.right()) << name.toStdString();
+        EXPECT_TRUE(at.top() <= before.bottom() && before.top() <= at.bottom())
+            << name.toStdString() << " is not beside the control before it";
+      }
+      before = at;
+      bottom = std::max(bottom, at.bottom());
+    }
+    rowTop = bottom + 1;
+  }
+}
+
+// A fixed window at least as large as designed in the middle of the 1024 x 768 screen, each
+// control inside it, apart from its neighbours and showing its text whole, and Tab walking
+// the controls in this order.
+void ExpectTidy(QDialog* window, QSize designed, const QStringList& tabOrder) {
   SCOPED_TRACE(window->objectName().toStdString());
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  EXPECT_GE(window->width(), designed.width());
+  EXPECT_GE(window->height(), designed.height());
   EXPECT_EQ(window->pos(), QPoint((1024 - window->width()) / 2, (768 - window->height()) / 2));
   const auto controls = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   for (const QWidget* control : controls) {
@@ -48,8 +73,14 @@ void ExpectTidy(QDialog* window, const QStringList& tabOrder) {
     const QRect needed = metrics.boundingRect(room, wrap, text);
     EXPECT_LE(needed.width() + (qobject_cast<const QPushButton*>(control) ? 8 : 0), room.width())
         << control->objectName().toStdString();
-    EXPECT_LE(std::max(needed.height(), control->minimumSizeHint().height()), room.height())
+    // A frame's own layout needs room for its border and caption as well.
+    const int height = control->layout() ? control->height() : room.height();
+    EXPECT_LE(std::max(needed.height(), control->minimumSizeHint().height()), height)
         << control->objectName().toStdString();
+    if (auto* button = qobject_cast<const QPushButton*>(control)) {
+      EXPECT_GE(button->width(), 65);
+      EXPECT_GE(button->height(), 25);
+    }
   }
   QApplication::setActiveWindow(window);
   for (const QString& name : tabOrder + tabOrder.mid(0, 1)) {
@@ -58,7 +89,25 @@ void ExpectTidy(QDialog* window, const QStringList& tabOrder) {
   }
 }
 
-TEST_F(SetupDialogTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
+// The whole test again with the application's font at 16 points.
+class SetupDialogFontTest : public SetupDialogTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    if (GetParam() == 0) return;
+    QFont font = normal_;
+    font.setPointSize(GetParam());
+    QApplication::setFont(font);
+  }
+  void TearDown() override {
+    SetupDialogTest::TearDown();
+    QApplication::setFont(normal_);
+  }
+
+ private:
+  const QFont normal_ = QApplication::font();
+};
+
+TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
   const struct {
     Qt::Key key;
     const char* setup;
@@ -92,22 +141,39 @@ TEST_F(SetupDialogTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
       EXPECT_EQ(setup->windowTitle(), c.setupCaptions[0]);
       EXPECT_EQ(setup->parentWidget(), window.get());
       EXPECT_EQ(Captions(setup), c.setupCaptions);
-      ExpectTidy(setup,
-                 {"cmdDone", ListIn(setup)->objectName(), "cmdAdd", "cmdChange", "cmdRemove"});
+      const QString list = ListIn(setup)->objectName();
+      ExpectTidy(setup, {298, 138}, {"cmdDone", list, "cmdAdd", "cmdChange", "cmdRemove"});
+      ExpectRows(setup, {{"lblTitle"},
+                         {list, setup->findChild<QGroupBox*>()->objectName()},
+                         {"cmdAdd", "cmdChange", "cmdRemove", "cmdDone"}});
+      EXPECT_EQ(InfoIn(setup)->parentWidget(), setup->findChild<QGroupBox*>());
       Click(setup, "cmdAdd");
     });
     desktop.modalScripts.push_back([&](QDialog* entry) {
       EXPECT_EQ(entry->objectName(), c.entry);
       EXPECT_EQ(entry->parentWidget()->objectName(), c.setup);
       EXPECT_EQ(Captions(entry), c.entryCaptions);
-      ExpectTidy(entry,
-                 {"txtName", FileIn(entry)->objectName(), "cmdBrowse", "cmdOk", "cmdCancel"});
+      const QString file = FileIn(entry)->objectName();
+      ExpectTidy(entry, {225, 122}, {"txtName", file, "cmdBrowse", "cmdOk", "cmdCancel"});
+      QString fileLabel;
+      for (const QLabel* label : entry->findChildren<QLabel*>()) {
+        if (label->buddy() == FileIn(entry)) fileLabel = label->objectName();
+      }
+      ExpectRows(entry, {{"lblTitle"},
+                         {"lblName", "txtName"},
+                         {fileLabel, file},
+                         {"cmdBrowse", "cmdOk", "cmdCancel"}});
     });
     QApplication::setActiveWindow(window.get());
     QTest::keyClick(window.get(), c.key);
     EXPECT_TRUE(desktop.modalScripts.empty()) << c.setup;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Fonts, SetupDialogFontTest, ::testing::Values(0, 16),
+                         [](const auto& info) {
+                           return info.param ? std::to_string(info.param) + "pt" : "DefaultFont";
+                         });
 
 TEST_F(SetupDialogTest, FillsTheListFromTheCountAndOpensEvenWithoutOne) {
   const struct {

@@ -62,8 +62,8 @@ TEST_F(SetupEntryTest, AddToThreeProgramsWritesTheFourthAndSurvivesARestart) {
   RunSetup(ListId::Programs, {[&](QDialog* setup) { Click(setup, "cmdAdd"); },
                               [&](QDialog* entry) {
                                 EXPECT_EQ(TagOf(entry), "Add 3");
-                                NameIn(entry)->setText(QStringLiteral("Editor"));
-                                FileIn(entry)->setText(QStringLiteral(" /bin/ed"));
+                                TypeInto(NameIn(entry), QStringLiteral("Editor"));
+                                TypeInto(FileIn(entry), QStringLiteral(" /bin/ed"));
                                 Click(entry, "cmdOk");
                               }});
   EXPECT_EQ(SectionLines("Programs").mid(7),
@@ -109,8 +109,8 @@ TEST_F(SetupEntryTest, ChangeOpensWithTheStoredFieldsAndRewritesOnlyThatEntry) {
                       EXPECT_EQ(TagOf(entry), QStringLiteral("Change %1").arg(c.position));
                       EXPECT_EQ(NameIn(entry)->text(), stored);
                       EXPECT_EQ(FileIn(entry)->text(), stored + ".path");
-                      NameIn(entry)->setText(QStringLiteral("New"));
-                      FileIn(entry)->setText(QStringLiteral("new"));
+                      TypeInto(NameIn(entry), QStringLiteral("New"));
+                      TypeInto(FileIn(entry), QStringLiteral("new"));
                       Click(entry, "cmdOk");
                     }});
     EXPECT_EQ(SectionLines(KindOf(c.id).section), c.keys);
@@ -143,8 +143,8 @@ TEST_F(SetupEntryTest, BrowseFillsTheFieldsFromTheChosenFileAndACancelKeepsThem)
     desktop.fileChoices.push_back(c.chosen);
     RunSetup(c.id, {[&](QDialog* setup) { Click(setup, "cmdAdd"); },
                     [&](QDialog* entry) {
-                      NameIn(entry)->setText(QStringLiteral("kept"));
-                      FileIn(entry)->setText(c.before);
+                      TypeInto(NameIn(entry), QStringLiteral("kept"));
+                      TypeInto(FileIn(entry), c.before);
                       Click(entry, "cmdBrowse");
                       EXPECT_EQ(NameIn(entry)->text(), c.name) << c.file.toStdString();
                       EXPECT_EQ(FileIn(entry)->text(), c.file);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,7 +40,9 @@ class SetupTest : public MainWindowTest {
     return found;
   }
   static void Click(const QWidget* window, const char* name) {
-    In<QPushButton>(window, name)->click();
+    auto* button = In<QPushButton>(window, name);
+    ASSERT_TRUE(button->isEnabled()) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
   }
   static QComboBox* ListIn(const QWidget* setup) { return setup->findChild<QComboBox*>(); }
   static QLabel* InfoIn(const QWidget* setup) {
@@ -49,15 +52,31 @@ class SetupTest : public MainWindowTest {
   static QLineEdit* FileIn(const QWidget* entry) {
     return entry->findChildren<QLineEdit*>().value(1);  // txtPath or txtFile
   }
+  // Selects what the field holds and types over it, as the user does.
+  static void TypeInto(QLineEdit* field, const QString& text) {
+    ASSERT_TRUE(field->isEnabled());
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+  }
+  // The mode handed to an add/change dialog, as "Add 3" or "Change 1".
   static QString TagOf(QDialog* entry) {
     auto* dialog = qobject_cast<frmAddEntry*>(entry);
-    return dialog ? dialog->Tag : QStringLiteral("not an add/change dialog");
+    if (!dialog) return QStringLiteral("not an add/change dialog");
+    if (!dialog->Tag) return QStringLiteral("no mode");
+    const bool adding = dialog->Tag->mode == EntryTag::Mode::Add;
+    return QStringLiteral("%1 %2").arg(adding ? "Add" : "Change").arg(dialog->Tag->position);
   }
 
-  // As a pick from the opened list does.
+  // Opens the list with a click, walks to the item with the arrow keys and takes it with Enter.
   static void Pick(QComboBox* list, int position) {
-    list->setCurrentIndex(position);
-    emit list->activated(position);
+    ASSERT_TRUE(list->isEnabled());
+    QTest::mouseClick(list, Qt::LeftButton);
+    QAbstractItemView* items = list->view();
+    ASSERT_TRUE(items->isVisible()) << "the list did not open";
+    QTest::keyClick(items, Qt::Key_Home);
+    for (int i = 0; i < position; ++i) QTest::keyClick(items, Qt::Key_Down);
+    QTest::keyClick(items, Qt::Key_Return);
   }
 
   // The lines of one section of the configuration file, blank lines left out.

@@ -1,14 +1,12 @@
 #include "ui/about/frmAbout.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTextLayout>
-#include <algorithm>
+#include <QVBoxLayout>
 #include <array>
-#include <cmath>
-#include <vector>
 
 #include "ui/about/Emblem.h"
 #include "ui/desktop/Desktop.h"
@@ -74,21 +72,20 @@ constexpr Captions kLeet = {
 };
 constexpr const char* kDCTip = "Clan [QLN]: we write the maps, then we frag you on them.";
 
-// The classic layout, in pixels of the client area. Controls keep these places unless the
-// fonts at hand need more room (ArrangeControls).
-constexpr QSize kClient(271, 169);
-constexpr QRect kPicIcon(8, 8, 56, 57);
-constexpr QRect kTitle(72, 8, 195, 16);
-constexpr QRect kVersion(72, 24, 195, 15);
-constexpr QRect kContact(8, 72, 259, 14);
-constexpr QRect kEmail(8, 88, 257, 17);
-constexpr QRect kAIM(8, 104, 257, 17);
-constexpr QRect kDC(8, 120, 257, 33);
-constexpr QRect kOK(184, 144, 84, 23);
-// A line of the lowest text keeps this far from the button, or the button moves below it by
-// kBelowText.
-constexpr int kButtonClearance = 2;
-constexpr int kBelowText = 3;
+// The sizes it was designed with, at 96 dpi (client area 271 x 169): the emblem beside the
+// title and version, the contact lines 16 pixels apart under them, the button at the lower
+// right. The last line may take two, and the button comes below it.
+constexpr QSize kPicIcon(56, 57);
+constexpr QSize kTitle(195, 16);
+constexpr QSize kVersion(195, 15);
+constexpr QSize kContact(259, 16);
+constexpr QSize kLine(257, 16);
+constexpr QSize kDC(257, 24);
+constexpr QSize kOK(84, 23);
+constexpr QMargins kMargins(8, 8, 4, 2);
+constexpr int kBesideIcon = 8;
+constexpr int kBelowIcon = 7;
+constexpr int kAboveButton = 3;
 
 QString Text(const char* text) {
   return QString::fromUtf8(text);
@@ -111,25 +108,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* tip, bool bold 
   label->setTextFormat(Qt::PlainText);  // "V3r510n 2.01 > j00 LOLz!" is not markup
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return label;
-}
-
-// The lines a word-wrapped label lays its text out in, as rectangles within the label.
-std::vector<QRect> WrappedLines(const QLabel* label, const QString& text, int width) {
-  const QFontMetrics metrics(label->font());
-  QTextLayout layout(text, label->font());
-  QTextOption option;
-  option.setWrapMode(QTextOption::WordWrap);
-  layout.setTextOption(option);
-  std::vector<QRect> lines;
-  layout.beginLayout();
-  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-    line.setLineWidth(width);
-    const int top = static_cast<int>(lines.size()) * metrics.lineSpacing();
-    lines.emplace_back(0, top, static_cast<int>(std::ceil(line.naturalTextWidth())),
-                       metrics.lineSpacing());
-  }
-  layout.endLayout();
-  return lines;
 }
 
 }  // namespace
@@ -171,70 +149,58 @@ void frmAbout::CreateControls() {
   cmdOK->setFocus();
 }
 
-// Every control keeps its classic place while the fonts at hand fit it. Where a fallback font
-// runs wider, the box grows to the right; where a text runs taller, the controls below move
-// down. Both sets of captions are measured, so the box keeps its size when 1337 mode begins.
+// The designed sizes are the least each control gets; where the fonts at hand need more, the
+// box grows. Both sets of captions are measured, so the box keeps its size when 1337 mode
+// begins.
 void frmAbout::ArrangeControls() {
-  const auto need = [](auto* control, const char* normal, const char* leet) {
-    control->setText(Text(normal));
-    const QSize first = control->sizeHint();
-    control->setText(Text(leet));
-    return first.expandedTo(control->sizeHint());
+  const auto reserve = [](auto* control, QSize stated, const char* normal, const char* leet) {
+    QSize size = stated;
+    for (const char* text : {normal, leet}) {
+      control->setText(Text(text));
+      size = size.expandedTo(control->sizeHint());
+    }
+    control->setMinimumSize(size);
   };
-  const QSize title = need(lblTitle, kNormal.title, kLeet.title);
-  const QSize version = need(lblVersion, kNormal.version, kLeet.version);
-  const QSize contact = need(lblContact, kNormal.contact, kLeet.contact);
-  const QSize email = need(lblEmail, kNormal.email, kLeet.email);
-  const QSize aim = need(lblAIM, kNormal.aim, kLeet.aim);
-  const QSize ok = need(cmdOK, kNormal.ok, kLeet.ok);
+  picIcon->setFixedSize(kPicIcon);
+  reserve(lblTitle, kTitle, kNormal.title, kLeet.title);
+  reserve(lblVersion, kVersion, kNormal.version, kLeet.version);
+  reserve(lblContact, kContact, kNormal.contact, kLeet.contact);
+  reserve(lblEmail, kLine, kNormal.email, kLeet.email);
+  reserve(lblAIM, kLine, kNormal.aim, kLeet.aim);
+  reserve(cmdOK, kOK, kNormal.ok, kLeet.ok);
+  // The last line wraps to the width the others give the box.
+  lblDC->setMinimumSize(kDC);
 
-  const int wider = std::max({0, title.width() - kTitle.width(), version.width() - kVersion.width(),
-                              contact.width() - kContact.width(), email.width() - kEmail.width(),
-                              aim.width() - kAIM.width()});
-  // A label starts at its own place or just under the text above it, whichever is lower.
-  const auto place = [wider](QLabel* label, QRect stated, QSize needed, int belowText) {
-    label->setGeometry(stated.left(), std::max(stated.top(), belowText), stated.width() + wider,
-                       std::max(stated.height(), needed.height()));
-  };
-  const auto textBottom = [](const QLabel* label, QSize needed) {
-    return label->y() + needed.height();
-  };
+  auto* heading = new QVBoxLayout;
+  heading->setSpacing(0);
+  heading->addWidget(lblTitle);
+  heading->addWidget(lblVersion);
+  heading->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->setSpacing(kBesideIcon);
+  top->addWidget(picIcon);
+  top->addLayout(heading, 1);
 
-  picIcon->setGeometry(kPicIcon);
-  place(lblTitle, kTitle, title, kTitle.top());
-  place(lblVersion, kVersion, version, textBottom(lblTitle, title));
-  place(lblContact, kContact, contact, textBottom(lblVersion, version));
-  place(lblEmail, kEmail, email, textBottom(lblContact, contact));
-  place(lblAIM, kAIM, aim, textBottom(lblEmail, email));
+  auto* button = new QHBoxLayout;
+  button->addStretch(1);
+  button->addWidget(cmdOK);
 
-  const int dcWidth = kDC.width() + wider;
-  int dcHeight = kDC.height();
-  std::vector<QRect> dcLines;
-  for (const char* text : {kNormal.dc, kLeet.dc}) {
-    lblDC->setText(Text(text));
-    dcHeight = std::max(dcHeight, lblDC->heightForWidth(dcWidth));
-    const auto lines = WrappedLines(lblDC, lblDC->text(), dcWidth);
-    dcLines.insert(dcLines.end(), lines.begin(), lines.end());
-  }
-  std::sort(dcLines.begin(), dcLines.end(),
-            [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
-  lblDC->setGeometry(kDC.left(), std::max(kDC.top(), textBottom(lblAIM, aim)), dcWidth, dcHeight);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(kMargins);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layout->addLayout(top);
+  layout->addSpacing(kBelowIcon);
+  layout->addWidget(lblContact);
+  layout->addWidget(lblEmail);
+  layout->addWidget(lblAIM);
+  layout->addWidget(lblDC);
+  layout->addSpacing(kAboveButton);
+  layout->addLayout(button);
 
-  // The button sits in the lower right corner of lblDC's area, as it always has; it moves
-  // down only when a line of either text would run under it.
-  QRect button(kOK.topLeft(), ok.expandedTo(kOK.size()));
-  button.moveRight(kOK.right() + wider);
-  button.moveTop(lblDC->y() + kOK.top() - kDC.top());
-  for (QRect line : dcLines) {
-    line.translate(lblDC->pos());
-    const QRect clear =
-        button.adjusted(-kButtonClearance, -kButtonClearance, kButtonClearance, kButtonClearance);
-    if (line.intersects(clear)) button.moveTop(line.bottom() + kBelowText);
-  }
-  cmdOK->setGeometry(button);
-
-  const int bottomMargin = kClient.height() - (kOK.top() + kOK.height());
-  setFixedSize(kClient.width() + wider, button.top() + button.height() + bottomMargin);
+  ReserveTextHeight(lblDC, {Text(kNormal.dc), Text(kLeet.dc)});
+  // Sized now, so that Load centres the window by its real size.
+  layout->activate();
 }
 
 void frmAbout::FormLoad() {

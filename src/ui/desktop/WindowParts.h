@@ -5,7 +5,11 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <initializer_list>
 #include <string_view>
+
+class QLabel;
+class QPushButton;
 
 namespace quillon {
 
@@ -32,6 +36,21 @@ inline QString Latin1(std::string_view text) {
 // `fallbacks` that is, in `fallbackWeight`, so that a title still stands out.
 QFont FontOrFallback(const QString& family, qreal points, QFont::Weight weight,
                      const QStringList& fallbacks, QFont::Weight fallbackWeight);
+
+// The face asked for by name where it is installed; otherwise a common sans face of the same
+// weight.
+QFont SansFontOrFallback(const QString& family, qreal points, QFont::Weight weight);
+
+// Gives each button of a row the same width and least height: the stated size, or what the
+// widest caption needs with the style's margins (the style's own preferred width is wider
+// than these windows were designed with).
+void EqualButtons(std::initializer_list<QPushButton*> row, QSize stated);
+
+// Keeps room in a word-wrapped label for the tallest of `texts` at the width its window's
+// layout gives it, so that whichever it shows later is whole and the window keeps its size.
+// The label's own size hint no longer counts: it takes at least its minimum width, and the
+// layout should have its other controls set the window's width.
+void ReserveTextHeight(QLabel* label, const QStringList& texts);
 
 // Left = (screen width - window width) / 2, top likewise, fractions dropped; the window's
 // outer size, frame included once the window system has reported it.

@@ -23,7 +23,7 @@ const SetupInstance kInstances[] = {
       {"Quillon was unable to find this port.", "Most Likely it was moved or removed.",
        "Please re-setup this port."},
       "Failed to find this port, please re-setup"},
-     {"frmAddPort", "Add/Change Source Port", "Port Name:", 57, "txtPath", "lblPath", "Port Path:"},
+     {"frmAddPort", "Add/Change Source Port", "Port Name:", "txtPath", "lblPath", "Port Path:"},
      {"Select Source Port EXE", kProgramFilter, false}},
 
     {ListId::IWADs,
@@ -36,7 +36,7 @@ const SetupInstance kInstances[] = {
       " from the IWAD list?",
       {},
       nullptr},
-     {"frmAddIWAD", "Add/Change IWAD", "IWAD Name:", 65, "txtFile", "lblFile", "Filename:"},
+     {"frmAddIWAD", "Add/Change IWAD", "IWAD Name:", "txtFile", "lblFile", "Filename:"},
      {"Select IWAD", "IWADs (*.wad)|*.wad", true}},
 
     // The program dialog's title already says what is named; short labels keep it narrow.
@@ -50,7 +50,7 @@ const SetupInstance kInstances[] = {
       {"Quillon was unable to find this program.", "Most Likely it was moved or removed.",
        "Please re-setup this program."},
       "Failed to find this program, please re-setup"},
-     {"frmAddProg", "Add/Change Program", "Name:", 57, "txtPath", "lblPath", "Path:"},
+     {"frmAddProg", "Add/Change Program", "Name:", "txtPath", "lblPath", "Path:"},
      {"Select Program", kProgramFilter, false}},
 };
 

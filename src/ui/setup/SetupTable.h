@@ -32,14 +32,12 @@ struct SetupInstance {
     std::array<const char*, 3> notFound;
     const char* lookupFailed;
   };
-  // The add/change dialog: window, caption (also its title label), the name field's label
-  // and the width both labels were designed with, then the file field's name, its label's
-  // name and its label.
+  // The add/change dialog: window, caption (also its title label), the name field's label,
+  // then the file field's name, its label's name and its label.
   struct EntryWindow {
     const char* name;
     const char* caption;
     const char* nameLabel;
-    int labelWidth;
     const char* fileFieldName;
     const char* fileLabelName;
     const char* fileLabel;

@@ -1,25 +1,33 @@
 #include "ui/setup/frmAddEntry.h"
 
-#include <QComboBox>
-#include <algorithm>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
 #include "core/files/PathHelpers.h"
-#include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
-#include "ui/setup/MainWindowLists.h"
 
 namespace quillon {
 
-frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDir,
-                         QComboBox* setupList, MainWindowLists& mainLists, QWidget* owner)
+namespace {
+// The sizes it was designed with, at 96 dpi (client area 225 x 122): the title over two
+// rows of a label and its field, the buttons in a row below.
+constexpr QSize kTitle(209, 25);
+constexpr int kLabelWidth = 57;
+constexpr QSize kField(145, 19);
+constexpr QSize kButton(65, 25);
+constexpr QMargins kMargins(8, 8, 8, 9);
+constexpr int kGap = 7;     // beside a label, between buttons, under the title
+constexpr int kRowGap = 5;  // between the rows and above the buttons
+}  // namespace
+
+frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDir, QWidget* owner)
     : QDialog(owner),
       instance_(InstanceOf(list)),
       kind_(KindOf(list)),
       desktop_(desktop),
-      setupList_(setupList),
-      mainLists_(mainLists),
       programDir_(programDir),
       cdlOpen_(desktop, this) {
   setObjectName(Text(instance_.entry.name));
@@ -38,7 +46,7 @@ void frmAddEntry::SetFields(const QString& name, const QString& file) {
 
 void frmAddEntry::CreateControls() {
   lblTitle->setText(Text(instance_.entry.caption));
-  lblTitle->setFont(SetupTitleFont(QStringLiteral("Arial"), 12, QFont::Bold));
+  lblTitle->setFont(SansFontOrFallback(QStringLiteral("Arial"), 12, QFont::Bold));
   lblTitle->setAlignment(Qt::AlignCenter);
   for (QLabel* label : {lblName, lblFile}) label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   lblName->setText(Text(instance_.entry.nameLabel));
@@ -59,42 +67,37 @@ void frmAddEntry::CreateControls() {
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-namespace {
-// The designed places (client area 225 x 122): two rows of a label and its field under the
-// title, the buttons in a row below.
-constexpr int kRowGap = 5;
-constexpr int kFieldLeft = 72;
-constexpr int kFieldWidth = 145;
-constexpr int kFieldHeight = 19;
-constexpr int kLabelHeight = 17;
-constexpr int kTitleWidth = 209;
-}  // namespace
-
-// The layout as designed; see DialogParts.h for the growing.
+// The designed sizes are the least each control gets; larger fonts make the window grow.
 void frmAddEntry::ArrangeControls() {
-  const int titleHeight = TitleHeight(lblTitle);
-  const int labelNeeds = std::max(LabelWidth(lblName, 0), LabelWidth(lblFile, 0));
-  const int labelWidth = std::max(instance_.entry.labelWidth, labelNeeds);
-  const int fieldLeft = std::max(kFieldLeft, kDialogMargin + labelNeeds + kDialogGap);
-  const int rowHeight = FieldHeight(txtName, kFieldHeight);
-  // A label as tall as its field, so that both texts stand on one line.
-  const int labelHeight = std::max(kLabelHeight, rowHeight);
-  const QSize button = ButtonSize({cmdBrowse, cmdOk, cmdCancel}, kDialogButton);
+  lblTitle->setMinimumSize(kTitle);
+  for (QLabel* label : {lblName, lblFile}) label->setMinimumWidth(kLabelWidth);
+  for (QLineEdit* field : {txtName, txtFile}) field->setMinimumSize(kField);
+  EqualButtons({cmdBrowse, cmdOk, cmdCancel}, kButton);
 
-  const int right =
-      std::max({fieldLeft + kFieldWidth, kDialogMargin + 3 * button.width() + 2 * kDialogGap,
-                kDialogMargin + LabelWidth(lblTitle, kTitleWidth)});
-  const int nameTop = kDialogMargin + titleHeight + kDialogGap;
-  const int fileTop = nameTop + rowHeight + kRowGap;
-  const int buttonTop = fileTop + rowHeight + kRowGap;
+  auto* fields = new QGridLayout;
+  fields->setHorizontalSpacing(kGap);
+  fields->setVerticalSpacing(kRowGap);
+  fields->addWidget(lblName, 0, 0);
+  fields->addWidget(txtName, 0, 1);
+  fields->addWidget(lblFile, 1, 0);
+  fields->addWidget(txtFile, 1, 1);
 
-  lblTitle->setGeometry(kDialogMargin, kDialogMargin, right - kDialogMargin, titleHeight);
-  lblName->setGeometry(kDialogMargin, nameTop, labelWidth, labelHeight);
-  txtName->setGeometry(fieldLeft, nameTop, right - fieldLeft, rowHeight);
-  lblFile->setGeometry(kDialogMargin, fileTop, labelWidth, labelHeight);
-  txtFile->setGeometry(fieldLeft, fileTop, right - fieldLeft, rowHeight);
-  PlaceRow({cmdBrowse, cmdOk, cmdCancel}, {QPoint(kDialogMargin, buttonTop), button}, kDialogGap);
-  setFixedSize(right + kDialogMargin, buttonTop + button.height() + kDialogFarMargin);
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(kGap);
+  for (QPushButton* button : {cmdBrowse, cmdOk, cmdCancel}) buttons->addWidget(button);
+  buttons->addStretch(1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(kMargins);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layout->addWidget(lblTitle);
+  layout->addSpacing(kGap);
+  layout->addLayout(fields);
+  layout->addSpacing(kRowGap);
+  layout->addLayout(buttons);
+  // Sized now, so that Load centres the window by its real size.
+  layout->activate();
 }
 
 void frmAddEntry::FormLoad() {
@@ -119,25 +122,19 @@ void frmAddEntry::Browse() {
 }
 
 void frmAddEntry::SaveEntry() {
-  const QStringList words = Tag.split(u' ', Qt::SkipEmptyParts);
-  if (words.size() < 2) return;
-  const bool adding = words[0] == QStringLiteral("Add");
-  const auto position = ToInt16(Ss(words[1]));
+  if (!Tag) return;
+  const bool adding = Tag->mode == EntryTag::Mode::Add;
+  const int position = Tag->position;
   // The setup dialog never hands out more; this keeps every entry number within 16 bits.
-  if (!position || *position < 0 || (adding && *position >= kLargestList)) return;
-  const int n = *position;
-  const int entry = n + 1;
-  const QString name = txtName->text();
+  if (position < 0 || position >= (adding ? kLargestList : kMaxListCount)) return;
+  const SavedEntry saved{*Tag, txtName->text(), txtFile->text()};
 
   // The lists first: they show the change even when the file cannot be written.
+  emit Saved(saved);
   if (adding) {
-    InsertKeepingSelection(setupList_, n, name);
-    AppendEntry(iniFile_, kind_, mainLists_, n, name, txtFile->text());
+    WriteNewEntry(iniFile_, kind_, position, saved.name, saved.file);
   } else {
-    setupList_->setItemText(n, name);
-    mainLists_.RenameEntry(kind_.id, n, name);
-    iniFile_.Save(kind_.section, NameKey(kind_, entry), Ss(name));
-    iniFile_.Save(kind_.section, FileKey(kind_, entry), Ss(txtFile->text()));
+    WriteEntry(iniFile_, kind_, position + 1, Ss(saved.name), Ss(saved.file));
   }
   accept();
 }

@@ -5,37 +5,55 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <optional>
 
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/ReadWrite.h"
 #include "ui/desktop/CommonDialog.h"
-#include "ui/setup/DialogParts.h"
+#include "ui/desktop/WindowParts.h"
 #include "ui/setup/SetupTable.h"
-
-class QComboBox;
 
 namespace quillon {
 
 class Desktop;
-class MainWindowLists;
+
+// What the setup dialog asks of its add/change dialog: add an entry after the `position`
+// entries its list holds, or change the entry at `position`. Either way the entry written
+// is number position + 1, shown at `position` in both drop-down lists.
+struct EntryTag {
+  enum class Mode { Add, Change };
+  Mode mode = Mode::Add;
+  int position = 0;
+};
+
+// What OK did, for the windows that show the list: the entry at tag.position now has this
+// name and file (in Add mode it is new).
+struct SavedEntry {
+  EntryTag tag;
+  QString name;
+  QString file;
+};
 
 // The add/change dialog of the ports, IWADs or programs (frmAddPort, frmAddIWAD,
 // frmAddProg). Its setup dialog hands it the mode in Tag and, to change an entry, the
-// entry's fields; on OK it writes the entry and puts its name into both lists that show it.
+// entry's fields; on OK it reports the entry to its owner, then writes it to the file.
 class frmAddEntry : public QDialog {
   Q_OBJECT
 
  public:
-  // setupList is the setup dialog's drop-down list of the same entries.
-  frmAddEntry(ListId list, Desktop& desktop, const QString& programDir, QComboBox* setupList,
-              MainWindowLists& mainLists, QWidget* owner);
+  frmAddEntry(ListId list, Desktop& desktop, const QString& programDir, QWidget* owner);
   ~frmAddEntry() override;
 
-  // "Add " + the number of entries, or "Change " + the position of the entry to change.
-  QString Tag;
+  // Set before the dialog is shown; without one, OK writes nothing.
+  std::optional<EntryTag> Tag;
 
   // Change mode: the stored name and file of the entry.
   void SetFields(const QString& name, const QString& file);
+
+ signals:
+  // Sent on OK before anything is written, so the lists show the entry even when the file
+  // cannot be written.
+  void Saved(const SavedEntry& entry);
 
  private:
   void CreateControls();
@@ -47,8 +65,6 @@ class frmAddEntry : public QDialog {
   const SetupInstance& instance_;
   const ListKind& kind_;
   Desktop& desktop_;
-  QComboBox* setupList_;
-  MainWindowLists& mainLists_;
   QString programDir_;
   ReadWrite iniFile_;
   CommonDialog cdlOpen_;

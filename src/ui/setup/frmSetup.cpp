@@ -1,8 +1,10 @@
 #include "ui/setup/frmSetup.h"
 
 #include <QDateTime>
+#include <QGridLayout>
 #include <QListView>
 #include <QLocale>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/files/PathHelpers.h"
@@ -30,6 +32,14 @@ QString EntryInfoText(const QString& name, const QDateTime& when) {
   return name + QStringLiteral("\r\n") + FileDateText(when);
 }
 
+// Inserts an item without changing which item is selected: Qt would select the first item
+// of an empty list by itself.
+void InsertKeepingSelection(QComboBox* list, int position, const QString& text) {
+  const int selected = list->currentIndex();
+  list->insertItem(position, text);
+  list->setCurrentIndex(selected < position ? selected : list->currentIndex());
+}
+
 }  // namespace
 
 frmSetup::frmSetup(ListId list, Desktop& desktop, QString programDir, MainWindowLists& mainLists,
@@ -51,7 +61,7 @@ frmSetup::~frmSetup() = default;
 
 void frmSetup::CreateControls() {
   lblTitle->setText(Text(instance_.window.caption));
-  lblTitle->setFont(SetupTitleFont(QStringLiteral("Arial Black"), 14.25, QFont::Black));
+  lblTitle->setFont(SansFontOrFallback(QStringLiteral("Arial Black"), 14.25, QFont::Black));
   lblTitle->setAlignment(Qt::AlignCenter);
 
   // Lists may hold tens of thousands of entries: never measure them all.
@@ -84,52 +94,66 @@ void frmSetup::CreateControls() {
 }
 
 namespace {
-// The designed places (client area 298 x 138): the list beside the frame under the title,
-// the label inside the frame, the buttons in a row below.
-constexpr int kListTop = 40;
+// The sizes it was designed with, at 96 dpi (client area 298 x 138): the title over the list
+// and the frame, each two buttons wide, and the four buttons in a row below. The big title's
+// own leading is room enough above it.
+constexpr int kTitleHeight = 25;
+constexpr QSize kButton(65, 25);
+constexpr QMargins kMargins(8, 0, 9, 9);
+constexpr int kGap = 7;
+constexpr int kListDrop = 8;  // the list stands this much lower than the frame
 constexpr int kListHeight = 21;
-constexpr int kFrameTop = 32;
-constexpr int kFrameHeight = 65;
-constexpr int kInfoLeft = 8;
-constexpr int kInfoTop = 16;
-constexpr int kInfoHeight = 41;
-constexpr int kInfoBottomRoom = 8;
+// The label's place within the frame, whose caption the style draws above its border.
+constexpr QMargins kInfoMargins(8, 16, 8, 8);
+constexpr QSize kInfo(121, 41);
 }  // namespace
 
-// The layout as designed; see DialogParts.h for the growing.
+// The designed sizes are the least each control gets; larger fonts make the window grow.
 void frmSetup::ArrangeControls() {
-  // Each half of the window is two buttons wide; the title spans both.
-  const QSize button = ButtonSize({cmdAdd, cmdChange, cmdRemove, cmdDone}, kDialogButton);
-  const int titleWidth = LabelWidth(lblTitle, 4 * button.width() + 3 * kDialogGap);
-  const int column = std::max(2 * button.width() + kDialogGap, (titleWidth - kDialogGap + 1) / 2);
-  const int titleHeight = TitleHeight(lblTitle);
-  const int below = titleHeight - kDialogTitleHeight;
+  lblTitle->setMinimumHeight(kTitleHeight);
+  cmbList->setMinimumHeight(kListHeight);
+  // The label takes the frame's width and wraps its text to it; it holds the frame open.
+  lblInfo->setMinimumSize(kInfo);
+  EqualButtons({cmdAdd, cmdChange, cmdRemove, cmdDone}, kButton);
 
-  // The style draws the frame's caption above its border; the label starts below both, tall
-  // enough for its first text, the lookup failure, and a name above a date that may itself
-  // take two lines.
-  fraInfo->resize(column, kFrameHeight);
-  const int labelTop = std::max(kInfoTop, fraInfo->contentsRect().top());
-  const int labelWidth = column - 2 * kInfoLeft;
+  auto* info = new QVBoxLayout(fraInfo);
+  fraInfo->ensurePolished();
+  const QMargins border = fraInfo->contentsMargins();
+  info->setContentsMargins(std::max(0, kInfoMargins.left() - border.left()),
+                           std::max(0, kInfoMargins.top() - border.top()),
+                           std::max(0, kInfoMargins.right() - border.right()),
+                           std::max(0, kInfoMargins.bottom() - border.bottom()));
+  info->addWidget(lblInfo);
+
+  auto* list = new QVBoxLayout;
+  list->setContentsMargins(0, kListDrop, 0, 0);
+  list->addWidget(cmbList);
+  list->addStretch(1);
+
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(kMargins);
+  layout->setSpacing(kGap);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layout->addWidget(lblTitle, 0, 0, 1, 4);
+  layout->addLayout(list, 1, 0, 1, 2);
+  layout->addWidget(fraInfo, 1, 2, 1, 2);
+  int column = 0;
+  for (QPushButton* button : {cmdAdd, cmdChange, cmdRemove, cmdDone}) {
+    layout->addWidget(button, 2, column);
+    layout->setColumnStretch(column++, 1);
+  }
+
+  // Room for the label's first text, the lookup failure, and a name above a date that may
+  // itself take two lines, so the window keeps its size whatever the label shows.
   QStringList texts{lblInfo->text()};
   if (instance_.showsEntryInfo) {
     texts << Text(instance_.messages.lookupFailed)
           << EntryInfoText(QStringLiteral("Name"),
                            QDateTime(QDate(2000, 12, 28), QTime(23, 58, 58)));
   }
-  const int labelHeight = WrappedHeight(lblInfo, labelWidth, texts, kInfoHeight);
-  const int frameHeight = std::max(kFrameHeight, labelTop + labelHeight + kInfoBottomRoom);
-  const int buttonTop = kFrameTop + below + frameHeight + kDialogGap;
-
-  // The big title starts at the very top; its own leading is room enough.
-  lblTitle->setGeometry(kDialogMargin, 0, 2 * column + kDialogGap, titleHeight);
-  cmbList->setGeometry(kDialogMargin, kListTop + below, column, FieldHeight(cmbList, kListHeight));
-  fraInfo->setGeometry(kDialogMargin + column + kDialogGap, kFrameTop + below, column, frameHeight);
-  lblInfo->setGeometry(kInfoLeft, labelTop, labelWidth, labelHeight);
-  PlaceRow({cmdAdd, cmdChange, cmdRemove, cmdDone}, {QPoint(kDialogMargin, buttonTop), button},
-           kDialogGap);
-  setFixedSize(kDialogMargin + 2 * column + kDialogGap + kDialogFarMargin,
-               buttonTop + button.height() + kDialogFarMargin);
+  ReserveTextHeight(lblInfo, texts);
+  // Sized now, so that Load centres the window by its real size.
+  layout->activate();
 }
 
 void frmSetup::FormLoad() {
@@ -182,7 +206,7 @@ void frmSetup::AddEntry() {
     Complain(Qs(ListFullText(kind_)));
     return;
   }
-  ShowEntryDialog(QStringLiteral("Add %1").arg(count), 0);
+  ShowEntryDialog({EntryTag::Mode::Add, count});
 }
 
 void frmSetup::ChangeEntry() {
@@ -191,18 +215,32 @@ void frmSetup::ChangeEntry() {
     Complain(Text(instance_.messages.changeWithoutSelection));
     return;
   }
-  ShowEntryDialog(QStringLiteral("Change %1").arg(position), position + 1);
+  ShowEntryDialog({EntryTag::Mode::Change, position});
 }
 
 // The add/change dialog over this one, handed its mode and, to change an entry, the
-// entry's stored fields.
-void frmSetup::ShowEntryDialog(const QString& mode, int changedEntry) {
-  frmAddEntry entryDialog(kind_.id, desktop_, programDir_, cmbList, mainLists_, this);
-  if (changedEntry > 0) {
-    entryDialog.SetFields(Qs(StoredName(changedEntry)), Qs(StoredFile(changedEntry)));
+// entry's stored fields. It reports the entry it saved; the lists are kept here.
+void frmSetup::ShowEntryDialog(const EntryTag& tag) {
+  frmAddEntry entryDialog(kind_.id, desktop_, programDir_, this);
+  if (tag.mode == EntryTag::Mode::Change) {
+    const int entry = tag.position + 1;
+    entryDialog.SetFields(Qs(StoredName(entry)), Qs(StoredFile(entry)));
   }
-  entryDialog.Tag = mode;
+  entryDialog.Tag = tag;
+  connect(&entryDialog, &frmAddEntry::Saved, this, &frmSetup::ShowSavedEntry);
   desktop_.ShowModal(&entryDialog);
+}
+
+// This dialog's list and the main window's show the saved entry at its position.
+void frmSetup::ShowSavedEntry(const SavedEntry& saved) {
+  const int position = saved.tag.position;
+  if (saved.tag.mode == EntryTag::Mode::Add) {
+    InsertKeepingSelection(cmbList, position, saved.name);
+    mainLists_.InsertEntry(kind_.id, position, saved.name);
+  } else {
+    cmbList->setItemText(position, saved.name);
+    mainLists_.RenameEntry(kind_.id, position, saved.name);
+  }
 }
 
 void frmSetup::RemoveSelectedEntry() {
@@ -217,7 +255,7 @@ void frmSetup::RemoveSelectedEntry() {
                            Qs(StoredName(entry)) + Text(instance_.messages.removalQuestionEnd);
   if (!desktop_.Ask(this, question)) return;
 
-  WriteEntry(entry, {}, {});
+  WriteEntry(iniFile_, kind_, entry, {}, {});
   iniFile_.Save(kind_.section, kind_.countKey, std::to_string(count - 1));
   // Qt would select a neighbour; the list has no selection after a removal, and the label
   // keeps what it showed (only the user's pick changes it).
@@ -227,10 +265,10 @@ void frmSetup::RemoveSelectedEntry() {
   if (entry < count) {
     // The later entries move down one number, in order; the old last keys stay, emptied.
     for (int moved = entry; moved < count; ++moved) {
-      WriteEntry(moved, iniFile_.LoadRaw(kind_.section, NameKey(kind_, moved + 1)),
-                 iniFile_.LoadRaw(kind_.section, FileKey(kind_, moved + 1)));
+      WriteEntry(iniFile_, kind_, moved, iniFile_.LoadRaw(kind_.section, NameKey(kind_, moved + 1)),
+                 iniFile_.LoadRaw(kind_.section, FileKey(kind_, moved + 1)), EntryText::Stored);
     }
-    WriteEntry(count, {}, {});
+    WriteEntry(iniFile_, kind_, count, {}, {});
   }
 }
 
@@ -240,12 +278,6 @@ std::string frmSetup::StoredName(int entry) const {
 
 std::string frmSetup::StoredFile(int entry) const {
   return iniFile_.LoadWhole(kind_.section, FileKey(kind_, entry));
-}
-
-// The texts as stored: an entry moves to another number unchanged.
-void frmSetup::WriteEntry(int entry, const std::string& name, const std::string& file) {
-  iniFile_.SaveRaw(kind_.section, NameKey(kind_, entry), name);
-  iniFile_.SaveRaw(kind_.section, FileKey(kind_, entry), file);
 }
 
 void frmSetup::Complain(const QString& text) {

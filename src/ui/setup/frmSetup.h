@@ -10,13 +10,15 @@
 
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/ReadWrite.h"
-#include "ui/setup/DialogParts.h"
+#include "ui/desktop/WindowParts.h"
 #include "ui/setup/SetupTable.h"
 
 namespace quillon {
 
 class Desktop;
 class MainWindowLists;
+struct EntryTag;
+struct SavedEntry;
 
 // The setup dialog of the ports, IWADs or programs (frmPortSetup, frmIWADSetup,
 // frmProgSetup): the list's entries by name, with Add, Change and Remove. Every change goes
@@ -38,10 +40,10 @@ class frmSetup : public QDialog {
   void AddEntry();
   void ChangeEntry();
   void RemoveSelectedEntry();
-  void ShowEntryDialog(const QString& mode, int changedEntry);
+  void ShowEntryDialog(const EntryTag& tag);
+  void ShowSavedEntry(const SavedEntry& saved);
   std::string StoredName(int entry) const;
   std::string StoredFile(int entry) const;
-  void WriteEntry(int entry, const std::string& name, const std::string& file);
   void Complain(const QString& text);
 
   const SetupInstance& instance_;
