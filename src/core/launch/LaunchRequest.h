@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
@@ -30,5 +31,10 @@ struct LaunchResult {
   bool Started() const { return failure.empty(); }
   bool operator==(const LaunchResult&) const = default;
 };
+
+// A file as the configuration stores it, given its raw value and what Load made of it:
+// the bytes the file system knows it by. Load shows text from Windows (bytes that are
+// not UTF-8) as Windows-1252; a path must keep them.
+std::string StoredBytesOf(std::string_view raw, std::string_view loaded);
 
 }  // namespace quillon

@@ -7,6 +7,8 @@
 #include "core/files/PathHelpers.h"
 #include "core/launch/CommandLine.h"
 #include "core/launch/TestLaunch.h"
+#include "core/settings/IniDocument.h"
+#include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/launch/PortLauncher.h"
@@ -16,9 +18,29 @@
 namespace quillon {
 
 namespace {
+// The file is shown as the lists show it, its stored bytes read as Load reads them.
 QString StartFailureText(const LaunchRequest& request, const std::string& reason) {
-  return QStringLiteral("Could not start ") + Qs(request.File) + QStringLiteral(": ") + Qs(reason) +
-         u'.';
+  return QStringLiteral("Could not start ") + Qs(ValueForLoad(request.File)) +
+         QStringLiteral(": ") + Qs(reason) + u'.';
+}
+
+// An entry's file as stored: the file system knows it by these bytes, which Load shows
+// as text (a name written on Windows is read as Windows-1252).
+std::string StoredFile(const ReadWrite& ini, const ListKind& kind, int entry) {
+  const std::string key = FileKey(kind, entry);
+  return StoredBytesOf(ini.LoadRaw(kind.section, key), ini.Load(kind.section, key));
+}
+
+// `options` with each chosen entry's file (entries: the entry numbers, 0 for none) as stored.
+LaunchOptionValues WithStoredFiles(LaunchOptionValues options, const LaunchOptionValues& entries,
+                                   const ReadWrite& ini) {
+  for (std::size_t i = 0; i < kLaunchOptionCount; ++i) {
+    const LaunchOption& option = OptionOf(static_cast<LaunchOptionId>(i));
+    const auto entry = ToInt16(entries.Text(option.id));
+    if (option.control != OptionControl::List || !entry || *entry < 1) continue;
+    options.Set(option.id, StoredFile(ini, KindOf(option.list), *entry));
+  }
+  return options;
 }
 }  // namespace
 
@@ -37,7 +59,8 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
 
 // The port and IWAD files are read from the configuration at the moment of the click.
 void frmQLN2::TestGame() {
-  const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const LaunchOptionValues options = WithStoredFiles(
+      ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered), iniFile_);
   const LaunchRequest request = TestRequest(options, cmbPorts->currentText());
   const LaunchResult result = desktop_.Launch(this, request);
   // A failed start keeps the window open, so the user can read why and fix the entry.
@@ -56,12 +79,13 @@ QStringList frmQLN2::PortNames() const {
 }
 
 bool frmQLN2::TestPorts(const std::vector<int>& entries) {
-  LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  LaunchOptionValues options = WithStoredFiles(
+      ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered), iniFile_);
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
   for (const int entry : entries) {
     if (entry < 1 || entry >= cmbPorts->count()) continue;
-    options.Set(LaunchOptionId::Port, iniFile_.Load(kind.section, FileKey(kind, entry)));
+    options.Set(LaunchOptionId::Port, StoredFile(iniFile_, kind, entry));
     const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
     const LaunchResult result = desktop_.Launch(this, request);
     if (!result.Started()) failed.emplace_back(request, result.failure);
@@ -79,8 +103,10 @@ void frmQLN2::TestInSeveralPorts() {
 }
 
 QString frmQLN2::TestCommandText(bool& runnable) const {
-  const LaunchRequest request =
-      TestRequest(ReadOptions(ListValue::EntryFile), cmbPorts->currentText());
+  const LaunchRequest request = TestRequest(
+      WithStoredFiles(ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered),
+                      iniFile_),
+      cmbPorts->currentText());
   const ResolvedProgram resolved = ResolveLaunch(request);
   runnable = resolved.failure.empty();
   if (!runnable) return StartFailureText(request, resolved.failure);
@@ -111,7 +137,8 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmQLN2::LaunchProgram() {
-  const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const LaunchOptionValues options = WithStoredFiles(
+      ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered), iniFile_);
   LaunchRequest request;
   request.File = options.Text(LaunchOptionId::Prog);
   request.Parameters = options.Text(LaunchOptionId::ProgParams);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 
+#include "core/launch/LaunchRequest.h"
 #include "core/launch/ProgramLookup.h"
+#include "core/settings/IniDocument.h"
 
 namespace quillon {
 namespace {
@@ -44,6 +47,10 @@ const FileProbe kMachine = Files({
     {"./dosbox", Program()},
     {"dosbox", Program()},
     {"./here-only", Program()},
+    {"./bin/relport", Program()},
+    {"bin/relport", Program()},
+    {"../tools/relport", Program()},
+    {"./bin/wine", Program()},
     {"/here-only", Program()},
 });
 
@@ -60,7 +67,7 @@ class Resolve : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(Resolve, FindsTheProgramOrSaysWhy) {
   const LookupCase& c = GetParam();
   const ResolvedProgram got =
-      ResolveProgram(c.file, {"-iwad", "a b.wad"}, c.directory, c.pathVar, kMachine);
+      ResolveProgram(c.file, {"-iwad", "a b.wad"}, c.directory, c.pathVar, kMachine, "/home/u");
   EXPECT_EQ(got.failure, c.expected.failure);
   EXPECT_EQ(got.program, c.expected.program);
   EXPECT_EQ(got.directory, c.expected.directory);
@@ -108,8 +115,57 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"Folder", "/ports/subdir", "/ports/", "/usr/bin", Fails(kIsFolder)},
         LookupCase{"Missing", "/ports/gone", "/ports/", "/usr/bin", Fails(kNotFound)},
         LookupCase{"MissingBareName", "gzdoom", "", "/usr/games:/usr/bin", Fails(kNotOnPath)},
-        LookupCase{"NoPath", "", "", "/usr/bin", Fails(kNoPathGiven)}),
+        LookupCase{"NoPath", "", "", "/usr/bin", Fails(kNoPathGiven)},
+        // The program starts in the folder it was found in, so a relative find is made
+        // absolute from where we are (/home/u) first.
+        LookupCase{"RelativePathEntryWithDot", "relport", "", "./bin:/usr/bin",
+                   Runs("/home/u/bin/relport", "/home/u/bin/")},
+        LookupCase{"RelativePathEntry", "relport", "", "bin", Runs("/home/u/bin/relport",
+                                                                    "/home/u/bin/")},
+        LookupCase{"RelativePathEntryUpwards", "relport", "", "../tools",
+                   Runs("/home/u/../tools/relport", "/home/u/../tools/")},
+        LookupCase{"WineFromARelativePathEntry", "/ports/doom.exe", "/ports/", "./bin",
+                   Runs("/home/u/bin/wine", "/ports/", {"/ports/doom.exe", "-iwad", "a b.wad"})}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A chosen entry's file goes to the file system as its stored bytes, whatever Load shows.
+struct StoredCase {
+  const char* name;
+  std::string raw;
+  std::string stored;
+};
+void PrintTo(const StoredCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class StoredBytes : public ::testing::TestWithParam<StoredCase> {};
+
+TEST_P(StoredBytes, KeepTheBytesOfTheFile) {
+  EXPECT_EQ(StoredBytesOf(GetParam().raw, ValueForLoad(GetParam().raw)), GetParam().stored);
+}
+
+std::string Times(std::string_view piece, int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += piece;
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StoredBytes,
+    ::testing::Values(
+        StoredCase{"Utf8", "/ports/d\xC3\xA9mo.sh", "/ports/d\xC3\xA9mo.sh"},
+        StoredCase{"Latin1", "/ports/d\xE9mo.sh", "/ports/d\xE9mo.sh"},
+        StoredCase{"Windows1252Only", "/ports/\x80\x9F.sh", "/ports/\x80\x9F.sh"},
+        StoredCase{"MixedUtf8AndLatin1", "/\xC3\xA9t\xE9/a", "/\xC3\xA9t\xE9/a"},
+        StoredCase{"TrimmedAndUnquoted", "  \"/p/d\xE9mo.sh\" \t", "/p/d\xE9mo.sh"},
+        StoredCase{"InnerBlanksKept", " /p/a \xE9 b ", "/p/a \xE9 b"},
+        StoredCase{"CutLikeLoad", "/" + Times("\xE9", 300), "/" + Times("\xE9", 253)},
+        StoredCase{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StoredBytes, NotWhatLoadMadeOfItKeepsTheLoadedText) {
+  EXPECT_EQ(StoredBytesOf("/a/\xE9", "/b/x"), "/b/x");
+}
 
 }  // namespace
 }  // namespace quillon
