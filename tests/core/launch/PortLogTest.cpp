@@ -68,229 +68,128 @@ TEST(DescribeDuration, ReadsNaturally) {
   EXPECT_EQ(DescribeDuration(3'720'000), "1 hour 2 minutes");
 }
 
-}  // namespace
-}  // namespace quillon
+// Every case prints as its name.
+template <class Case>
+  requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+const auto kByName = [](const auto& info) { return std::string(info.param.name); };
 
-namespace quillon {
-namespace {
-
-constexpr std::string_view kStamp = "20261207-081530-042";
-
-// Whether the rotation counts a file in the logs folder as one of its own.
-struct OwnershipCase {
+// The rotation removes only names it gives: the folder may hold the user's own logs.
+struct OwnCase {
   const char* name;
   std::string file;
   bool own;
 };
-void PrintTo(const OwnershipCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-class LogOwnership : public ::testing::TestWithParam<OwnershipCase> {};
-
+class LogOwnership : public ::testing::TestWithParam<OwnCase> {};
 TEST_P(LogOwnership, OnlyNamesWeGiveAreOurs) {
   EXPECT_EQ(LogsToRemove({GetParam().file}, 0).size(), GetParam().own ? 1u : 0u);
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, LogOwnership,
-    ::testing::Values(
-        OwnershipCase{"OurLog", "20261207-081530-042 Chocolate Doom.log", true},
-        OwnershipCase{"SecondInTheSameMillisecond", "20261207-081530-042-2 Doom.log", true},
-        OwnershipCase{"NinetyNinth", "20261207-081530-042-99 Doom.log", true},
-        OwnershipCase{"OneCharacterName", "20261207-081530-042 x.log", true},
-        OwnershipCase{"UsersNotes", "my-notes-01.log", false},
-        OwnershipCase{"StampWithoutName", "20261207-081530-042.log", false},
-        OwnershipCase{"EmptyName", "20261207-081530-042 .log", false},
-        OwnershipCase{"ShortTime", "20261207-08153-042 Doom.log", false},
-        OwnershipCase{"ShortMilliseconds", "20261207-081530-04 Doom.log", false},
-        OwnershipCase{"LetterInDate", "2026120a-081530-042 Doom.log", false},
-        OwnershipCase{"UnderscoreForDash", "20261207_081530-042 Doom.log", false},
-        OwnershipCase{"SuffixNotANumber", "20261207-081530-042-x Doom.log", false},
-        OwnershipCase{"EmptySuffix", "20261207-081530-042- Doom.log", false},
-        OwnershipCase{"UpperCaseEnding", "20261207-081530-042 Doom.LOG", false},
-        OwnershipCase{"RenamedCopy", "20261207-081530-042 Doom.log.bak", false},
-        OwnershipCase{"TextBeforeTheStamp", "old 20261207-081530-042 Doom.log", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(OwnCase{"Ours", "20261207-081530-042 Chocolate Doom.log", true},
+                      OwnCase{"SecondInAMillisecond", "20261207-081530-042-12 D.log", true},
+                      OwnCase{"UsersNotes", "my-notes-01.log", false},
+                      OwnCase{"NoName", "20261207-081530-042 .log", false},
+                      OwnCase{"NoBlank", "20261207-081530-042.log", false},
+                      OwnCase{"ShortStamp", "20261207-081530-04 D.log", false},
+                      OwnCase{"LetterInStamp", "2026120a-081530-042 D.log", false},
+                      OwnCase{"BadSuffix", "20261207-081530-042- D.log", false},
+                      OwnCase{"UpperCaseEnding", "20261207-081530-042 D.LOG", false},
+                      OwnCase{"TextBeforeTheStamp", "x 20261207-081530-042 D.log", false}),
+    kByName);
 
-// How many of a folder's files one start removes (it keeps 19 and adds its own).
 struct RotationCase {
   const char* name;
   int ours;
-  int users;
   std::size_t removed;
 };
-void PrintTo(const RotationCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class Rotation : public ::testing::TestWithParam<RotationCase> {};
-
-TEST_P(Rotation, KeepsNineteenOfOursAndAllOfTheUsers) {
-  std::vector<std::string> names;
-  for (int i = 0; i < GetParam().users; ++i) names.push_back("my-notes-" + std::to_string(i) + ".log");
-  for (int i = 0; i < GetParam().ours; ++i) {
-    names.push_back("2026120" + std::to_string(i / 10) + "-0000" + std::to_string(10 + i % 10) +
-                    "-000 Doom.log");
-  }
+TEST_P(Rotation, KeepsNineteenOfOursAndEveryOneOfTheUsers) {
+  std::vector<std::string> names(25, "my-notes.log");
+  for (int i = 0; i < GetParam().ours; ++i) names.push_back(LogFileName(std::to_string(20261200 + i) + "-000000-000", "D", 255));
   const std::vector<std::string> removed = LogsToRemove(names, kLogsKept - 1);
-  EXPECT_EQ(removed.size(), GetParam().removed);
-  for (const std::string& name : removed) EXPECT_FALSE(name.starts_with("my-notes")) << name;
-  // The oldest go first.
-  if (!removed.empty()) EXPECT_EQ(removed.front(), "20261200-000010-000 Doom.log");
+  EXPECT_EQ(removed, std::vector<std::string>(names.begin() + 25, names.begin() + 25 + static_cast<std::ptrdiff_t>(GetParam().removed)));
 }
-
 INSTANTIATE_TEST_SUITE_P(Cases, Rotation,
-                         ::testing::Values(RotationCase{"EighteenOfOurs", 18, 0, 0},
-                                           RotationCase{"NineteenOfOurs", 19, 0, 0},
-                                           RotationCase{"TwentyOfOurs", 20, 0, 1},
-                                           RotationCase{"FewOfOursManyOfTheUsers", 3, 25, 0},
-                                           RotationCase{"BothMany", 25, 25, 6}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(RotationCase{"Eighteen", 18, 0},
+                                           RotationCase{"Nineteen", 19, 0},
+                                           RotationCase{"Twenty", 20, 1}, RotationCase{"TwentyFive", 25, 6}),
+                         kByName);
 
-// Log names fit the folder's limit on a name's length.
-struct NameLengthCase {
+// Stamp, blank and ".log" take 24 bytes, so NAME_MAX 255 leaves 231 for the name.
+struct NameCase {
   const char* name;
   std::string portName;
   std::size_t maxBytes;
-  std::string shownName;  // the part between the stamp and ".log"
+  std::string kept;
 };
-void PrintTo(const NameLengthCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-class LogNameLength : public ::testing::TestWithParam<NameLengthCase> {};
-
-TEST_P(LogNameLength, FitsAndIsStillOurs) {
-  const std::string got = LogFileName(kStamp, GetParam().portName, GetParam().maxBytes);
-  EXPECT_EQ(got, std::string(kStamp) + ' ' + GetParam().shownName + ".log");
-  EXPECT_LE(got.size(), GetParam().maxBytes);
+class LogNameLength : public ::testing::TestWithParam<NameCase> {};
+TEST_P(LogNameLength, FitsWithoutSplittingACharacterAndStaysOurs) {
+  const std::string got = LogFileName("20261207-081530-042", GetParam().portName, GetParam().maxBytes);
+  EXPECT_EQ(got, "20261207-081530-042 " + GetParam().kept + ".log");
   EXPECT_EQ(LogsToRemove({got}, 0).size(), 1u);
 }
-
-// Stamp, blank and ".log" take 24 bytes, so 255 leaves 231 for the name.
 INSTANTIATE_TEST_SUITE_P(
     Cases, LogNameLength,
-    ::testing::Values(
-        NameLengthCase{"Short", "Chocolate Doom", 255, "Chocolate Doom"},
-        NameLengthCase{"ExactlyAtTheLimit", std::string(231, 'a'), 255, std::string(231, 'a')},
-        NameLengthCase{"OneByteOver", std::string(232, 'a'), 255, std::string(231, 'a')},
-        NameLengthCase{"FarOver", std::string(400, 'a'), 255, std::string(231, 'a')},
-        NameLengthCase{"TwoByteCharacterAcrossTheLimit", std::string(230, 'a') + "\xC3\xA9", 255,
-                       std::string(230, 'a')},
-        NameLengthCase{"ThreeByteCharacterAcrossTheLimit",
-                       std::string(229, 'a') + "\xE2\x82\xAC", 255, std::string(229, 'a')},
-        NameLengthCase{"TwoByteCharacterEndingAtTheLimit", std::string(229, 'a') + "\xC3\xA9",
-                       255, std::string(229, 'a') + "\xC3\xA9"},
-        NameLengthCase{"SmallerFileSystemLimit", "Chocolate Doom", 30, "Chocol"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(NameCase{"AtTheLimit", std::string(231, 'a'), 255, std::string(231, 'a')},
+                      NameCase{"OneOver", std::string(232, 'a'), 255, std::string(231, 'a')},
+                      NameCase{"CharacterAcross", std::string(229, 'a') + "\xE2\x82\xAC", 255, std::string(229, 'a')},
+                      NameCase{"CharacterEndingAtIt", std::string(229, 'a') + "\xC3\xA9", 255, std::string(229, 'a') + "\xC3\xA9"},
+                      NameCase{"SmallerLimit", "Chocolate Doom", 30, "Chocol"}),
+    kByName);
 
-// The run time the notice shows, on each side of each rounding step.
+// The notice's run time on each side of each rounding step.
 struct DurationCase {
-  long long milliseconds;
+  const char* name;
+  long long ms;
   const char* text;
 };
-void PrintTo(const DurationCase& c, std::ostream* out) {
-  *out << c.milliseconds << " ms";
-}
-
 class Duration : public ::testing::TestWithParam<DurationCase> {};
-
 TEST_P(Duration, RoundsOnceToWhatItShows) {
-  EXPECT_EQ(DescribeDuration(GetParam().milliseconds), GetParam().text);
+  EXPECT_EQ(DescribeDuration(GetParam().ms), GetParam().text);
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, Duration,
-    ::testing::Values(DurationCase{-1, "0.0 seconds"}, DurationCase{49, "0.0 seconds"},
-                      DurationCase{50, "0.1 seconds"}, DurationCase{51, "0.1 seconds"},
-                      DurationCase{9'949, "9.9 seconds"}, DurationCase{9'950, "10 seconds"},
-                      DurationCase{9'951, "10 seconds"}, DurationCase{10'499, "10 seconds"},
-                      DurationCase{10'500, "11 seconds"}, DurationCase{10'501, "11 seconds"},
-                      DurationCase{59'499, "59 seconds"},
-                      DurationCase{59'500, "1 minute 0 seconds"},
-                      DurationCase{59'501, "1 minute 0 seconds"},
-                      DurationCase{3'599'499, "59 minutes 59 seconds"},
-                      DurationCase{3'599'500, "1 hour 0 minutes"},
-                      DurationCase{3'599'501, "1 hour 0 minutes"},
-                      DurationCase{3'629'999, "1 hour 0 minutes"},
-                      DurationCase{3'630'000, "1 hour 1 minute"},
-                      DurationCase{3'630'001, "1 hour 1 minute"}),
-    [](const auto& info) {
-      const long long ms = info.param.milliseconds;
-      return (ms < 0 ? "Minus" + std::to_string(-ms) : std::to_string(ms)) + "ms";
-    });
+    ::testing::Values(DurationCase{"Tenth49", 49, "0.0 seconds"}, DurationCase{"Tenth50", 50, "0.1 seconds"},
+                      DurationCase{"Ten9949", 9'949, "9.9 seconds"}, DurationCase{"Ten9950", 9'950, "10 seconds"},
+                      DurationCase{"Ten9951", 9'951, "10 seconds"}, DurationCase{"Second10499", 10'499, "10 seconds"},
+                      DurationCase{"Second10500", 10'500, "11 seconds"},
+                      DurationCase{"Minute59499", 59'499, "59 seconds"},
+                      DurationCase{"Minute59500", 59'500, "1 minute 0 seconds"},
+                      DurationCase{"Minute59501", 59'501, "1 minute 0 seconds"},
+                      DurationCase{"Hour3599499", 3'599'499, "59 minutes 59 seconds"},
+                      DurationCase{"Hour3599500", 3'599'500, "1 hour 0 minutes"},
+                      DurationCase{"Hour3599501", 3'599'501, "1 hour 0 minutes"},
+                      DurationCase{"HourMinute3629999", 3'629'999, "1 hour 0 minutes"},
+                      DurationCase{"HourMinute3630000", 3'630'000, "1 hour 1 minute"}),
+    kByName);
 
-// What the notice shows of a log's tail.
+// What the notice shows of a log's tail; the cut keeps the start of a whole line, the end of
+// one whose start lies before the tail.
 struct NoticeCase {
   const char* name;
   std::string tail;
-  unsigned long long bytesBefore;
+  unsigned long long before;
   std::vector<std::string> lines;
 };
-void PrintTo(const NoticeCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class Notice : public ::testing::TestWithParam<NoticeCase> {};
-
 TEST_P(Notice, ShowsTheLastLinesShortened) {
-  EXPECT_EQ(NoticeLines(GetParam().tail, GetParam().bytesBefore), GetParam().lines);
+  EXPECT_EQ(NoticeLines(GetParam().tail, GetParam().before), GetParam().lines);
 }
-
-std::string Numbered(int from, int to) {
-  std::string text;
-  for (int i = from; i <= to; ++i) text += "line " + std::to_string(i) + "\n";
-  return text;
-}
-std::vector<std::string> NumberedLines(int from, int to) {
-  std::vector<std::string> lines;
-  for (int i = from; i <= to; ++i) lines.push_back("line " + std::to_string(i));
-  return lines;
-}
-std::string Repeat(std::string_view piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
-}
-
+const std::string kLine(kNoticeLineBytes, 'x');
+const std::string kDots = "\xE2\x80\xA6";
 INSTANTIATE_TEST_SUITE_P(
     Cases, Notice,
     ::testing::Values(
-        NoticeCase{"Empty", "", 0, {}}, NoticeCase{"Short", "a\nb\n", 0, {"a", "b"}},
-        NoticeCase{"FortyOfFifty", Numbered(1, 50), 0, NumberedLines(11, 50)},
-        NoticeCase{"LineAtTheLimit", std::string(kNoticeLineBytes, 'x') + "\n", 0,
-                   {std::string(kNoticeLineBytes, 'x')}},
-        NoticeCase{"LineOneByteOver",
-                   std::string(kNoticeLineBytes + 1, 'x') + "\n",
-                   0,
-                   {std::string(kNoticeLineBytes, 'x') + "\xE2\x80\xA6 [1 byte cut]"}},
-        NoticeCase{"LongLineAmongShortOnes",
-                   "start\n" + std::string(1000, 'x') + "\nend\n",
-                   0,
-                   {"start",
-                    std::string(kNoticeLineBytes, 'x') + "\xE2\x80\xA6 [" +
-                        std::to_string(1000 - kNoticeLineBytes) + " bytes cut]",
-                    "end"}},
-        NoticeCase{"CutNeverSplitsACharacter",
-                   "a" + Repeat("\xC3\xA9", 200) + "\n",
-                   0,
-                   {"a" + Repeat("\xC3\xA9", (kNoticeLineBytes - 1) / 2) + "\xE2\x80\xA6 [" +
-                    std::to_string(401 - 1 - (kNoticeLineBytes - 1) / 2 * 2) + " bytes cut]"}},
-        NoticeCase{"PartialFirstLineIsDropped", "of a line\nnext\n", 100, {"next"}},
-        NoticeCase{"OnlyAPartialLineShowsItsEnd",
-                   std::string(5000, 'y') + "R_InitTextures: bad texture\n",
-                   8'000'000,
-                   {"[" + std::to_string(8'000'000 + 5000 + 27 - kNoticeLineBytes) +
-                    " bytes cut] \xE2\x80\xA6" + std::string(kNoticeLineBytes - 27, 'y') +
-                    "R_InitTextures: bad texture"}},
-        NoticeCase{"PartialLineCutNeverSplitsACharacter",
-                   Repeat("\xE2\x82\xAC", 1000) + "z",
-                   10,
-                   {"[" + std::to_string(10 + 3001 - (kNoticeLineBytes - 1) / 3 * 3 - 1) +
-                    " bytes cut] \xE2\x80\xA6" +
-                    Repeat("\xE2\x82\xAC", (kNoticeLineBytes - 1) / 3) + "z"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+        NoticeCase{"AtTheLimit", "a\n" + kLine + "\n", 0, {"a", kLine}},
+        NoticeCase{"OneOver", kLine + "yz\nb", 0, {kLine + kDots + " [2 bytes cut]", "b"}},
+        NoticeCase{"NeverSplitsACharacter", kLine.substr(1) + "\xC3\xA9!\n", 0, {kLine.substr(1) + kDots + " [3 bytes cut]"}},
+        NoticeCase{"PartialFirstLineLeftOut", "of a line\nnext\n", 100, {"next"}},
+        NoticeCase{"OnlyAPartialLine", "\x82\xAC" + kLine + "end\n", 8'000'000, {"[8000005 bytes cut] " + kDots + kLine.substr(3) + "end"}},
+        NoticeCase{"PartialNeverSplitsACharacter", "abc\xE2\x82\xAC" + kLine.substr(2), 10, {"[16 bytes cut] " + kDots + kLine.substr(2)}}),
+    kByName);
 
 }  // namespace
 }  // namespace quillon

@@ -16,8 +16,11 @@
 #include <QTest>
 #include <QUrl>
 #include <QWidget>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <csignal>
+#include <ostream>
 
 #include "core/launch/PortLog.h"
 #include "core/launch/ProgramLookup.h"
@@ -46,6 +49,15 @@ class PathGuard {
  private:
   QByteArray old_;
 };
+
+unsigned ModeOf(const QString& path) {
+  struct stat info {};
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+QString Shown(const frmPortStopped* notice) {
+  return notice->findChild<QPlainTextEdit*>("txtOutput")->toPlainText();
+}
 
 QList<frmPortStopped*> Notices() {
   QList<frmPortStopped*> found;
@@ -76,7 +88,7 @@ class PortWatch : public ::testing::Test {
   }
 
   QString Path(const QString& name) const { return dir_->filePath(name); }
-  QString Logs() const { return Path("logs"); }
+  QString Logs() const { return Path(logsName_); }
   QString Script(const QString& name, const QByteArray& body) const {
     return test::WriteScript(dir_->path(), name, body);
   }
@@ -104,6 +116,7 @@ class PortWatch : public ::testing::Test {
     return QDir(Logs()).entryList({"*.log"}, QDir::Files, QDir::Name);
   }
 
+  QString logsName_ = "logs";
   std::unique_ptr<QTemporaryDir> dir_;
   UrlSink urls_;
   std::unique_ptr<QtDesktop> desktop_;
@@ -124,6 +137,20 @@ TEST_F(PortWatch, BareNameIsFoundOnPathAndRunsThere) {
 
   ASSERT_TRUE(result.Started()) << result.failure;
   EXPECT_EQ(test::WaitForLines(out), QStringList({bin, "-iwad", "my doom2.wad"}));
+}
+
+TEST_F(PortWatch, RelativePathEntryIsTakenFromWhereWeAre) {
+  const QString out = Path("args.txt");
+  test::WriteFakePort(MakeDir("bin"), "quillon-relport", out);
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(dir_->path());
+  PathGuard path("./bin:/usr/bin:/bin");
+  LaunchRequest request;
+  request.File = "quillon-relport";
+  const LaunchResult result = desktop_->Launch(owner_.get(), request);
+  QDir::setCurrent(before);
+  EXPECT_TRUE(result.Started()) << result.failure;
+  EXPECT_EQ(test::WaitForLines(out), QStringList({QFileInfo(Path("bin")).canonicalFilePath()}));
 }
 
 TEST_F(PortWatch, WindowsProgramRunsThroughWineFromPath) {
@@ -305,6 +332,60 @@ TEST_F(PortWatch, KeepsTheNewestTwentyLogs) {
   EXPECT_TRUE(names.last().endsWith(" Quick.log"));
   EXPECT_TRUE(notes.exists());
 }
+
+TEST_F(PortWatch, ALongLineInTheLogShowsItsEndAtOnce) {
+  const std::string message = "R_InitTextures: bad texture";
+  RunWatched(Script("noisy", "head -c 8388608 /dev/zero | tr '\\0' x\necho '" +
+                                 QByteArray::fromStdString(message) + "' >&2\nexit 1\n"),
+             "Noisy");
+  ASSERT_EQ(Notices().size(), 1);
+  EXPECT_EQ(Shown(Notices().first()),
+            Qs("[" + std::to_string((8 << 20) + message.size() - kNoticeLineBytes) +
+               " bytes cut] \xE2\x80\xA6" + std::string(kNoticeLineBytes - message.size(), 'x') +
+               message));
+}
+
+TEST_F(PortWatch, LeavesTheUsersLogsAndFolderAlone) {
+  QDir().mkpath(Logs());
+  ::chmod(QFile::encodeName(Logs()).constData(), 0755);
+  for (int i = 10; i < 35; ++i) QFile(Logs() + QString("/my-notes-%1.log").arg(i)).open(QIODevice::WriteOnly);
+  RunWatched(Script("quick", "exit 0\n"), "Quick");
+  EXPECT_EQ(QDir(Logs()).entryList({"my-notes-*.log"}, QDir::Files).size(), 25);
+  EXPECT_EQ(ModeOf(Logs()), 0755u);
+}
+
+TEST_F(PortWatch, FoldersAndLogsItMakesAreTheUsersAlone) {
+  logsName_ = "state/quillon/logs";
+  const PortEnd end = RunWatched(Script("quick", "exit 0\n"), "Quick");
+  for (const char* made : {"state", "state/quillon", "state/quillon/logs"}) {
+    EXPECT_EQ(ModeOf(Path(made)), 0700u) << made;
+  }
+  EXPECT_EQ(ModeOf(end.logPath), 0600u);
+}
+
+// Names of any length get a log, within the folder's limit, and the notice its output.
+struct NameCase {
+  const char* name;
+  std::string title;
+};
+void PrintTo(const NameCase& c, std::ostream* out) {
+  *out << c.name;
+}
+class LongNames : public PortWatch, public ::testing::WithParamInterface<NameCase> {};
+TEST_P(LongNames, GetALogOfTheirOwn) {
+  const PortEnd end = RunWatched(Script("failing", "echo 'MAP99 not found'\nexit 2\n"),
+                                 Qs(GetParam().title));
+  const QByteArray name = QFile::encodeName(QFileInfo(end.logPath).fileName());
+  EXPECT_LE(name.size(), ::pathconf(QFile::encodeName(Logs()).constData(), _PC_NAME_MAX));
+  EXPECT_EQ(QString::fromUtf8(name).toUtf8(), name) << "a character was split";
+  ASSERT_EQ(Notices().size(), 1);
+  EXPECT_EQ(Shown(Notices().first()), "MAP99 not found");
+}
+INSTANTIATE_TEST_SUITE_P(Cases, LongNames,
+                         ::testing::Values(NameCase{"Ascii236", std::string(236, 'D')},
+                                           NameCase{"TwoByte", std::string(230, 'D') + "\xC3\xA9"},
+                                           NameCase{"ThreeByte", std::string(230, 'D') + "\xE2\x82\xAC"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PortWatch, UnwatchedProgramsLeaveNoLogAndNoNotice) {
   QSignalSpy ended(&desktop_->Launcher(), &PortLauncher::Ended);
