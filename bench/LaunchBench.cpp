@@ -220,8 +220,8 @@ void BM_NoticeWhenPortStops(benchmark::State& state) {
     frmPortStopped notice(end, desktop, nullptr);
     benchmark::DoNotOptimize(&notice);
   }
-  const double each = static_cast<double>(clock.nsecsElapsed()) * 1e-9 /
-                      static_cast<double>(state.iterations());
+  const double each =
+      static_cast<double>(clock.nsecsElapsed()) * 1e-9 / static_cast<double>(state.iterations());
   seconds[bytes] = each;
   if (seconds.count(1024) != 0 && bytes != 1024) {
     state.counters["ratio_to_1KB"] = each / seconds[1024];

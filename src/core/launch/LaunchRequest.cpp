@@ -21,8 +21,7 @@ std::string StoredBytesOf(std::string_view raw, std::string_view loaded) {
   // Blanks and one pair of enclosing quotes go, as Load drops them.
   while (!raw.empty() && IsBlank(raw.front())) raw.remove_prefix(1);
   while (!raw.empty() && IsBlank(raw.back())) raw.remove_suffix(1);
-  if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') &&
-      raw.back() == raw.front()) {
+  if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front()) {
     raw = raw.substr(1, raw.size() - 2);
   }
   // Character by character: one Load kept is the same bytes, any other stood for a single

@@ -58,8 +58,7 @@ std::string Count(long long n, std::string_view unit) {
 }
 }  // namespace
 
-std::string LogFileName(std::string_view stamp, std::string_view portName,
-                        std::size_t maxBytes) {
+std::string LogFileName(std::string_view stamp, std::string_view portName, std::size_t maxBytes) {
   std::string safe;
   for (const char c : portName) {
     const bool unsafe = c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == ':' ||

@@ -116,7 +116,8 @@ int OpenLog(const LaunchRequest& request, std::string& logPath) {
   for (int attempt = 1; attempt < 100; ++attempt) {
     const std::string unique = attempt == 1 ? stamp : stamp + '-' + std::to_string(attempt);
     logPath = JoinPath(folder, LogFileName(unique, title, limit));
-    const int fd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;

@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include <QFile>
-#include <algorithm>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/launch/PortLog.h"
 #include "ui/desktop/Desktop.h"

@@ -36,9 +36,9 @@ LaunchOptionValues WithStoredFiles(LaunchOptionValues options, const LaunchOptio
                                    const ReadWrite& ini) {
   for (std::size_t i = 0; i < kLaunchOptionCount; ++i) {
     const LaunchOption& option = OptionOf(static_cast<LaunchOptionId>(i));
+    if (option.control != OptionControl::List) continue;
     const auto entry = ToInt16(entries.Text(option.id));
-    if (option.control != OptionControl::List || !entry || *entry < 1) continue;
-    options.Set(option.id, StoredFile(ini, KindOf(option.list), *entry));
+    if (entry && *entry > 0) options.Set(option.id, StoredFile(ini, KindOf(option.list), *entry));
   }
   return options;
 }
@@ -59,8 +59,8 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
 
 // The port and IWAD files are read from the configuration at the moment of the click.
 void frmQLN2::TestGame() {
-  const LaunchOptionValues options = WithStoredFiles(
-      ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered), iniFile_);
+  const LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                                     ReadOptions(ListValue::Remembered), iniFile_);
   const LaunchRequest request = TestRequest(options, cmbPorts->currentText());
   const LaunchResult result = desktop_.Launch(this, request);
   // A failed start keeps the window open, so the user can read why and fix the entry.
@@ -79,8 +79,8 @@ QStringList frmQLN2::PortNames() const {
 }
 
 bool frmQLN2::TestPorts(const std::vector<int>& entries) {
-  LaunchOptionValues options = WithStoredFiles(
-      ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered), iniFile_);
+  LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                               ReadOptions(ListValue::Remembered), iniFile_);
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
   for (const int entry : entries) {
@@ -103,10 +103,10 @@ void frmQLN2::TestInSeveralPorts() {
 }
 
 QString frmQLN2::TestCommandText(bool& runnable) const {
-  const LaunchRequest request = TestRequest(
-      WithStoredFiles(ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered),
-                      iniFile_),
-      cmbPorts->currentText());
+  const LaunchRequest request =
+      TestRequest(WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                  ReadOptions(ListValue::Remembered), iniFile_),
+                  cmbPorts->currentText());
   const ResolvedProgram resolved = ResolveLaunch(request);
   runnable = resolved.failure.empty();
   if (!runnable) return StartFailureText(request, resolved.failure);
@@ -137,8 +137,8 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmQLN2::LaunchProgram() {
-  const LaunchOptionValues options = WithStoredFiles(
-      ReadOptions(ListValue::EntryFile), ReadOptions(ListValue::Remembered), iniFile_);
+  const LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                                     ReadOptions(ListValue::Remembered), iniFile_);
   LaunchRequest request;
   request.File = options.Text(LaunchOptionId::Prog);
   request.Parameters = options.Text(LaunchOptionId::ProgParams);

