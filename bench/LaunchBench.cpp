@@ -19,10 +19,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <map>
 
 #include "BenchSupport.h"
 #include "core/settings/IniCache.h"
 #include "ui/launch/PortLauncher.h"
+#include "ui/launch/frmPortStopped.h"
 #include "ui/main/frmQLN2.h"
 #include "ui/system/QtDesktop.h"
 
@@ -184,6 +186,53 @@ BENCHMARK(BM_SeveralPortsToAllRunning)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+// What the GUI thread does when a watched port fails: the "stopped" notice reads the log's
+// tail and is made. `range(0)` bytes of output on one line (the worst case for finding the
+// last lines), then the port's message; the ratio to the 1 KB log of the same run.
+void BM_NoticeWhenPortStops(benchmark::State& state) {
+  static std::map<long long, double> seconds;
+  const auto bytes = static_cast<long long>(state.range(0));
+  QTemporaryDir dir;
+  const QString log = dir.filePath(QStringLiteral("port.log"));
+  {
+    QFile file(log);
+    file.open(QIODevice::WriteOnly);
+    const QByteArray header = "$ cd /ports && ./port -iwad doom2.wad\n\n";
+    file.write(header);
+    const QByteArray chunk(1 << 20, 'x');
+    for (long long left = bytes; left > 0; left -= chunk.size()) {
+      file.write(chunk.constData(), std::min<long long>(left, chunk.size()));
+    }
+    file.write("\nW_GetNumForName: MAP99 not found!\n");
+  }
+  PortEnd end;
+  end.title = QStringLiteral("Port");
+  end.logPath = log;
+  end.logStart = 40;
+  end.watched = true;
+  end.code = 255;
+  end.ranMs = 1234;
+  bench::QuietDesktop desktop;
+  QElapsedTimer clock;
+  clock.start();
+  for (auto _ : state) {
+    frmPortStopped notice(end, desktop, nullptr);
+    benchmark::DoNotOptimize(&notice);
+  }
+  const double each =
+      static_cast<double>(clock.nsecsElapsed()) * 1e-9 / static_cast<double>(state.iterations());
+  seconds[bytes] = each;
+  if (seconds.count(1024) != 0 && bytes != 1024) {
+    state.counters["ratio_to_1KB"] = each / seconds[1024];
+  }
+}
+BENCHMARK(BM_NoticeWhenPortStops)
+    ->Arg(1024)
+    ->Arg(8 << 20)
+    ->Arg(100 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int Threads() {
   return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).count()) - 2;

@@ -35,9 +35,22 @@ std::optional<std::string> FindOnPath(std::string_view name, std::string_view pa
   return std::nullopt;
 }
 
+std::string AbsolutePath(std::string_view path, std::string_view currentDir) {
+  if (path.empty() || path.front() == '/') return std::string(path);
+  while (path.starts_with("./")) {
+    path.remove_prefix(2);
+    while (path.starts_with('/')) path.remove_prefix(1);
+  }
+  if (path == ".") path = {};
+  std::string out(currentDir);
+  if (out.empty() || out.back() != '/') out += '/';
+  out += path;
+  return out;
+}
+
 ResolvedProgram ResolveProgram(const std::string& file, std::vector<std::string> arguments,
                                const std::string& directory, std::string_view pathVar,
-                               const FileProbe& probe) {
+                               const FileProbe& probe, std::string_view currentDir) {
   if (file.empty()) return Failure(kNoPathGiven);
 
   std::string path = file;
@@ -46,9 +59,9 @@ ResolvedProgram ResolveProgram(const std::string& file, std::vector<std::string>
   if ((!facts.exists || facts.isDirectory) && file.find('/') == std::string::npos) {
     const auto found = FindOnPath(file, pathVar, probe);
     if (!found) return Failure(kNotOnPath);
-    path = *found;
+    facts = probe(*found);
+    path = AbsolutePath(*found, currentDir);
     workDir = DirectoryOf(path);
-    facts = probe(path);
   }
   if (!facts.exists) return Failure(kNotFound);
   if (facts.isDirectory) return Failure(kIsFolder);
@@ -58,7 +71,7 @@ ResolvedProgram ResolveProgram(const std::string& file, std::vector<std::string>
   if (ExtensionOf(FileNameOf(path)) == "exe" && !IsNative(facts)) {
     const auto wine = FindOnPath("wine", pathVar, probe);
     if (!wine) return Failure(kWineMissing);
-    result.program = *wine;
+    result.program = AbsolutePath(*wine, currentDir);
     arguments.insert(arguments.begin(), path);
   } else {
     if (!facts.executable) return Failure(kNotExecutable);

@@ -41,11 +41,15 @@ struct ResolvedProgram {
   std::string failure;  // empty: ready to start
 };
 
+// `path` taken from `currentDir` when relative, its leading "./" dropped.
+std::string AbsolutePath(std::string_view path, std::string_view currentDir);
+
 // A name without a folder that is no file here is looked up on PATH and runs in the folder
 // where it was found; a Windows program (".exe" that is not a native one) runs through
-// wine from PATH. `directory` is kept otherwise.
+// wine from PATH. `directory` is kept otherwise. What PATH gives is taken from
+// `currentDir` when relative, since the program starts in another folder.
 ResolvedProgram ResolveProgram(const std::string& file, std::vector<std::string> arguments,
                                const std::string& directory, std::string_view pathVar,
-                               const FileProbe& probe);
+                               const FileProbe& probe, std::string_view currentDir);
 
 }  // namespace quillon

@@ -416,11 +416,16 @@ bool IsQuote(char c) {
 
 // The reading rules: blanks trimmed, one pair of enclosing quotes dropped, then at most
 // `limit` characters, stray bytes read as Windows-1252.
-std::string ReadValue(std::string_view raw, std::size_t limit) {
+std::string_view Unwrapped(std::string_view raw) {
   std::string_view value = TrimBlanks(raw);
   if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
+  return value;
+}
+
+std::string ReadValue(std::string_view raw, std::size_t limit) {
+  const std::string_view value = Unwrapped(raw);
   std::size_t end = 0;
   bool legacy = false;
   for (std::size_t chars = 0; chars < limit && end < value.size(); ++chars) {
@@ -439,6 +444,10 @@ std::string ValueForLoad(std::string_view raw) {
 
 std::string WholeValue(std::string_view raw) {
   return ReadValue(raw, raw.size());
+}
+
+std::string WholeBytes(std::string_view raw) {
+  return std::string(Unwrapped(raw));
 }
 
 std::string StoredFormOf(std::string_view value) {

@@ -132,6 +132,9 @@ std::string ValueForLoad(std::string_view raw);
 // What LoadWhole makes of a raw value: the same, never cut.
 std::string WholeValue(std::string_view raw);
 
+// What LoadBytes makes of a raw value: trimmed and unquoted, never cut or converted.
+std::string WholeBytes(std::string_view raw);
+
 // The text to store so that the reading rules give `value` back whole: a value with blanks
 // at its ends, or enclosed in a pair of quotes, gets one more pair of double quotes, which
 // reading drops. Any other value is stored as it is, as it always was.

@@ -23,6 +23,11 @@ std::string ReadWrite::LoadWhole(std::string_view strSection, std::string_view s
   return WholeValue(detail::CachedLoadRaw(*file_, strSection, strLine));
 }
 
+std::string ReadWrite::LoadBytes(std::string_view strSection, std::string_view strLine) const {
+  if (!file_) return {};
+  return WholeBytes(detail::CachedLoadRaw(*file_, strSection, strLine));
+}
+
 std::string ReadWrite::LoadRaw(std::string_view strSection, std::string_view strLine) const {
   if (!file_) return {};
   return detail::CachedLoadRaw(*file_, strSection, strLine);

@@ -38,6 +38,10 @@ class ReadWrite {
   // command line or is written back later.
   std::string LoadWhole(std::string_view strSection, std::string_view strLine) const;
 
+  // As LoadWhole, the bytes left as they are stored: a file's path, as the file system knows
+  // it, where Load and LoadWhole would show text from Windows as Windows-1252.
+  std::string LoadBytes(std::string_view strSection, std::string_view strLine) const;
+
   // The stored text after the key's '=', exactly as it stands (no trimming, unquoting,
   // cutting or conversion); empty when the key is missing. For moving values between keys
   // unchanged.

@@ -1,5 +1,6 @@
 #include "ui/launch/PortLauncher.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,7 +10,7 @@
 #include <unistd.h>
 
 #include <QDateTime>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/files/PathHelpers.h"
 #include "core/launch/CommandLine.h"
 #include "core/launch/PortLog.h"
 #include "core/launch/ProgramLookup.h"
@@ -49,10 +51,21 @@ FileFacts ProbeFile(const std::string& path) {
   return facts;
 }
 
+// Our working folder as bytes; empty if it cannot be told.
+std::string CurrentDir() {
+  std::vector<char> buffer(4096);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
 // A relative path is taken from our working directory, before the child changes its own.
+// Paths stay bytes throughout: the file system knows a file by them, not by their text.
 std::string Absolute(const std::string& path) {
   if (path.empty() || path.front() == '/') return path;
-  return Ss(QDir::current().absoluteFilePath(Qs(path)));
+  return AbsolutePath(path, CurrentDir());
 }
 
 std::string ReasonForErrno(int error) {
@@ -68,27 +81,43 @@ std::string ReasonForErrno(int error) {
   }
 }
 
-// Makes room for one more log and opens a new one; -1 when the folder cannot be written.
-int OpenLog(const LaunchRequest& request, QString& logPath) {
-  const QString folder = Qs(request.LogDirectory);
-  if (!QDir().mkpath(folder)) return -1;
-  QDir dir(folder);
+// Makes `path` a folder, each missing level with mode 0700: logs are the user's alone.
+// Folders that exist keep the mode they have.
+bool MakeFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string part = path.substr(0, slash);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos || slash + 1 == path.size()) break;
+  }
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Makes room for one more log and opens a new one, readable by the user alone; -1 when the
+// folder cannot be written. Only logs we named are ever removed.
+int OpenLog(const LaunchRequest& request, std::string& logPath) {
+  const std::string folder = Absolute(request.LogDirectory);
+  if (!MakeFolders(folder)) return -1;
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) return -1;
   std::vector<std::string> names;
-  for (const QString& name : dir.entryList({QStringLiteral("*.log")}, QDir::Files)) {
-    names.push_back(Ss(name));
-  }
+  while (const dirent* entry = ::readdir(listing)) names.emplace_back(entry->d_name);
   for (const std::string& old : LogsToRemove(std::move(names), kLogsKept - 1)) {
-    dir.remove(Qs(old));
+    ::unlinkat(::dirfd(listing), old.c_str(), 0);
   }
+  const long nameMax = ::fpathconf(::dirfd(listing), _PC_NAME_MAX);
+  ::closedir(listing);
+  const std::size_t limit = nameMax > 0 ? static_cast<std::size_t>(nameMax) : 255;
+
   const std::string title =
       request.Title.empty() ? Ss(QFileInfo(Qs(request.File)).fileName()) : request.Title;
-  const QString stamp =
-      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+  const std::string stamp =
+      Ss(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")));
   for (int attempt = 1; attempt < 100; ++attempt) {
-    const QString unique = attempt == 1 ? stamp : stamp + QStringLiteral("-%1").arg(attempt);
-    logPath = dir.filePath(Qs(LogFileName(Ss(unique), title)));
-    const int fd = ::open(QFile::encodeName(logPath).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+    const std::string unique = attempt == 1 ? stamp : stamp + '-' + std::to_string(attempt);
+    logPath = JoinPath(folder, LogFileName(unique, title, limit));
+    const int fd =
+        ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -164,7 +193,7 @@ ResolvedProgram ResolveLaunch(const LaunchRequest& request) {
   const std::string file = here ? Absolute(request.File) : request.File;
   return ResolveProgram(
       file, request.Arguments ? *request.Arguments : SplitParameters(request.Parameters),
-      Absolute(request.Directory), pathVar ? pathVar : kDefaultPath, ProbeFile);
+      Absolute(request.Directory), pathVar ? pathVar : kDefaultPath, ProbeFile, CurrentDir());
 }
 
 LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
@@ -177,15 +206,15 @@ LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
       Qs(request.Title.empty() ? Ss(QFileInfo(Qs(request.File)).fileName()) : request.Title);
   child->end.watched = !request.LogDirectory.empty();
   int logFd = -1;
+  std::string logPath;
   if (child->end.watched) {
-    logFd = OpenLog(request, child->end.logPath);
+    logFd = OpenLog(request, logPath);
     if (logFd >= 0) {
+      child->end.logPath = QFile::decodeName(QByteArray::fromStdString(logPath));
       const std::string header =
           "$ " + ShellCommandLine(resolved.directory, resolved.program, resolved.arguments) +
           "\n\n";
       if (WriteAll(logFd, header)) child->end.logStart = static_cast<qint64>(header.size());
-    } else {
-      child->end.logPath.clear();
     }
   }
 
@@ -193,7 +222,7 @@ LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
   const int error = Spawn(pid, resolved.program, resolved.arguments, resolved.directory, logFd);
   if (logFd >= 0) ::close(logFd);
   if (error != 0) {
-    if (!child->end.logPath.isEmpty()) QFile::remove(child->end.logPath);
+    if (logFd >= 0) ::unlink(logPath.c_str());
     return {ReasonForErrno(error)};
   }
   child->end.pid = pid;

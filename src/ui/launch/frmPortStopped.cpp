@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/launch/PortLog.h"
 #include "ui/desktop/Desktop.h"
@@ -19,29 +20,18 @@
 
 namespace quillon {
 
-namespace {
-// Forty lines of a game's console rarely exceed this; more is read only if they do.
-constexpr qint64 kTailBytes = 16 * 1024;
-}  // namespace
-
 QStringList frmPortStopped::LogTail(const QString& path, qint64 start) {
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
+  // One read of a bounded tail, however much the port wrote: this runs on the GUI thread.
   const qint64 size = file.size();
-  qint64 from = std::max(start, size - kTailBytes);
-  std::vector<std::string> lines;
-  while (true) {
-    file.seek(from);
-    const QByteArray bytes = file.read(size - from);
-    lines = LastLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                      kNoticeLines + 1);
-    // One line more than shown proves the first shown one is whole.
-    if (lines.size() > kNoticeLines || from == start) break;
-    from = std::max(start, from - 8 * kTailBytes);
-  }
-  if (lines.size() > kNoticeLines) lines.erase(lines.begin());
+  const qint64 from = std::max(start, size - static_cast<qint64>(kNoticeTailBytes));
+  if (from >= size || !file.seek(from)) return {};
+  const QByteArray bytes = file.read(size - from);
   QStringList out;
-  for (const std::string& line : lines) {
+  for (const std::string& line :
+       NoticeLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                   static_cast<unsigned long long>(from - start))) {
     out << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
   }
   return out;

@@ -8,6 +8,8 @@
 #include "core/launch/CommandLine.h"
 #include "core/launch/TestLaunch.h"
 #include "core/settings/IniCache.h"
+#include "core/settings/IniDocument.h"
+#include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/launch/PortLauncher.h"
@@ -17,9 +19,28 @@
 namespace quillon {
 
 namespace {
+// The file is shown as the lists show it, its stored bytes read as Load reads them.
 QString StartFailureText(const LaunchRequest& request, const std::string& reason) {
-  return QStringLiteral("Could not start ") + Qs(request.File) + QStringLiteral(": ") + Qs(reason) +
-         u'.';
+  return QStringLiteral("Could not start ") + Qs(WholeValue(request.File)) + QStringLiteral(": ") +
+         Qs(reason) + u'.';
+}
+
+// An entry's file as stored: the file system knows it by these bytes, which Load shows
+// as text (a name written on Windows is read as Windows-1252).
+std::string StoredFile(const ReadWrite& ini, const ListKind& kind, int entry) {
+  return ini.LoadBytes(kind.section, FileKey(kind, entry));
+}
+
+// `options` with each chosen entry's file (entries: the entry numbers, 0 for none) as stored.
+LaunchOptionValues WithStoredFiles(LaunchOptionValues options, const LaunchOptionValues& entries,
+                                   const ReadWrite& ini) {
+  for (std::size_t i = 0; i < kLaunchOptionCount; ++i) {
+    const LaunchOption& option = OptionOf(static_cast<LaunchOptionId>(i));
+    if (option.control != OptionControl::List) continue;
+    const auto entry = ToInt16(entries.Text(option.id));
+    if (entry && *entry > 0) options.Set(option.id, StoredFile(ini, KindOf(option.list), *entry));
+  }
+  return options;
 }
 }  // namespace
 
@@ -45,7 +66,8 @@ void frmQLN2::TestGame() {
   }
   // The port shown had gone from the file; the window now shows none.
   if (PlaceholderOrNone(cmbPorts)) return;
-  const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                                     ReadOptions(ListValue::Remembered), iniFile_);
   const LaunchRequest request = TestRequest(options, cmbPorts->currentText());
   const LaunchResult result = desktop_.Launch(this, request);
   // A failed start keeps the window open, so the user can read why and fix the entry.
@@ -78,7 +100,8 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
     ShowIniError();
     return false;
   }
-  LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                               ReadOptions(ListValue::Remembered), iniFile_);
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
   for (int entry : entries) {
@@ -99,7 +122,7 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
         continue;
       }
     }
-    options.Set(LaunchOptionId::Port, iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
+    options.Set(LaunchOptionId::Port, StoredFile(iniFile_, kind, entry));
     const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
     const LaunchResult result = desktop_.Launch(this, request);
     if (!result.Started()) failed.emplace_back(request, result.failure);
@@ -126,7 +149,9 @@ QString frmQLN2::TestCommandText(bool& runnable) {
   // No port to run: the one shown has gone from the file.
   if (PlaceholderOrNone(cmbPorts)) return {};
   const LaunchRequest request =
-      TestRequest(ReadOptions(ListValue::EntryFile), cmbPorts->currentText());
+      TestRequest(WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                  ReadOptions(ListValue::Remembered), iniFile_),
+                  cmbPorts->currentText());
   const ResolvedProgram resolved = ResolveLaunch(request);
   runnable = resolved.failure.empty();
   if (!runnable) return StartFailureText(request, resolved.failure);
@@ -162,7 +187,8 @@ void frmQLN2::LaunchProgram() {
     return;
   }
   if (PlaceholderOrNone(cmbProgs)) return;
-  const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
+                                                     ReadOptions(ListValue::Remembered), iniFile_);
   LaunchRequest request;
   request.File = options.Text(LaunchOptionId::Prog);
   request.Parameters = options.Text(LaunchOptionId::ProgParams);

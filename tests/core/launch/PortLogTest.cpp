@@ -6,14 +6,12 @@
 namespace quillon {
 namespace {
 
-using test::PrintTo;
-
 TEST(LogFileName, StartsWithTheStampAndKeepsNamesSafe) {
-  EXPECT_EQ(LogFileName("20261207-081530-042", "Chocolate Doom"),
+  EXPECT_EQ(LogFileName("20261207-081530-042", "Chocolate Doom", 255),
             "20261207-081530-042 Chocolate Doom.log");
-  EXPECT_EQ(LogFileName("s", "a/b\\c:d*?\"<>|\n"), "s a_b_c_d_______.log");
-  EXPECT_EQ(LogFileName("s", ""), "s port.log");
-  EXPECT_EQ(LogFileName("s", ".."), "s ..port.log");
+  EXPECT_EQ(LogFileName("s", "a/b\\c:d*?\"<>|\n", 255), "s a_b_c_d_______.log");
+  EXPECT_EQ(LogFileName("s", "", 255), "s port.log");
+  EXPECT_EQ(LogFileName("s", "..", 255), "s ..port.log");
 }
 
 TEST(LogsToRemove, DropsTheOldestBeyondTheLimitAndNothingElse) {
@@ -68,6 +66,92 @@ TEST(DescribeDuration, ReadsNaturally) {
   EXPECT_EQ(DescribeDuration(185'000), "3 minutes 5 seconds");
   EXPECT_EQ(DescribeDuration(3'720'000), "1 hour 2 minutes");
 }
+
+using test::PrintTo;
+const auto kByName = [](const auto& info) { return std::string(info.param.name); };
+
+// The rotation removes only names it gives: the folder may hold the user's own logs.
+struct OwnCase {
+  const char* name;
+  const char* file;
+  bool own;
+};
+const OwnCase kOwnCases[] = {{"Ours", "20261207-081530-042 Chocolate Doom.log", true},
+                             {"SecondInAMillisecond", "20261207-081530-042-12 D.log", true},
+                             {"UsersNotes", "my-notes-01.log", false},
+                             {"NoName", "20261207-081530-042 .log", false},
+                             {"ShortStamp", "20261207-081530-04 D.log", false},
+                             {"TextBeforeTheStamp", "x 20261207-081530-042 D.log", false}};
+class LogOwnership : public ::testing::TestWithParam<OwnCase> {};
+TEST_P(LogOwnership, OnlyNamesWeGiveAreOurs) {
+  EXPECT_EQ(LogsToRemove({GetParam().file}, 0).size(), GetParam().own ? 1u : 0u);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, LogOwnership, ::testing::ValuesIn(kOwnCases), kByName);
+
+// Stamp, blank and ".log" take 24 bytes, so NAME_MAX 255 leaves 231 for the name.
+struct NameCase {
+  const char* name;
+  std::string portName;
+  std::size_t maxBytes;
+  std::string kept;
+};
+const NameCase kNameCases[] = {
+    {"AtTheLimit", std::string(231, 'a'), 255, std::string(231, 'a')},
+    {"OneOver", std::string(232, 'a'), 255, std::string(231, 'a')},
+    {"CharacterAcross", std::string(229, 'a') + "\xE2\x82\xAC", 255, std::string(229, 'a')},
+    {"SmallerLimit", "Chocolate Doom", 30, "Chocol"}};
+class LogNameLength : public ::testing::TestWithParam<NameCase> {};
+TEST_P(LogNameLength, FitsWithoutSplittingACharacterAndStaysOurs) {
+  const std::string got =
+      LogFileName("20261207-081530-042", GetParam().portName, GetParam().maxBytes);
+  EXPECT_EQ(got, "20261207-081530-042 " + GetParam().kept + ".log");
+  EXPECT_EQ(LogsToRemove({got}, 0).size(), 1u);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, LogNameLength, ::testing::ValuesIn(kNameCases), kByName);
+
+// Each rounding step of the notice's run time, from one millisecond below it to one above.
+struct StepCase {
+  const char* name;
+  long long at;
+  const char* below;
+  const char* from;
+};
+const StepCase kSteps[] = {{"Tenths", 50, "0.0 seconds", "0.1 seconds"},
+                           {"ToWholeSeconds", 9'950, "9.9 seconds", "10 seconds"},
+                           {"Seconds", 10'500, "10 seconds", "11 seconds"},
+                           {"ToMinutes", 59'500, "59 seconds", "1 minute 0 seconds"},
+                           {"ToHours", 3'599'500, "59 minutes 59 seconds", "1 hour 0 minutes"},
+                           {"Minutes", 3'630'000, "1 hour 0 minutes", "1 hour 1 minute"}};
+class Duration : public ::testing::TestWithParam<StepCase> {};
+TEST_P(Duration, RoundsOnceToWhatItShows) {
+  EXPECT_EQ(DescribeDuration(GetParam().at - 1), GetParam().below);
+  EXPECT_EQ(DescribeDuration(GetParam().at), GetParam().from);
+  EXPECT_EQ(DescribeDuration(GetParam().at + 1), GetParam().from);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, Duration, ::testing::ValuesIn(kSteps), kByName);
+
+// What the notice shows of a log's tail: a whole line keeps its start, one that began
+// before the tail its end.
+const std::string kLine(kNoticeLineBytes, 'x');
+const std::string kDots = "\xE2\x80\xA6";
+struct NoticeCase {
+  const char* name;
+  std::string tail;
+  unsigned long long before;
+  std::vector<std::string> lines;
+};
+const NoticeCase kNoticeCases[] = {
+    {"OneOver", kLine + "yz\nb", 0, {kLine + kDots + " [2 bytes cut]", "b"}},
+    {"PartialFirstLineLeftOut", "of a line\nnext\n", 100, {"next"}},
+    {"PartialOnlyLineNeverSplits",
+     "abc\xE2\x82\xAC" + kLine.substr(2) + "\n",
+     10,
+     {"[16 bytes cut] " + kDots + kLine.substr(2)}}};
+class Notice : public ::testing::TestWithParam<NoticeCase> {};
+TEST_P(Notice, ShowsTheLastLinesShortened) {
+  EXPECT_EQ(NoticeLines(GetParam().tail, GetParam().before), GetParam().lines);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, Notice, ::testing::ValuesIn(kNoticeCases), kByName);
 
 }  // namespace
 }  // namespace quillon

@@ -47,6 +47,8 @@ const FileProbe kMachine = Files({
     {"./dosbox", Program()},
     {"dosbox", Program()},
     {"./here-only", Program()},
+    {"./bin/relport", Program()},
+    {"./bin/wine", Program()},
     {"/here-only", Program()},
 });
 
@@ -63,7 +65,7 @@ class Resolve : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(Resolve, FindsTheProgramOrSaysWhy) {
   const LookupCase& c = GetParam();
   const ResolvedProgram got =
-      ResolveProgram(c.file, {"-iwad", "a b.wad"}, c.directory, c.pathVar, kMachine);
+      ResolveProgram(c.file, {"-iwad", "a b.wad"}, c.directory, c.pathVar, kMachine, "/home/u");
   EXPECT_EQ(got.failure, c.expected.failure);
   EXPECT_EQ(got.program, c.expected.program);
   EXPECT_EQ(got.directory, c.expected.directory);
@@ -111,7 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"Folder", "/ports/subdir", "/ports/", "/usr/bin", Fails(kIsFolder)},
         LookupCase{"Missing", "/ports/gone", "/ports/", "/usr/bin", Fails(kNotFound)},
         LookupCase{"MissingBareName", "gzdoom", "", "/usr/games:/usr/bin", Fails(kNotOnPath)},
-        LookupCase{"NoPath", "", "", "/usr/bin", Fails(kNoPathGiven)}),
+        LookupCase{"NoPath", "", "", "/usr/bin", Fails(kNoPathGiven)},
+        // It starts in the folder it was found in: a relative find is taken from /home/u.
+        LookupCase{"RelativePathEntry", "relport", "", "./bin",
+                   Runs("/home/u/bin/relport", "/home/u/bin/")},
+        LookupCase{"WineFromARelativePathEntry", "/ports/doom.exe", "/ports/", "./bin",
+                   Runs("/home/u/bin/wine", "/ports/", {"/ports/doom.exe", "-iwad", "a b.wad"})}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "SyncCalls.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
+#include "core/settings/IniDocument.h"
 #include "core/settings/ReadWrite.h"
 
 namespace quillon {
@@ -943,6 +944,18 @@ TEST_F(IniTest, APipeInItsPlaceNeitherBlocksNorIsReplaced) {
     EXPECT_TRUE(fs::is_fifo(File()));
     IniCache::DiscardPendingWrites();
   });
+}
+
+// A file goes to the file system as its stored bytes, whatever Load shows of them.
+TEST(WholeBytes, AreTheStoredPathTrimmedAndUnquoted) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"/\xC3\xA9t\xE9/\x80.sh", "/\xC3\xA9t\xE9/\x80.sh"},
+      {" \"/p/d\xE9mo.sh\"\t", "/p/d\xE9mo.sh"},
+      {"/" + std::string(300, '\xE9'), "/" + std::string(300, '\xE9')}};
+  for (const auto& [raw, stored] : rows) {
+    EXPECT_EQ(WholeBytes(raw), stored);
+    EXPECT_NE(WholeValue(raw), stored);  // what the lists show is UTF-8
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -6,14 +7,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
+#include <fstream>
 
 #include "core/launch/ProgramLookup.h"
+#include "support/FakeDesktop.h"
 #include "support/FakePort.h"
 #include "support/QtPrinters.h"
 #include "ui/desktop/QtText.h"
+#include "ui/main/frmQLN2.h"
 #include "ui/system/QtDesktop.h"
 
 namespace quillon {
@@ -127,6 +133,37 @@ TEST_F(Launch, SaysWhyWithoutAFile) {
     EXPECT_EQ(desktop_.Launch(nullptr, request).failure, row.reason);
   }
   EXPECT_TRUE(urls_.opened.isEmpty());
+}
+
+// A port whose name is not UTF-8 (copied from a Windows disk) runs by its bytes, here from a
+// path relative to our folder, and so does its IWAD.
+TEST_F(Launch, WindowStartsTheEntriesFilesByTheirStoredBytes) {
+  const std::string folder = Canonical(dir_->path()).toStdString() + "/d\xE9mos";
+  ::mkdir(folder.c_str(), 0755);
+  std::ofstream(folder + "/d\xE9mo.sh") << "#!/bin/sh\n{ pwd -P; for a in \"$@\"; do echo \"$a\"; "
+                                           "done; } >../ran.part\nmv ../ran.part ../ran\n";
+  ::chmod((folder + "/d\xE9mo.sh").c_str(), 0755);
+  std::ofstream(Path("QLN2.ini").toStdString())
+      << "[Ports]\nNumPorts=1\nPort1Name=D\nPort1Path=./d\xE9mos/d\xE9mo.sh\n[IWADs]\nNumIWADs=1\n"
+         "IWAD1Name=F\nIWAD1File=d\xE9mo.wad\n[Programs]\nNumProgs=0\n[Files]\nNumFiles=0\n"
+         "[Memory]\nPort=1\nIWAD=1\nProg=0\nUseFiles=0\nWarp=0\nWarpTo=\nNoMonsters=0\n"
+         "NoMusic=0\nNoSound=0\nNoCD=0\nOpenGL=0\n";
+  test::FakeDesktop fake;
+  fake.launcher = [this](QWidget* owner, const LaunchRequest& request) {
+    return desktop_.Launch(owner, request);
+  };
+  frmQLN2 window(fake, dir_->path());
+  auto* test = window.findChild<QPushButton*>("cmdTest");
+  ASSERT_TRUE(test->isEnabled());
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(dir_->path());
+  QTest::mouseClick(test, Qt::LeftButton);
+  QDir::setCurrent(before);
+  // Read as UTF-8, the stored é shows as U+FFFD, as it does here.
+  EXPECT_EQ(WaitForLines(Path("ran")), QStringList({QString::fromStdString(folder), "-iwad",
+                                                    QString::fromStdString("d\xE9mo.wad")}));
+  window.close();
+  std::filesystem::remove_all(folder);  // QTemporaryDir cannot name it
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Real child processes started through the real desktop: found, exact, told, watched.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <QCoreApplication>
@@ -50,6 +51,11 @@ class PathGuard {
   QByteArray old_;
 };
 
+unsigned ModeOf(const QString& path) {
+  struct stat info {};
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
 QList<frmPortStopped*> Notices() {
   QList<frmPortStopped*> found;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -79,7 +85,7 @@ class PortWatch : public ::testing::Test {
   }
 
   QString Path(const QString& name) const { return dir_->filePath(name); }
-  QString Logs() const { return Path("logs"); }
+  QString Logs() const { return Path(logsName_); }
   QString Script(const QString& name, const QByteArray& body) const {
     return test::WriteScript(dir_->path(), name, body);
   }
@@ -107,6 +113,7 @@ class PortWatch : public ::testing::Test {
     return QDir(Logs()).entryList({"*.log"}, QDir::Files, QDir::Name);
   }
 
+  QString logsName_ = "logs";
   std::unique_ptr<QTemporaryDir> dir_;
   UrlSink urls_;
   std::unique_ptr<QtDesktop> desktop_;
@@ -127,6 +134,20 @@ TEST_F(PortWatch, BareNameIsFoundOnPathAndRunsThere) {
 
   ASSERT_TRUE(result.Started()) << result.failure;
   EXPECT_EQ(test::WaitForLines(out), QStringList({bin, "-iwad", "my doom2.wad"}));
+}
+
+TEST_F(PortWatch, RelativePathEntryIsTakenFromWhereWeAre) {
+  const QString out = Path("args.txt");
+  test::WriteFakePort(MakeDir("bin"), "quillon-relport", out);
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(dir_->path());
+  PathGuard path("./bin:/usr/bin:/bin");
+  LaunchRequest request;
+  request.File = "quillon-relport";
+  const LaunchResult result = desktop_->Launch(owner_.get(), request);
+  QDir::setCurrent(before);
+  EXPECT_TRUE(result.Started()) << result.failure;
+  EXPECT_EQ(test::WaitForLines(out), QStringList({QFileInfo(Path("bin")).canonicalFilePath()}));
 }
 
 TEST_F(PortWatch, WindowsProgramRunsThroughWineFromPath) {
@@ -307,6 +328,35 @@ TEST_F(PortWatch, KeepsTheNewestTwentyLogs) {
   EXPECT_EQ(QDir(Logs()).filePath(names.last()), end.logPath);
   EXPECT_TRUE(names.last().endsWith(" Quick.log"));
   EXPECT_TRUE(notes.exists());
+}
+
+TEST_F(PortWatch, ALongLineInTheLogShowsItsEndAtOnce) {
+  const std::string message = "R_InitTextures: bad texture";
+  RunWatched(Script("noisy", "head -c 8388608 /dev/zero | tr '\\0' x\necho '" +
+                                 QByteArray::fromStdString(message) + "' >&2\nexit 1\n"),
+             "Noisy");
+  ASSERT_EQ(Notices().size(), 1);
+  EXPECT_EQ(Notices().first()->findChild<QPlainTextEdit*>("txtOutput")->toPlainText(),
+            Qs("[" + std::to_string((8 << 20) + message.size() - kNoticeLineBytes) +
+               " bytes cut] \xE2\x80\xA6" + std::string(kNoticeLineBytes - message.size(), 'x') +
+               message));
+}
+
+// Folders it makes and its logs are the user's alone; a long name still gets its log, cut
+// to the folder's limit between two characters, and the notice the port's output.
+TEST_F(PortWatch, MakesPrivateFoldersAndLogsOfAnyName) {
+  logsName_ = "state/quillon/logs";
+  const PortEnd end = RunWatched(Script("failing", "echo 'MAP99 not found'\nexit 2\n"),
+                                 Qs(std::string(230, 'D') + "\xE2\x82\xAC"));
+  for (const char* made : {"state", "state/quillon", "state/quillon/logs"})
+    EXPECT_EQ(ModeOf(Path(made)), 0700u) << made;
+  EXPECT_EQ(ModeOf(end.logPath), 0600u);
+  const QByteArray name = QFile::encodeName(QFileInfo(end.logPath).fileName());
+  EXPECT_LE(name.size(), ::pathconf(QFile::encodeName(Logs()).constData(), _PC_NAME_MAX));
+  EXPECT_TRUE(name.endsWith("D.log") && QString::fromUtf8(name).toUtf8() == name) << name.data();
+  ASSERT_EQ(Notices().size(), 1);
+  EXPECT_EQ(Notices().first()->findChild<QPlainTextEdit*>("txtOutput")->toPlainText(),
+            "MAP99 not found");
 }
 
 TEST_F(PortWatch, UnwatchedProgramsLeaveNoLogAndNoNotice) {
