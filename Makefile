@@ -128,7 +128,7 @@ fuzz:
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 format:
 	$(call ensure_packages,$(FORMAT_PACKAGES))
-	clang-format -i $(FORMAT_FILES)
+	@clang-format -i $(FORMAT_FILES)
 format-check:
 	$(call ensure_packages,$(FORMAT_PACKAGES))
 	@clang-format --dry-run -Werror $(FORMAT_FILES)

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/files/PathHelpers.h"
+#include "core/files/PrivateFolders.h"
 #include "core/launch/CommandLine.h"
 #include "core/launch/PortLog.h"
 #include "core/launch/ProgramLookup.h"
@@ -81,23 +82,11 @@ std::string ReasonForErrno(int error) {
   }
 }
 
-// Makes `path` a folder, each missing level with mode 0700: logs are the user's alone.
-// Folders that exist keep the mode they have.
-bool MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string part = path.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos || slash + 1 == path.size()) break;
-  }
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // Makes room for one more log and opens a new one, readable by the user alone; -1 when the
 // folder cannot be written. Only logs we named are ever removed.
 int OpenLog(const LaunchRequest& request, std::string& logPath) {
   const std::string folder = Absolute(request.LogDirectory);
-  if (!MakeFolders(folder)) return -1;
+  if (!CreatePrivateFolders(folder)) return -1;
   DIR* listing = ::opendir(folder.c_str());
   if (listing == nullptr) return -1;
   std::vector<std::string> names;

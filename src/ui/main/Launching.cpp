@@ -31,18 +31,34 @@ std::string StoredFile(const ReadWrite& ini, const ListKind& kind, int entry) {
   return ini.LoadBytes(kind.section, FileKey(kind, entry));
 }
 
-// `options` with each chosen entry's file (entries: the entry numbers, 0 for none) as stored.
-LaunchOptionValues WithStoredFiles(LaunchOptionValues options, const LaunchOptionValues& entries,
-                                   const ReadWrite& ini) {
+}  // namespace
+
+// The options a start reads: each chosen entry's file as stored (the entries' numbers are
+// the remembered form of the lists).
+LaunchOptionValues frmQLN2::StartOptions() const {
+  LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
+  const LaunchOptionValues entries = ReadOptions(ListValue::Remembered);
   for (std::size_t i = 0; i < kLaunchOptionCount; ++i) {
     const LaunchOption& option = OptionOf(static_cast<LaunchOptionId>(i));
     if (option.control != OptionControl::List) continue;
     const auto entry = ToInt16(entries.Text(option.id));
-    if (entry && *entry > 0) options.Set(option.id, StoredFile(ini, KindOf(option.list), *entry));
+    if (entry && *entry > 0) {
+      options.Set(option.id, StoredFile(iniFile_, KindOf(option.list), *entry));
+    }
   }
   return options;
 }
-}  // namespace
+
+// The start's options from lists brought in step with the file first; none when the file
+// cannot be read (told) or `list` no longer shows an entry (the one shown had gone).
+std::optional<LaunchOptionValues> frmQLN2::OptionsToStart(QComboBox* list) {
+  if (!FollowFile()) {
+    ShowIniError();
+    return std::nullopt;
+  }
+  if (PlaceholderOrNone(list)) return std::nullopt;
+  return StartOptions();
+}
 
 void frmQLN2::TellStartFailure(const LaunchRequest& request, const std::string& reason) {
   desktop_.Tell(this, StartFailureText(request, reason), MessageIcon::Exclamation);
@@ -60,22 +76,16 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
 // The port and IWAD files are read from the configuration at the moment of the click,
 // from lists brought in step with it first: the port started is the one the window shows.
 void frmQLN2::TestGame() {
-  if (!FollowFile()) {
-    ShowIniError();
-    return;
-  }
-  // The port shown had gone from the file; the window now shows none.
-  if (PlaceholderOrNone(cmbPorts)) return;
-  const LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
-                                                     ReadOptions(ListValue::Remembered), iniFile_);
-  const LaunchRequest request = TestRequest(options, cmbPorts->currentText());
+  const auto options = OptionsToStart(cmbPorts);
+  if (!options) return;
+  const LaunchRequest request = TestRequest(*options, cmbPorts->currentText());
   const LaunchResult result = desktop_.Launch(this, request);
   // A failed start keeps the window open, so the user can read why and fix the entry.
   if (!result.Started()) {
     TellStartFailure(request, result.failure);
     return;
   }
-  if (options.IsOn(LaunchOptionId::ExitOnTest)) close();
+  if (options->IsOn(LaunchOptionId::ExitOnTest)) close();
 }
 
 // What the dialog offers is kept with each port's file, so a port is found again by name
@@ -100,8 +110,7 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
     ShowIniError();
     return false;
   }
-  LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
-                                               ReadOptions(ListValue::Remembered), iniFile_);
+  LaunchOptionValues options = StartOptions();
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
   for (int entry : entries) {
@@ -148,10 +157,7 @@ QString frmQLN2::TestCommandText(bool& runnable) {
   if (!FollowFile()) return QString::fromLatin1(kIniErrorText);
   // No port to run: the one shown has gone from the file.
   if (PlaceholderOrNone(cmbPorts)) return {};
-  const LaunchRequest request =
-      TestRequest(WithStoredFiles(ReadOptions(ListValue::EntryFile),
-                                  ReadOptions(ListValue::Remembered), iniFile_),
-                  cmbPorts->currentText());
+  const LaunchRequest request = TestRequest(StartOptions(), cmbPorts->currentText());
   const ResolvedProgram resolved = ResolveLaunch(request);
   runnable = resolved.failure.empty();
   if (!runnable) return StartFailureText(request, resolved.failure);
@@ -182,13 +188,9 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmQLN2::LaunchProgram() {
-  if (!FollowFile()) {
-    ShowIniError();
-    return;
-  }
-  if (PlaceholderOrNone(cmbProgs)) return;
-  const LaunchOptionValues options = WithStoredFiles(ReadOptions(ListValue::EntryFile),
-                                                     ReadOptions(ListValue::Remembered), iniFile_);
+  const auto chosen = OptionsToStart(cmbProgs);
+  if (!chosen) return;
+  const LaunchOptionValues& options = *chosen;
   LaunchRequest request;
   request.File = options.Text(LaunchOptionId::Prog);
   request.Parameters = options.Text(LaunchOptionId::ProgParams);

@@ -110,6 +110,8 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   QWidget* ControlOf(LaunchOptionId id) const { return options_[static_cast<std::size_t>(id)]; }
   // Every option's value; a list's as `form` says (EntryFile: no value for no entry).
   LaunchOptionValues ReadOptions(ListValue form) const;
+  LaunchOptionValues StartOptions() const;
+  std::optional<LaunchOptionValues> OptionsToStart(QComboBox* list);
   // Sets an option's control from a stored value; false when the value cannot be used.
   bool ApplyOption(const LaunchOption& option, const std::string& value, ListValue form);
   bool SelectRemembered(QComboBox* list, const std::string& value);
