@@ -45,8 +45,12 @@ bool IsOwnLogName(std::string_view name) {
          IsStamp(name.substr(0, blank));
 }
 
+// Appended piece by piece: GCC 12 sees a false overlap in "[" + std::string at -O2.
 std::string BytesCut(unsigned long long n) {
-  return "[" + std::to_string(n) + (n == 1 ? " byte cut]" : " bytes cut]");
+  std::string text = "[";
+  text += std::to_string(n);
+  text += n == 1 ? " byte cut]" : " bytes cut]";
+  return text;
 }
 
 std::string Count(long long n, std::string_view unit) {

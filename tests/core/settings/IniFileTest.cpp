@@ -424,22 +424,28 @@ void PrintTo(OutsideEdit edit, std::ostream* os) {
                                                    : "Rename");
 }
 
-class OutsideEdits : public IniTest, public testing::WithParamInterface<OutsideEdit> {};
+class OutsideEdits : public IniTest, public testing::WithParamInterface<OutsideEdit> {
+ protected:
+  // Another program changes k=1 in the way the case names.
+  void EditFromOutside() {
+    const auto time = fs::last_write_time(File());
+    if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
+    if (GetParam() == OutsideEdit::SameSizeLaterTime) {
+      WriteBytes(File(), "[A]\r\nk=2\r\n");
+      fs::last_write_time(File(), time + std::chrono::seconds(5));
+    }
+    if (GetParam() == OutsideEdit::ReplacedByRename) {
+      WriteBytes(File("new"), "[A]\r\nk=2\r\n");
+      fs::rename(File("new"), File());
+    }
+  }
+};
 
 TEST_P(OutsideEdits, NextLoadSeesThem) {
   WriteBytes(File(), "[A]\r\nk=1\r\n");
   auto ini = Open(File());
   ASSERT_EQ(ini->Load("A", "k"), "1");
-  const auto time = fs::last_write_time(File());
-  if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
-  if (GetParam() == OutsideEdit::SameSizeLaterTime) {
-    WriteBytes(File(), "[A]\r\nk=2\r\n");
-    fs::last_write_time(File(), time + std::chrono::seconds(5));
-  }
-  if (GetParam() == OutsideEdit::ReplacedByRename) {
-    WriteBytes(File("new"), "[A]\r\nk=2\r\n");
-    fs::rename(File("new"), File());
-  }
+  EditFromOutside();
   EXPECT_NE(ini->Load("A", "k"), "1");
 }
 
@@ -453,16 +459,7 @@ TEST_P(OutsideEdits, NextEventSeesThemWhenDeferred) {
   ASSERT_EQ(ini->Load("A", "k"), "1");
   ASSERT_EQ(requests, 1) << "an event that reads must ask for its end";
   EXPECT_TRUE(IniCache::FlushAll());
-  const auto time = fs::last_write_time(File());
-  if (GetParam() == OutsideEdit::Grow) WriteBytes(File(), "[A]\r\nk=22\r\n");
-  if (GetParam() == OutsideEdit::SameSizeLaterTime) {
-    WriteBytes(File(), "[A]\r\nk=2\r\n");
-    fs::last_write_time(File(), time + std::chrono::seconds(5));
-  }
-  if (GetParam() == OutsideEdit::ReplacedByRename) {
-    WriteBytes(File("new"), "[A]\r\nk=2\r\n");
-    fs::rename(File("new"), File());
-  }
+  EditFromOutside();
   EXPECT_NE(ini->Load("A", "k"), "1");
   ini->Save("A", "j", "3");  // and a write of the next event keeps that edit
   EXPECT_TRUE(IniCache::FlushAll());
