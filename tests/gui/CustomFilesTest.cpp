@@ -71,8 +71,11 @@ struct RemoveCase {
   int listed;
   int removed;  // position
   QStringList left;
+  Qt::Key key = Qt::Key_unknown;  // pressed in the list; none: the Remove button
   friend void PrintTo(const RemoveCase& c, std::ostream* os) {
     *os << "Row" << c.removed + 1 << "Of" << c.listed;
+    if (c.key == Qt::Key_Delete) *os << "ByDelete";
+    if (c.key == Qt::Key_Backspace) *os << "ByBackspace";
   }
 };
 
@@ -83,7 +86,12 @@ TEST_P(RemoveFile, RenumbersTheLaterEntriesAndEmptiesTheLastNumber) {
   OpenEnabled();
   for (int i = 1; i <= c.listed; ++i) Add("cmdAddPWAD", QStringLiteral("/m/%1.wad").arg(i));
   Files()->setCurrentIndex(Files()->model()->index(c.removed, 0));
-  Button("cmdRemoveFile")->click();
+  if (c.key == Qt::Key_unknown) {
+    Button("cmdRemoveFile")->click();
+  } else {
+    ASSERT_TRUE(Button("cmdRemoveFile")->isEnabled());
+    QTest::keyClick(Files(), c.key);
+  }
 
   QStringList names;
   QStringList keys;
@@ -105,7 +113,9 @@ TEST_P(RemoveFile, RenumbersTheLaterEntriesAndEmptiesTheLastNumber) {
 INSTANTIATE_TEST_SUITE_P(Positions, RemoveFile,
                          ::testing::Values(RemoveCase{3, 0, {"2", "3"}},
                                            RemoveCase{3, 1, {"1", "3"}},
-                                           RemoveCase{3, 2, {"1", "2"}}, RemoveCase{1, 0, {}}),
+                                           RemoveCase{3, 2, {"1", "2"}}, RemoveCase{1, 0, {}},
+                                           RemoveCase{3, 1, {"1", "3"}, Qt::Key_Delete},
+                                           RemoveCase{3, 2, {"1", "2"}, Qt::Key_Backspace}),
                          ::testing::PrintToStringParamName());
 
 // The configuration reads back at most 32766 entries, so that is as far as the list grows.

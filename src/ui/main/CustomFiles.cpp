@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
 #include "core/files/PathHelpers.h"
@@ -185,6 +186,13 @@ bool frmQLN2::FilterFileListEvent(QObject* watched, QEvent* event) {
     if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier &&
         (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
       MoveCustomFile(key->key() == Qt::Key_Up ? -1 : 1);
+      return true;
+    }
+    // Delete and Backspace do what Remove does, while Remove can be pressed.
+    if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) &&
+        ButtonOf(CommandId::RemoveFile)->isEnabled()) {
+      RemoveCustomFile();
       return true;
     }
   }

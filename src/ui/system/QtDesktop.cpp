@@ -49,6 +49,22 @@ QtDesktop::QtDesktop() {
   });
 }
 
+namespace {
+// The extension of a filter that offers one type of file ("Schemes|*.qls" gives "qls");
+// empty for several types, several patterns or a pattern like "*.*".
+QString OnlyExtension(const QString& filter) {
+  const QStringList parts = filter.split(u'|');
+  if (parts.size() != 2) return {};
+  const QString pattern = parts[1].trimmed();
+  if (!pattern.startsWith(QStringLiteral("*.")) || pattern.size() < 3) return {};
+  const QString extension = pattern.mid(2);
+  for (const QChar c : extension) {
+    if (c == u'*' || c == u'?' || c == u';' || c == u'.' || c.isSpace()) return {};
+  }
+  return extension;
+}
+}  // namespace
+
 QStringList QtDesktop::QtNameFilters(const QString& filter) {
   QStringList result;
   const QStringList parts = filter.split(u'|');
@@ -117,6 +133,9 @@ void QtDesktop::ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest
                                                  : QFileDialog::AnyFile);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.flags.overwritePrompt);
+  // A Save of one type of file adds its extension to a name typed without one, before the
+  // overwrite question is asked, so Open finds the file again under its own filter.
+  dialog.setDefaultSuffix(request.save ? OnlyExtension(request.filter) : QString());
   // hideReadOnly needs nothing: Qt's dialog has no read-only check box to hide.
 }
 

@@ -77,6 +77,7 @@ TEST(QtDesktopFileDialog, IsSetUpForEachCaller) {
     QFileDialog::FileMode mode;
     QStringList labels;
     bool confirmOverwrite;
+    QString suffix = {};  // added to a name typed without an extension
   };
   const Row rows[] = {
       {{"Select IWAD", "IWAD Files (*.wad)|*.wad", wads.Path(), kOpenFlags, false},
@@ -103,11 +104,13 @@ TEST(QtDesktopFileDialog, IsSetUpForEachCaller) {
       {{"Save Scheme As...", "QLN Schemes (*.qls)|*.qls", wads.Path(), kSaveFlags, true},
        QFileDialog::AnyFile,
        {"QLN Schemes (*.qls)"},
-       true},
+       true,
+       "qls"},
       {{"Record Demo As", "Demo Files (*.lmp)|*.lmp", "", {.hideReadOnly = true}, true},
        QFileDialog::AnyFile,
        {"Demo Files (*.lmp)"},
-       false},
+       false,
+       "lmp"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.request.title.toStdString());
@@ -124,6 +127,7 @@ TEST(QtDesktopFileDialog, IsSetUpForEachCaller) {
               row.request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), !row.confirmOverwrite);
     EXPECT_TRUE(dialog.testOption(QFileDialog::HideNameFilterDetails));
+    EXPECT_EQ(dialog.defaultSuffix(), row.suffix);
     EXPECT_EQ(dialog.nameFilters(), QtDesktop::QtNameFilters(row.request.filter));
     EXPECT_EQ(VisibleFilterLabels(dialog), row.labels);
     EXPECT_EQ(dialog.directory().absolutePath(),
