@@ -1,6 +1,7 @@
 #include "core/launch/PortLog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillon {
 
@@ -51,6 +52,52 @@ std::string BytesCut(unsigned long long n) {
   text += std::to_string(n);
   text += n == 1 ? " byte cut]" : " bytes cut]";
   return text;
+}
+
+// What engines print when they give up, lower case: their I_Error messages ("W_GetNumForName:
+// MAP33 not found!", "W_AddFile: couldn't open …"), PrBoom+'s and dsda-doom's signal handler,
+// dsda-doom's crash report, and what the C library says of a fatal signal.
+constexpr std::string_view kCausePatterns[] = {"i_error",
+                                               "not found",
+                                               "couldn't open",
+                                               "could not open",
+                                               "error:",
+                                               "segmentation fault",
+                                               "signal 11",
+                                               "aborted",
+                                               "exiting on signal",
+                                               "the game has crashed"};
+
+bool IsWordChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// A pattern counts as a whole word: "signal 11" is not in "signal 110".
+bool LooksLikeCause(std::string_view line) {
+  std::string lower(line);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  for (const std::string_view pattern : kCausePatterns) {
+    for (auto at = lower.find(pattern); at != std::string::npos; at = lower.find(pattern, at + 1)) {
+      const std::size_t end = at + pattern.size();
+      const bool startsWord = at == 0 || !IsWordChar(lower[at - 1]) || !IsWordChar(pattern[0]);
+      const bool endsWord =
+          end == lower.size() || !IsWordChar(lower[end]) || !IsWordChar(pattern.back());
+      if (startsWord && endsWord) return true;
+    }
+  }
+  return false;
+}
+
+void Shorten(std::string& line) {
+  if (line.size() <= kNoticeLineBytes) return;
+  const std::size_t keep = WholeCharsWithin(line, kNoticeLineBytes);
+  const std::size_t cut = line.size() - keep;
+  line.resize(keep);
+  line += kEllipsis;
+  line += ' ';
+  line += BytesCut(cut);
 }
 
 std::string Count(long long n, std::string_view unit) {
@@ -126,17 +173,28 @@ std::vector<std::string> NoticeLines(std::string_view tail, unsigned long long b
     }
     tail.remove_prefix(lineEnd + 1);  // the rest of a line whose start we did not read
   }
-  std::vector<std::string> lines = LastLines(tail, kNoticeLines);
-  for (std::string& line : lines) {
-    if (line.size() <= kNoticeLineBytes) continue;
-    const std::size_t keep = WholeCharsWithin(line, kNoticeLineBytes);
-    const std::size_t cut = line.size() - keep;
-    line.resize(keep);
-    line += kEllipsis;
-    line += ' ';
-    line += BytesCut(cut);
+  // The cause may lie well before the last lines, under a driver's noise: the whole tail
+  // is searched, and the last matches kept, as a port's fatal error comes near its end.
+  std::vector<std::string> out;
+  for (std::string_view rest = tail; !rest.empty();) {
+    const auto end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (!LooksLikeCause(line)) continue;
+    if (out.size() == kNoticeCauses) out.erase(out.begin());
+    out.emplace_back(line);
   }
-  return lines;
+  for (std::string& line : out) {
+    Shorten(line);
+    line.insert(0, kCauseMark);
+  }
+  if (!out.empty()) out.emplace_back();
+  for (std::string& line : LastLines(tail, kNoticeLines)) {
+    Shorten(line);
+    out.push_back(std::move(line));
+  }
+  return out;
 }
 
 std::string DescribeEnd(bool bySignal, int code, std::string_view signalName) {

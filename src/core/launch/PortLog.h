@@ -29,9 +29,15 @@ inline constexpr std::size_t kNoticeTailBytes = 64 * 1024;
 // A longer line is shown shortened, with "… [N bytes cut]" where its rest was.
 inline constexpr std::size_t kNoticeLineBytes = 240;
 
-// The last lines the notice shows of `tail`, a log's last bytes, with `bytesBefore` bytes of
-// the program's output before them: a line that began before the tail is left out, unless it
-// is the only one, when its end is shown after "[N bytes cut] …".
+// Lines of the tail that read like an engine's fatal error come first in the notice, at
+// most this many (the last ones), each after kCauseMark, then an empty line.
+inline constexpr std::size_t kNoticeCauses = 5;
+inline constexpr std::string_view kCauseMark = "\xE2\x96\xB6 ";  // "▶ "
+
+// The lines the notice shows of `tail`, a log's last bytes, with `bytesBefore` bytes of the
+// program's output before them: the cause lines, then the last lines as they were. A line
+// that began before the tail is left out, unless it is the only one, when its end is shown
+// after "[N bytes cut] …".
 std::vector<std::string> NoticeLines(std::string_view tail, unsigned long long bytesBefore);
 
 // How a port ended, as the notice says it: "It ended with exit status 255." or

@@ -59,8 +59,11 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
   txtOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   const QStringList lines = LogTail(end.logPath, end.logStart);
   txtOutput->setPlainText(lines.isEmpty() ? QStringLiteral("(no output)") : lines.join(u'\n'));
-  // The last line in view, read from its start: that is where a port prints why it stopped.
-  txtOutput->setTextCursor(QTextCursor(txtOutput->document()->lastBlock()));
+  // Where a port says why it stopped in view, read from its start: the cause lines when
+  // there are any, else the last line.
+  const bool cause = !lines.isEmpty() && lines.first().startsWith(Qs(kCauseMark));
+  QTextDocument* document = txtOutput->document();
+  txtOutput->setTextCursor(QTextCursor(cause ? document->firstBlock() : document->lastBlock()));
   lblOutput->setBuddy(txtOutput);
 
   cmdOpenLog = MakeControl<QPushButton>(this, "cmdOpenLog", QStringLiteral("Open Log"));

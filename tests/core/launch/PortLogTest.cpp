@@ -153,5 +153,43 @@ TEST_P(Notice, ShowsTheLastLinesShortened) {
 }
 INSTANTIATE_TEST_SUITE_P(Cases, Notice, ::testing::ValuesIn(kNoticeCases), kByName);
 
+// Each kind of fatal line an engine leaves, and a near miss that must not count as one.
+const std::string kMark(kCauseMark);
+struct CauseCase {
+  const char* name;
+  const char* fatal;
+  const char* nearMiss;
+};
+const CauseCase kCauseCases[] = {
+    {"IError", "I_Error: bad lump", "I_Errors suppressed"},
+    {"NotFound", "W_GetNumForName: map33 not found!", "MAP33 found"},
+    {"CouldntOpen", "W_AddFile: couldn't open /x/DOOM2.WAD", "could open music device"},
+    {"CouldNotOpen", "could not open file 'x.deh'", "could now open"},
+    {"ErrorColon", "ERROR: no IWAD", "Errors: 0"},
+    {"Segfault", "Segmentation fault", "Segmentation of nodes"},
+    {"Signal11", "caught signal 11", "signal 110 ignored"},
+    {"Aborted", "Aborted (core dumped)", "abort button"},
+    {"SignalHandler", "I_SignalHandler: Exiting on signal: signal 8", "exiting normally"},
+    {"Crashed", "The game has crashed!", "The game has started"}};
+class Cause : public ::testing::TestWithParam<CauseCase> {};
+TEST_P(Cause, ComesFirstAndTheLastLinesStayAsTheyWere) {
+  const std::string tail = std::string(GetParam().fatal) + "\n" + GetParam().nearMiss + "\n";
+  EXPECT_EQ(NoticeLines(tail, 0),
+            (std::vector<std::string>{kMark + GetParam().fatal, "", GetParam().fatal,
+                                      GetParam().nearMiss}));
+}
+INSTANTIATE_TEST_SUITE_P(Cases, Cause, ::testing::ValuesIn(kCauseCases), kByName);
+
+TEST(CauseLines, TheLastFewOfTheWholeTailShortened) {
+  std::string tail;
+  for (int i = 0; i < 7; ++i) tail += "E" + std::to_string(i) + " not found\n";
+  tail += kLine + "yz not found\n";
+  for (std::size_t i = 0; i < kNoticeLines; ++i) tail += "noise\n";
+  const std::vector<std::string> lines = NoticeLines(tail, 0);
+  ASSERT_EQ(lines.size(), kNoticeCauses + 1 + kNoticeLines);
+  EXPECT_EQ(lines[0], kMark + "E" + std::to_string(8 - kNoticeCauses) + " not found");
+  EXPECT_EQ(lines[kNoticeCauses - 1], kMark + kLine + kDots + " [12 bytes cut]");
+}
+
 }  // namespace
 }  // namespace quillon

@@ -191,6 +191,7 @@ struct Ending {
   QByteArray body;
   const char* endText;  // empty: no notice
   QString lastLine;
+  QString cause;  // empty: none shown first
 };
 
 class PortEndings : public PortWatch, public ::testing::WithParamInterface<Ending> {};
@@ -224,11 +225,14 @@ TEST_P(PortEndings, NoticeOnlyForAFailure) {
   const QStringList shown =
       notice->findChild<QPlainTextEdit*>("txtOutput")->toPlainText().split('\n');
   EXPECT_EQ(shown.last(), ending.lastLine);
-  EXPECT_LE(shown.size(), static_cast<qsizetype>(kNoticeLines));
-  // The end in view, from the start of its lines.
+  const QString mark = Qs(kCauseMark);
+  EXPECT_EQ(shown.first().startsWith(mark) ? shown.first().mid(mark.size()) : "", ending.cause);
+  EXPECT_LE(shown.size(), static_cast<qsizetype>(kNoticeCauses + 1 + kNoticeLines));
+  // The cause, or else the end, in view, from the start of its lines.
   const auto* output = notice->findChild<QPlainTextEdit*>("txtOutput");
   EXPECT_EQ(output->horizontalScrollBar()->value(), 0);
-  EXPECT_EQ(output->verticalScrollBar()->value(), output->verticalScrollBar()->maximum());
+  EXPECT_EQ(output->verticalScrollBar()->value(),
+            ending.cause.isEmpty() ? output->verticalScrollBar()->maximum() : 0);
 
   QTest::mouseClick(notice->findChild<QPushButton*>("cmdOpenLog"), Qt::LeftButton);
   ASSERT_EQ(urls_.opened.size(), 1);
@@ -248,10 +252,15 @@ INSTANTIATE_TEST_SUITE_P(
                              "i=1; while [ $i -le 50 ]; do echo \"line $i\"; i=$((i+1)); done\n"
                              "printf '%0300d\\n' 0\n"
                              "echo 'W_GetNumForName: MAP99 not found!' >&2\nexit 255\n",
-                             "It ended with exit status 255.", "W_GetNumForName: MAP99 not found!"},
+                             "It ended with exit status 255.", "W_GetNumForName: MAP99 not found!",
+                             "W_GetNumForName: MAP99 not found!"},
+                      Ending{"CauseUnderNoise",
+                             "echo 'W_GetNumForName: map33 not found!'; seq 50; exit 1\n",
+                             "It ended with exit status 1.", "50",
+                             "W_GetNumForName: map33 not found!"},
                       Ending{"KilledBySignal", "echo 'about to die'\nkill -KILL $$\n",
-                             "It was ended by signal 9 (Killed).", "about to die"},
-                      Ending{"CleanExit", "echo 'bye'\nexit 0\n", "", ""}),
+                             "It was ended by signal 9 (Killed).", "about to die", ""},
+                      Ending{"CleanExit", "echo 'bye'\nexit 0\n", "", "", ""}),
     EndingName);
 
 TEST_F(PortWatch, NoticeShowsOnlyTheLastFortyLines) {
@@ -356,7 +365,7 @@ TEST_F(PortWatch, MakesPrivateFoldersAndLogsOfAnyName) {
   EXPECT_TRUE(name.endsWith("D.log") && QString::fromUtf8(name).toUtf8() == name) << name.data();
   ASSERT_EQ(Notices().size(), 1);
   EXPECT_EQ(Notices().first()->findChild<QPlainTextEdit*>("txtOutput")->toPlainText(),
-            "MAP99 not found");
+            Qs(kCauseMark) + "MAP99 not found\n\nMAP99 not found");
 }
 
 TEST_F(PortWatch, UnwatchedProgramsLeaveNoLogAndNoNotice) {
