@@ -91,6 +91,8 @@ TEST_F(FindInstalledTest, ListsWhatIsFoundAndAddAppendsEveryCheckedEntry) {
             (QStringList{"Chocolate Doom", "Crispy Doom", "[No Source Port]"}));
   EXPECT_EQ(MainItems(ListId::IWADs),
             (QStringList{"Doom II", "Freedoom: Phase 2", "[Default (no -iwad)]"}));
+  EXPECT_EQ(List("cmbPorts")->currentText(), "Chocolate Doom");  // none was chosen
+  EXPECT_EQ(List("cmbIWADs")->currentText(), "Doom II");
 }
 
 TEST_F(FindInstalledTest, AddReachesTheFileInOneWriteAfterTheClick) {
@@ -119,6 +121,7 @@ TEST_F(FindInstalledTest, EntriesAlreadyListedComeUncheckedAndSpaceUnchecksAnoth
   Put("IWADs", "NumIWADs", "1");
   Put("IWADs", "IWAD1Name", "Free");
   Put("IWADs", "IWAD1File", "FREEDOOM2.WAD");
+  Put("Memory", "Port", "1");
   Open();
   RunDialog([&](frmFindInstalled* dialog) {
     const QStringList ports = Shown(dialog, "lstPorts");
@@ -144,6 +147,7 @@ TEST_F(FindInstalledTest, EntriesAlreadyListedComeUncheckedAndSpaceUnchecksAnoth
   EXPECT_EQ(SectionLines("IWADs"),
             (QStringList{"NumIWADs=1", "IWAD1Name=Free", "IWAD1File=FREEDOOM2.WAD"}));
   EXPECT_EQ(MainItems(ListId::Ports), (QStringList{"Mine", "Chocolate Doom", "[No Source Port]"}));
+  EXPECT_EQ(List("cmbPorts")->currentText(), "Mine");  // the user's choice stays
 }
 
 TEST_F(FindInstalledTest, CancelAndEscapeAddNothing) {

@@ -223,7 +223,12 @@ TEST_F(SetupDialogTest, PickingAnEntryShowsItsNameAndFileDateExceptForIWADs) {
     RunSetup(id, {[&](QDialog* setup) {
                ListIn(setup)->setFocus();
                QTest::keyClick(ListIn(setup), Qt::Key_Down);  // the user's own pick
-               EXPECT_EQ(InfoIn(setup)->text(), shown);
+               const QString info = InfoIn(setup)->text();
+               EXPECT_EQ(info.section("\r\n", 0, 1), shown);
+               // Then the file, cut from the left to fit.
+               const QString tail = info.section("\r\n", 2).remove(u'\u2026');
+               EXPECT_TRUE(id == ListId::IWADs ? tail.isEmpty()
+                                               : !tail.isEmpty() && file.endsWith(tail));
              }});
   }
   EXPECT_TRUE(desktop.messages.empty());
@@ -261,10 +266,31 @@ TEST_F(SetupDialogTest, AMissingFileIsReportedAndTheEntryLeftAlone) {
                EXPECT_EQ(desktop.messages[0].title, "Quillon 2.01");
                EXPECT_EQ(desktop.messages[0].icon, MessageIcon::None);
                EXPECT_EQ(desktop.messages[0].buttons, MessageButtons::Ok);
-               EXPECT_EQ(InfoIn(setup)->text(), c.label);
+               EXPECT_EQ(InfoIn(setup)->text().section("\r\n", 0, 0), c.label);
              }});
     EXPECT_EQ(IniBytes(), before);
   }
+}
+
+TEST_F(SetupDialogTest, TheLabelFollowsAChangeThatFindsThePortAndItsRemoval) {
+  const QString engine = dir.FilePath(QStringLiteral("engine"));
+  dir.Write(QStringLiteral("engine"), "#!/bin/sh\n");
+  WriteDefaultIni();
+  PutList(ListId::Ports, {"Gone"});  // at Gone.path, which does not exist
+  Open();
+  desktop.questionAnswers.push_back(MessageResult::Yes);
+  RunSetup(ListId::Ports, {[&](QDialog* setup) {
+                             Pick(ListIn(setup), 0);
+                             Click(setup, "cmdChange");
+                             EXPECT_TRUE(InfoIn(setup)->text().startsWith("Gone\r\n"));
+                             EXPECT_EQ(InfoIn(setup)->toolTip(), engine);
+                             Click(setup, "cmdRemove");
+                             EXPECT_EQ(InfoIn(setup)->text(), "[No port selected]");
+                           },
+                           [&](QDialog* entry) {
+                             TypeInto(FileIn(entry), engine);
+                             Click(entry, "cmdOk");
+                           }});
 }
 
 TEST_F(SetupDialogTest, ChangeAndRemoveWithoutASelectionOnlyComplain) {
@@ -315,7 +341,6 @@ TEST_F(SetupDialogTest, RemoveMovesTheLaterEntriesDownAndEmptiesTheOldLastKeys) 
     desktop.questionAnswers.push_back(MessageResult::Yes);
     RunSetup(ListId::Ports, {[&](QDialog* setup) {
                Pick(ListIn(setup), c.position);
-               const QString shown = InfoIn(setup)->text();
                Click(setup, "cmdRemove");
                const QString name = QString(QChar(u'A' + c.position));
                EXPECT_EQ(desktop.messages.back().text,
@@ -323,7 +348,7 @@ TEST_F(SetupDialogTest, RemoveMovesTheLaterEntriesDownAndEmptiesTheOldLastKeys) 
                EXPECT_EQ(desktop.messages.back().icon, MessageIcon::None);
                EXPECT_EQ(Items(ListIn(setup)), c.names);
                EXPECT_EQ(ListIn(setup)->currentIndex(), -1);
-               EXPECT_EQ(InfoIn(setup)->text(), shown);
+               EXPECT_EQ(InfoIn(setup)->text(), "[No port selected]");  // as at opening
              }});
     const QStringList emptied{"Port3Name=", "Port3Path="};
     EXPECT_EQ(SectionLines("Ports"), QStringList("NumPorts=2") + c.keys + emptied);

@@ -38,7 +38,7 @@ TEST_F(SetupEntryTest, BrowseAndOkOnAnEmptyListWriteTheFirstEntryAndShowIt) {
     RunSetup(c.id, {[&](QDialog* setup) {
                       Click(setup, "cmdAdd");
                       EXPECT_EQ(Items(ListIn(setup)), QStringList{c.shown});
-                      EXPECT_EQ(ListIn(setup)->currentIndex(), -1);
+                      EXPECT_EQ(ListIn(setup)->currentIndex(), 0);
                     },
                     [&](QDialog* entry) {
                       EXPECT_EQ(TagOf(entry), "Add 0");
@@ -51,6 +51,9 @@ TEST_F(SetupEntryTest, BrowseAndOkOnAnEmptyListWriteTheFirstEntryAndShowIt) {
     EXPECT_EQ(SectionLines(KindOf(c.id).section), c.keys);
     EXPECT_EQ(MainItems(c.id).first(), c.shown);
     EXPECT_EQ(MainItems(c.id).size(), 2);
+    // Chosen where none was, as the user would; programs stay unchosen.
+    EXPECT_EQ(List(MainOf(c.id).second)->currentIndex(), c.id == ListId::Programs ? 1 : 0);
+    EXPECT_EQ(Button("cmdTest")->isEnabled(), c.id == ListId::Ports);
   }
 }
 

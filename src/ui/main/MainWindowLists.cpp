@@ -31,6 +31,7 @@ void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& 
 void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
   ForgetChoice(id);
   if (QComboBox* list = DropDownOf(id)) {
+    const bool noneChosen = PlaceholderOrNone(list);
     if (list->currentIndex() >= 0) {
       list->insertItem(position, name);
     } else {
@@ -38,6 +39,11 @@ void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
       const QSignalBlocker quiet(list);
       list->insertItem(position, name);
       list->setCurrentIndex(-1);
+    }
+    // A port or IWAD added while none is chosen is the one to play with: chosen as the user
+    // would, so that the list's reactions run. Not where nothing follows it to stand for none.
+    if (noneChosen && id != ListId::Programs && position < list->count() - 1) {
+      list->setCurrentIndex(position);
     }
   }
   if (id == ListId::Ports) {

@@ -32,12 +32,13 @@ QString EntryInfoText(const QString& name, const QDateTime& when) {
   return name + QStringLiteral("\r\n") + FileDateText(when);
 }
 
-// Inserts an item without changing which item is selected: Qt would select the first item
-// of an empty list by itself.
-void InsertKeepingSelection(QComboBox* list, int position, const QString& text) {
-  const int selected = list->currentIndex();
-  list->insertItem(position, text);
-  list->setCurrentIndex(selected < position ? selected : list->currentIndex());
+// The entry's file on a line of its own, cut from the left to fit: its name stays in view,
+// the whole path is in the tip.
+QString WithFile(const QLabel* label, const QString& text, const QString& file) {
+  if (file.isEmpty()) return text;
+  const int width = std::max(label->contentsRect().width(), label->minimumWidth());
+  return text + QStringLiteral("\r\n") +
+         label->fontMetrics().elidedText(file, Qt::ElideLeft, width);
 }
 
 }  // namespace
@@ -83,9 +84,9 @@ void frmSetup::CreateControls() {
   // Tab then walks the list, Add, Change and Remove: the order the controls are made in.
   cmdDone->setFocus();
 
-  // A pick by the user, not a change made by the program: Add and Remove leave the label.
+  // A pick by the user, who hears of a missing file; after an edit the label is set quietly.
   if (instance_.showsEntryInfo) {
-    connect(cmbList, &QComboBox::activated, this, &frmSetup::ShowEntryInfo);
+    connect(cmbList, &QComboBox::activated, this, [this] { ShowEntryInfo(Lookup::Tell); });
   }
   connect(cmdAdd, &QPushButton::clicked, this, &frmSetup::AddEntry);
   connect(cmdChange, &QPushButton::clicked, this, &frmSetup::ChangeEntry);
@@ -144,12 +145,15 @@ void frmSetup::ArrangeControls() {
   }
 
   // Room for the label's first text, the lookup failure, and a name above a date that may
-  // itself take two lines, so the window keeps its size whatever the label shows.
+  // itself take two lines, each with the file below, so the window keeps its size whatever
+  // the label shows.
   QStringList texts{lblInfo->text()};
   if (instance_.showsEntryInfo) {
-    texts << Text(instance_.messages.lookupFailed)
+    const QString file = QStringLiteral("\r\n/path");
+    texts << Text(instance_.messages.lookupFailed) + file
           << EntryInfoText(QStringLiteral("Name"),
-                           QDateTime(QDate(2000, 12, 28), QTime(23, 58, 58)));
+                           QDateTime(QDate(2000, 12, 28), QTime(23, 58, 58))) +
+                 file;
   }
   ReserveTextHeight(lblInfo, texts);
   // Sized now, so that Load centres the window by its real size.
@@ -177,22 +181,37 @@ void frmSetup::FillList() {
   cmbList->setCurrentIndex(-1);
 }
 
-void frmSetup::ShowEntryInfo() {
+void frmSetup::ShowEntryInfo(Lookup lookup) {
   const int position = cmbList->currentIndex();
+  lblInfo->setToolTip({});
   if (position < 0) {
     lblInfo->clear();
     return;
   }
   const QString file = Qs(StoredFile(position + 1));
+  lblInfo->setToolTip(file);
   const QDateTime when = desktop_.FileExists(file) ? desktop_.LastModified(file) : QDateTime();
   if (!when.isValid()) {
-    QStringList lines;
-    for (const char* line : instance_.messages.notFound) lines << Text(line);
-    desktop_.Tell(this, lines.join(QStringLiteral("\r\n")));
-    lblInfo->setText(Text(instance_.messages.lookupFailed));
+    if (lookup == Lookup::Tell) {
+      QStringList lines;
+      for (const char* line : instance_.messages.notFound) lines << Text(line);
+      desktop_.Tell(this, lines.join(QStringLiteral("\r\n")));
+    }
+    lblInfo->setText(WithFile(lblInfo, Text(instance_.messages.lookupFailed), file));
     return;
   }
-  lblInfo->setText(EntryInfoText(Qs(StoredName(position + 1)), when));
+  lblInfo->setText(WithFile(lblInfo, EntryInfoText(Qs(StoredName(position + 1)), when), file));
+}
+
+// The user has just seen what an edit did; a missing file shows in the label alone.
+void frmSetup::ShowSelectedInfo() {
+  if (!instance_.showsEntryInfo) return;
+  if (cmbList->currentIndex() < 0) {
+    lblInfo->setToolTip({});
+    lblInfo->setText(Text(instance_.frame.labelText));
+    return;
+  }
+  ShowEntryInfo(Lookup::Quiet);
 }
 
 void frmSetup::AddEntry() {
@@ -227,15 +246,22 @@ void frmSetup::ShowEntryDialog(const EntryTag& tag) {
     entryDialog.SetFields(Qs(StoredName(entry)), Qs(StoredFile(entry)));
   }
   entryDialog.Tag = tag;
-  connect(&entryDialog, &frmAddEntry::Saved, this, &frmSetup::ShowSavedEntry);
+  bool saved = false;
+  connect(&entryDialog, &frmAddEntry::Saved, this, [this, &saved](const SavedEntry& entry) {
+    saved = true;
+    ShowSavedEntry(entry);
+  });
   desktop_.ShowModal(&entryDialog);
+  // Only now is the entry in the file, where the label reads it.
+  if (saved) ShowSelectedInfo();
 }
 
 // This dialog's list and the main window's show the saved entry at its position.
 void frmSetup::ShowSavedEntry(const SavedEntry& saved) {
   const int position = saved.tag.position;
   if (saved.tag.mode == EntryTag::Mode::Add) {
-    InsertKeepingSelection(cmbList, position, saved.name);
+    cmbList->insertItem(position, saved.name);
+    cmbList->setCurrentIndex(position);  // the entry just added is the one to look at
     mainLists_.InsertEntry(kind_.id, position, saved.name);
   } else {
     cmbList->setItemText(position, saved.name);
@@ -257,8 +283,7 @@ void frmSetup::RemoveSelectedEntry() {
 
   WriteEntry(iniFile_, kind_, entry, {}, {});
   iniFile_.Save(kind_.section, kind_.countKey, std::to_string(count - 1));
-  // Qt would select a neighbour; the list has no selection after a removal, and the label
-  // keeps what it showed (only the user's pick changes it).
+  // Qt would select a neighbour; the list has no selection after a removal.
   cmbList->removeItem(position);
   cmbList->setCurrentIndex(-1);
   mainLists_.RemoveEntry(kind_.id, position);
@@ -270,6 +295,7 @@ void frmSetup::RemoveSelectedEntry() {
     }
     WriteEntry(iniFile_, kind_, count, {}, {});
   }
+  ShowSelectedInfo();
 }
 
 std::string frmSetup::StoredName(int entry) const {

@@ -36,7 +36,11 @@ class frmSetup : public QDialog {
   void ArrangeControls();
   void FormLoad();
   void FillList();
-  void ShowEntryInfo();
+  // Whether a missing file is told in a message box, or only in the label.
+  enum class Lookup { Tell, Quiet };
+  void ShowEntryInfo(Lookup lookup);
+  // After an edit: the label describes the entry now selected, or none.
+  void ShowSelectedInfo();
   void AddEntry();
   void ChangeEntry();
   void RemoveSelectedEntry();
