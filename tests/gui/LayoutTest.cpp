@@ -139,7 +139,8 @@ TEST_F(MainWindowTest, TabWalksTheControlsInTheirOrder) {
       "cmdTest",       "cmdHelp",    "cmdExit",        "cmdAbout",   "cmbPorts",  "cmdPorts",
       "cmbIWADs",      "cmdIWADs",   "chkEnableFiles", "cmdAddPWAD", "cmdAddDEH", "cmdRemoveFile",
       "lstFiles",      "chkWarp",    "txtWarp",        "chkGLmode",  "chkNoCD",   "chkNoMonsters",
-      "chkNoMusic",    "chkNoSound", "chkCloseOnTest", "txtParams",  "cmbProgs",  "cmdProgs",
+      "chkNoMusic",    "chkNoSound", "chkSaveFolders", "chkCloseOnTest", "cmbSkill", "cmbComplevel",
+      "txtParams",     "cmbProgs",  "cmdProgs",
       "txtProgParams", "cmdLaunch",  "cmdTest"};
   Find<QWidget>(order[0])->setFocus();
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {

@@ -17,6 +17,7 @@ std::vector<std::string> SchemeTemplateLines(std::string_view section) {
   header.append(section).append(1, ']');
   std::vector<std::string> lines{header};
   for (const LaunchOption* option : OptionsInOrder(OptionOrder::Scheme)) {
+    if (option->addedLater) continue;
     lines.push_back(std::string(option->key) + "=" + option->schemeDefault);
   }
   lines.push_back(std::string(scheme::kNumFiles) + "=0");
@@ -41,7 +42,14 @@ std::optional<std::string> WriteScheme(ReadWrite& schemeFile, const std::string&
     schemeFile.Save(section, key, value);
   };
   for (const LaunchOption* option : OptionsInOrder(OptionOrder::Scheme)) {
-    save(option->key, options.Text(option->id));
+    const std::string value = options.Text(option->id);
+    // Only what differs from what the file holds: a scheme with the added options at their
+    // defaults is the file an earlier copy wrote.
+    if (option->addedLater &&
+        !NeedsWrite(*option, schemeFile.LoadWhole(section, option->key), value)) {
+      continue;
+    }
+    save(option->key, value);
   }
   const int count = static_cast<int>(files.size());
   save(scheme::kNumFiles, std::to_string(count));

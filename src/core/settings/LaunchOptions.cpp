@@ -11,6 +11,24 @@ namespace {
 using enum LaunchOptionId;
 using enum OptionControl;
 
+constexpr OptionChoice kSkills[] = {
+    {"0", "None"},
+    {"1", "1: I'm too young to die"},
+    {"2", "2: Hey, not too rough"},
+    {"3", "3: Hurt me plenty"},
+    {"4", "4: Ultra-Violence"},
+    {"5", "5: Nightmare!"},
+};
+constexpr OptionChoice kComplevels[] = {
+    {"", "Automatic"},
+    {"2", "2: Doom 1.9"},
+    {"3", "3: Ultimate Doom"},
+    {"4", "4: Final Doom"},
+    {"9", "9: Boom"},
+    {"11", "11: MBF"},
+    {"21", "21: MBF21"},
+};
+
 // One row an option, in the order of its ids.
 // clang-format off
 constexpr LaunchOption kOptions[] = {
@@ -77,6 +95,19 @@ constexpr LaunchOption kOptions[] = {
      .command = CommandPiece::SwitchAndText, .commandSwitch = " ", .commandText = Params},
     {.id = ProgParams, .key = "ProgParams", .control = TextBox, .controlName = "txtProgParams",
      .tip = "Type any parameters to send to your program here."},
+    {.id = Skill, .key = "Skill", .control = Choice, .controlName = "cmbSkill",
+     .caption = "Skill:", .tip = "The skill the port starts the map at",
+     .command = CommandPiece::SwitchAndText, .commandSwitch = " -skill ", .commandText = Skill,
+     .choices = kSkills, .addedLater = true},
+    {.id = Complevel, .key = "Complevel", .control = Choice, .controlName = "cmbComplevel",
+     .caption = "Compatibility:",
+     .tip = "The compatibility level the Boom family plays the map at",
+     .command = CommandPiece::Complevel, .choices = kComplevels, .addedLater = true},
+    {.id = SaveFolders, .key = "SaveFolders", .control = CheckBox, .controlName = "chkSaveFolders",
+     .caption = "Keep saves apart",
+     .tip = "Each port saves into a folder of its own for this map "
+            "(Eternity, Odamex and unknown ports are not told)",
+     .command = CommandPiece::SaveFolder, .addedLater = true},
 };
 // clang-format on
 static_assert(std::size(kOptions) == kLaunchOptionCount);
@@ -91,17 +122,19 @@ static_assert(RowsMatchTheirIds(), "a row's place in the table is its id");
 
 // Each order names its options once each: the command line puts -opengl before -nocd, the
 // files keep NoCD before OpenGL.
-constexpr LaunchOptionId kMemoryOrder[] = {Port, IWAD,   Prog,       UseFiles,  ExitOnTest,
-                                           Warp, WarpTo, NoMonsters, NoMusic,   NoSound,
-                                           NoCD, OpenGL, Params,     ProgParams};
-constexpr LaunchOptionId kRestoreOrder[] = {Port,       IWAD, Prog,   UseFiles,   Params,
-                                            ProgParams, Warp, WarpTo, NoMonsters, NoMusic,
-                                            NoSound,    NoCD, OpenGL};
-constexpr LaunchOptionId kSchemeOrder[] = {Port,    IWAD,   Params,     ExitOnTest,
-                                           Warp,    WarpTo, NoMonsters, NoMusic,
-                                           NoSound, NoCD,   OpenGL,     UseFiles};
+// The options added later come after all the others, in each order.
+constexpr LaunchOptionId kMemoryOrder[] = {
+    Port,    IWAD,   Prog,   UseFiles, ExitOnTest, Warp,      WarpTo,     NoMonsters, NoMusic,
+    NoSound, NoCD,   OpenGL, Params,   ProgParams, Skill,     Complevel,  SaveFolders};
+constexpr LaunchOptionId kRestoreOrder[] = {
+    Port,       IWAD,    Prog,    UseFiles, Params, ProgParams, Warp,     WarpTo,
+    NoMonsters, NoMusic, NoSound, NoCD,     OpenGL, Skill,      Complevel, SaveFolders};
+constexpr LaunchOptionId kSchemeOrder[] = {Port,   IWAD,     Params, ExitOnTest, Warp,
+                                           WarpTo, NoMonsters, NoMusic, NoSound, NoCD,
+                                           OpenGL, UseFiles, Skill,  Complevel, SaveFolders};
 constexpr LaunchOptionId kCommandOrder[] = {IWAD,    UseFiles, Warp,   Params, NoMonsters,
-                                            NoMusic, NoSound,  OpenGL, NoCD};
+                                            NoMusic, NoSound,  OpenGL, NoCD,   Skill,
+                                            Complevel, SaveFolders};
 
 constexpr bool AnyOption(const LaunchOption&) {
   return true;
@@ -110,7 +143,7 @@ constexpr bool IsRemembered(const LaunchOption& option) {
   return option.remembered;
 }
 constexpr bool HasSchemeLine(const LaunchOption& option) {
-  return option.schemeDefault;
+  return option.schemeDefault || option.addedLater;
 }
 constexpr bool PutsOnCommand(const LaunchOption& option) {
   return option.command != CommandPiece::None;
@@ -165,6 +198,23 @@ std::span<const LaunchOption* const> OptionsInOrder(OptionOrder order) {
       return kCommandRows;
   }
   return {};
+}
+
+std::string MeaningOf(const LaunchOption& option, std::string_view stored) {
+  if (!option.addedLater) return std::string(stored);
+  if (option.control == OptionControl::CheckBox) {
+    const auto number = ToInt16(stored);
+    return number && *number != 0 ? "1" : "0";
+  }
+  for (const OptionChoice& choice : option.choices) {
+    if (choice.value == stored) return std::string(choice.value);
+  }
+  return option.choices.empty() ? std::string() : std::string(option.choices.front().value);
+}
+
+bool NeedsWrite(const LaunchOption& option, std::string_view stored, std::string_view value) {
+  if (!option.addedLater) return true;
+  return MeaningOf(option, stored) != MeaningOf(option, value);
 }
 
 bool LaunchOptionValues::IsOn(LaunchOptionId id) const {

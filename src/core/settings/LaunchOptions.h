@@ -29,18 +29,36 @@ enum class LaunchOptionId {
   OpenGL,
   Params,
   ProgParams,
+  Skill,
+  Complevel,
+  SaveFolders,
   Count  // not an option: how many there are
 };
 inline constexpr auto kLaunchOptionCount = static_cast<std::size_t>(LaunchOptionId::Count);
 
-// The control that shows an option: a pick from one of the drop-down lists, a check box, or
-// a text box.
-enum class OptionControl { List, CheckBox, TextBox };
+// The control that shows an option: a pick from one of the drop-down lists, a check box, a
+// text box, or a pick from a fixed set of choices.
+enum class OptionControl { List, CheckBox, TextBox, Choice };
+
+// One item of a Choice option: the value kept in the files and the text shown. The first
+// item of a set is the option's default.
+struct OptionChoice {
+  std::string_view value;
+  std::string_view shown;
+};
 
 // What an option adds to the command line, when its check box is on, its list has an entry
-// chosen, or (a text box) always: its switch alone, its switch followed by the text of
-// `commandText`, or the custom file groups.
-enum class CommandPiece { None, Switch, SwitchAndText, CustomFiles };
+// chosen, its choice is other than the first, or (a text box) always: its switch alone, its
+// switch followed by the text of `commandText`, the custom file groups, or what the port's
+// family takes for a compatibility level or a folder of its own for saves.
+enum class CommandPiece {
+  None,
+  Switch,
+  SwitchAndText,
+  CustomFiles,
+  Complevel,
+  SaveFolder
+};
 
 // How a text goes on the command line: as it is, or a map name turned into the numbers the
 // ports take ("MAP07" -> "7", "E2M3" -> "2 3"; any other text as typed).
@@ -71,9 +89,22 @@ struct LaunchOption {
   bool emptyKeepsControl = false;
   // What the scheme's "no longer exists" message calls the list's entry.
   std::string_view entryWord = {};
+  // A Choice option's items.
+  std::span<const OptionChoice> choices = {};
+  // An option added after the first files were written: absent from a new file and a new
+  // scheme, written only when its value means other than what the file holds already, and
+  // a value it does not know means its default (and stays in the file as written).
+  bool addedLater = false;
 };
 
 const LaunchOption& OptionOf(LaunchOptionId id);
+
+// What a stored text means for an option added later, as the value its control would show:
+// a Choice's known value, else its first; a check box's "1" or "0". Other options: the text.
+std::string MeaningOf(const LaunchOption& option, std::string_view stored);
+
+// Whether writing `value` over `stored` changes anything the program reads back.
+bool NeedsWrite(const LaunchOption& option, std::string_view stored, std::string_view value);
 
 // The orders the files and the command line have always had. Memory: the lines of a new
 // file and the writes at close (every option). Restore: start-up (the remembered ones).

@@ -26,6 +26,16 @@ QComboBox* MakeDropDown(QWidget* parent, const LaunchOption& option) {
   return list;
 }
 
+// A fixed set of choices, each item's data the value kept in the files.
+QComboBox* MakeChoice(QWidget* parent, const LaunchOption& option) {
+  auto* box = MakeControl<QComboBox>(parent, option.controlName, {}, Latin1(option.tip));
+  for (const OptionChoice& choice : option.choices) {
+    box->addItem(QString::fromUtf8(choice.shown.data(), static_cast<qsizetype>(choice.shown.size())),
+                 Latin1(choice.value));
+  }
+  return box;
+}
+
 QString StateTip(const LaunchOption& option, bool on) {
   return Latin1(on ? option.tipWhenOn : option.tipWhenOff);
 }
@@ -50,6 +60,9 @@ void frmQLN2::CreateOptionControls(QWidget* parent) {
       case OptionControl::TextBox:
         control = MakeControl<QLineEdit>(parent, option.controlName, Latin1(option.caption),
                                          Latin1(option.tip));
+        break;
+      case OptionControl::Choice:
+        control = MakeChoice(parent, option);
         break;
     }
     options_[i] = control;
@@ -88,6 +101,10 @@ LaunchOptionValues frmQLN2::ReadOptions(ListValue form) const {
       case OptionControl::TextBox:
         values.Set(option.id, Ss(static_cast<const QLineEdit*>(options_[i])->text()));
         break;
+      case OptionControl::Choice:
+        values.Set(option.id,
+                   Ss(static_cast<const QComboBox*>(options_[i])->currentData().toString()));
+        break;
       case OptionControl::List: {
         const auto* list = static_cast<const QComboBox*>(options_[i]);
         const bool none = PlaceholderOrNone(list);
@@ -116,7 +133,7 @@ bool frmQLN2::ApplyOption(const LaunchOption& option, const std::string& value, 
   QWidget* control = ControlOf(option.id);
   switch (option.control) {
     case OptionControl::CheckBox: {
-      const auto number = ToInt16(value);
+      const auto number = ToInt16(option.addedLater ? MeaningOf(option, value) : value);
       if (!number) return false;
       static_cast<QCheckBox*>(control)->setChecked(*number != 0);
       FollowState(option.id);
@@ -127,6 +144,12 @@ bool frmQLN2::ApplyOption(const LaunchOption& option, const std::string& value, 
         static_cast<QLineEdit*>(control)->setText(Qs(value));
       }
       return true;
+    case OptionControl::Choice: {
+      // A value it does not know shows the first choice: nothing is chosen.
+      auto* box = static_cast<QComboBox*>(control);
+      box->setCurrentIndex(std::max(0, box->findData(Qs(MeaningOf(option, value)))));
+      return true;
+    }
     case OptionControl::List:
       if (form == ListValue::Remembered) {
         return SelectRemembered(static_cast<QComboBox*>(control), value);

@@ -88,9 +88,15 @@ void frmQLN2::FormUnload() {
   FollowFile();
   const LaunchOptionValues values = ReadOptions(ListValue::Remembered);
   for (const LaunchOption* option : OptionsInOrder(OptionOrder::Memory)) {
-    if (option->remembered) {
-      iniFile_.Save(memory::kSection, option->key, values.Text(option->id));
+    if (!option->remembered) continue;
+    const std::string value = values.Text(option->id);
+    // An option added later stays out of a file that never had it, and keeps a value this
+    // copy does not know, until the user chooses otherwise.
+    if (option->addedLater &&
+        !NeedsWrite(*option, iniFile_.LoadWhole(memory::kSection, option->key), value)) {
+      continue;
     }
+    iniFile_.Save(memory::kSection, option->key, value);
   }
 }
 

@@ -159,11 +159,23 @@ void frmQLN2::ArrangeControls() {
   auto* fraFiles = MakeFrame(client, "fraFiles", QStringLiteral("Custom Files"));
   auto* fraLauncher = MakeFrame(client, "fraLauncher", QStringLiteral("Quick Launch"));
 
-  enum Grid { Title, Pickers, Warp_, Misc, FileButtons, Files, Launcher, Buttons, kGrids };
+  enum Grid {
+    Title,
+    Pickers,
+    Warp_,
+    Misc,
+    Choices,
+    FileButtons,
+    Files,
+    Launcher,
+    Buttons,
+    kGrids
+  };
   QGridLayout* grids[kGrids] = {new QGridLayout,
                                 new QGridLayout,
                                 new QGridLayout,
                                 new QGridLayout(fraMisc),
+                                new QGridLayout,
                                 new QGridLayout,
                                 new QGridLayout(fraFiles),
                                 new QGridLayout(fraLauncher),
@@ -205,9 +217,14 @@ void frmQLN2::ArrangeControls() {
       {control(NoMonsters), Misc, 0, 1},
       {control(NoMusic), Misc, 1, 1},
       {control(NoSound), Misc, 2, 1},
+      {control(SaveFolders), Misc, 3, 0},
       {control(ExitOnTest), Misc, 3, 1},
-      {label("lblParams", "Additional Params:", control(Params)), Misc, 3, 0},
-      {control(Params), Misc, 4, 0, 1, 2},
+      {label("lblSkill", "Skill:", control(Skill)), Choices, 0, 0},
+      {control(Skill), Choices, 0, 1},
+      {label("lblComplevel", "Compatibility:", control(Complevel)), Choices, 1, 0},
+      {control(Complevel), Choices, 1, 1},
+      {label("lblParams", "Additional Params:", control(Params)), Misc, 5, 0},
+      {control(Params), Misc, 6, 0, 1, 2},
       {control(Prog), Launcher, 0, 0},
       {button(SetupPrograms), Launcher, 0, 1},
       {label("lblProgParams", "Program Parameters:", control(ProgParams)), Launcher, 1, 0, 1, 2},
@@ -230,6 +247,8 @@ void frmQLN2::ArrangeControls() {
   grids[Warp_]->setHorizontalSpacing(kWarpSpacing);
   grids[Warp_]->setColumnStretch(2, 1);
   grids[Misc]->addLayout(grids[Warp_], 0, 0);
+  grids[Choices]->setColumnStretch(1, 1);
+  grids[Misc]->addLayout(grids[Choices], 4, 0, 1, 2);
   grids[FileButtons]->setRowStretch(4, 1);
   grids[Files]->addLayout(grids[FileButtons], 0, 0);
   grids[Files]->setColumnStretch(1, 1);
