@@ -158,7 +158,7 @@ std::vector<Found> FindPorts(const std::vector<std::string>& folders, std::stop_
       if (stop.stop_requested()) return ports;
       const std::string path = JoinPath(folder, engine.executable);
       if (IsExecutableFile(path)) {
-        ports.push_back({std::string(engine.listName), path});
+        ports.push_back({std::string(engine.listName), path, false, std::nullopt});
         break;
       }
     }
@@ -180,7 +180,7 @@ std::vector<Found> FindIwads(const std::vector<std::string>& folders, std::stop_
       if (!read.Ok() || read.directory.kind != wad::WadKind::kIwad) continue;
       if (!files.insert(Canonical(path)).second) continue;
       names.insert(Lower(fileName));
-      here.push_back({IwadName(fileName, read.directory), path.string()});
+      here.push_back({IwadName(fileName, read.directory), path.string(), false, std::nullopt});
     }
     std::sort(here.begin(), here.end(),
               [](const Found& a, const Found& b) { return a.path < b.path; });

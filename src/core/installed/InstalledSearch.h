@@ -1,11 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/launch/PortFamily.h"
 #include "core/wad/WadReader.h"
 
 // What is installed on this computer: source ports on PATH and IWADs in the folders the ports
@@ -45,6 +47,8 @@ struct Found {
   std::string name;
   std::string path;
   bool listed = false;  // already in the list: offered unchecked
+  // A port's family as the search knows it; none: as its name gives it.
+  std::optional<PortFamily> family = std::nullopt;
 };
 
 // What the lists already hold: the ports' paths and the IWADs' files as stored.

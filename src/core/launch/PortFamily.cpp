@@ -48,13 +48,17 @@ struct NamePattern {
   PortFamily family;
 };
 constexpr NamePattern kNames[] = {
-    {"chocolate-*", Chocolate}, {"crispy-*", Chocolate},     {"doomretro", Chocolate},
-    {"russian-doom", Chocolate}, {"prboom", Boom},           {"prboom-plus", Boom},
-    {"glboom", Boom},            {"glboom-plus", Boom},      {"dsda-doom", Boom},
-    {"woof", Boom},              {"nugget-doom", Boom},      {"cherry-doom", Boom},
-    {"gzdoom", ZDoom},           {"zdoom", ZDoom},           {"lzdoom", ZDoom},
-    {"qzdoom", ZDoom},           {"zandronum", ZDoom},       {"vkdoom", ZDoom},
-    {"uzdoom", ZDoom},           {"eternity", Eternity},     {"odamex", Odamex},
+    {"chocolate-*", Chocolate}, {"crispy-*", Chocolate},
+    {"doomretro", Chocolate},   {"russian-doom", Chocolate},
+    {"prboom", Boom},           {"prboom-plus", Boom},
+    {"glboom", Boom},           {"glboom-plus", Boom},
+    {"dsda-doom", Boom},        {"woof", Boom},
+    {"nugget-doom", Boom},      {"cherry-doom", Boom},
+    {"gzdoom", ZDoom},          {"zdoom", ZDoom},
+    {"lzdoom", ZDoom},          {"qzdoom", ZDoom},
+    {"zandronum", ZDoom},       {"vkdoom", ZDoom},
+    {"uzdoom", ZDoom},          {"eternity", Eternity},
+    {"odamex", Odamex},
 };
 
 constexpr FlatpakEngine kFlatpaks[] = {

@@ -169,10 +169,10 @@ LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
         break;
       case CommandPiece::Complevel: {
         const std::string level = options.Text(option->id);
-        const std::string_view value = dialect.complevel == ComplevelForm::Word ? ComplevelWord(level)
-                                       : dialect.complevel == ComplevelForm::Number
-                                           ? std::string_view(level)
-                                           : std::string_view();
+        const std::string_view value =
+            dialect.complevel == ComplevelForm::Word     ? ComplevelWord(level)
+            : dialect.complevel == ComplevelForm::Number ? std::string_view(level)
+                                                         : std::string_view();
         if (value.empty()) break;
         parts.Switch(kComplevel);
         parts.text += value;

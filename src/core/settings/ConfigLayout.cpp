@@ -10,9 +10,11 @@
 namespace quillon {
 
 namespace {
+constexpr std::string_view kPortExtras[] = {port::kFamily, port::kParams};
+
 constexpr std::array<ListKind, 4> kKinds{{
     {ListId::Ports, "Ports", "Port", "Path", "NumPorts", "[No Source Port]", "source port",
-     "a source port"},
+     "a source port", kPortExtras},
     {ListId::IWADs, "IWADs", "IWAD", "File", "NumIWADs", "[Default (no -iwad)]", "IWAD", "an IWAD"},
     {ListId::Programs, "Programs", "Prog", "Path", "NumProgs", "[No Program]", "program",
      "a program"},
@@ -37,6 +39,18 @@ std::string NameKey(const ListKind& kind, int entry) {
 
 std::string FileKey(const ListKind& kind, int entry) {
   return EntryKey(kind.prefix, entry, kind.fileSuffix);
+}
+
+std::string ExtraKey(const ListKind& kind, int entry, std::string_view suffix) {
+  return EntryKey(kind.prefix, entry, suffix);
+}
+
+std::string PortFamilyKey(int entry) {
+  return ExtraKey(KindOf(ListId::Ports), entry, port::kFamily);
+}
+
+std::string PortParamsKey(int entry) {
+  return ExtraKey(KindOf(ListId::Ports), entry, port::kParams);
 }
 
 std::string ListFullText(const ListKind& kind) {

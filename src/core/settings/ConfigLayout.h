@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,12 +26,25 @@ struct ListKind {
   std::string_view placeholder;  // the main window's last item: no entry chosen
   std::string_view entryName;    // what the messages call an entry, and with its article
   std::string_view anEntry;
+  // Keys of an entry besides its name and file, added later (prefix + n + suffix). An entry
+  // without them reads as one whose values are empty.
+  std::span<const std::string_view> extraSuffixes = {};
 };
 
 const ListKind& KindOf(ListId id);
 
 std::string NameKey(const ListKind& kind, int entry);
 std::string FileKey(const ListKind& kind, int entry);
+std::string ExtraKey(const ListKind& kind, int entry, std::string_view suffix);
+
+// A port's own keys: the family the user chose for it (a key of PortFamily.h; empty: from
+// its name) and the parameters that go on its line only.
+namespace port {
+inline constexpr std::string_view kFamily = "Family";
+inline constexpr std::string_view kParams = "Params";
+}  // namespace port
+std::string PortFamilyKey(int entry);
+std::string PortParamsKey(int entry);
 
 // Counts, entry numbers and list positions are 16-bit; a count read back must stay below
 // kMaxListCount, so a list takes at most kLargestList entries.

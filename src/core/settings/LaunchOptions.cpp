@@ -20,13 +20,8 @@ constexpr OptionChoice kSkills[] = {
     {"5", "5: Nightmare!"},
 };
 constexpr OptionChoice kComplevels[] = {
-    {"", "Automatic"},
-    {"2", "2: Doom 1.9"},
-    {"3", "3: Ultimate Doom"},
-    {"4", "4: Final Doom"},
-    {"9", "9: Boom"},
-    {"11", "11: MBF"},
-    {"21", "21: MBF21"},
+    {"", "Automatic"}, {"2", "2: Doom 1.9"}, {"3", "3: Ultimate Doom"}, {"4", "4: Final Doom"},
+    {"9", "9: Boom"},  {"11", "11: MBF"},    {"21", "21: MBF21"},
 };
 
 // One row an option, in the order of its ids.
@@ -124,17 +119,17 @@ static_assert(RowsMatchTheirIds(), "a row's place in the table is its id");
 // files keep NoCD before OpenGL.
 // The options added later come after all the others, in each order.
 constexpr LaunchOptionId kMemoryOrder[] = {
-    Port,    IWAD,   Prog,   UseFiles, ExitOnTest, Warp,      WarpTo,     NoMonsters, NoMusic,
-    NoSound, NoCD,   OpenGL, Params,   ProgParams, Skill,     Complevel,  SaveFolders};
+    Port,    IWAD, Prog,   UseFiles, ExitOnTest, Warp,  WarpTo,    NoMonsters, NoMusic,
+    NoSound, NoCD, OpenGL, Params,   ProgParams, Skill, Complevel, SaveFolders};
 constexpr LaunchOptionId kRestoreOrder[] = {
-    Port,       IWAD,    Prog,    UseFiles, Params, ProgParams, Warp,     WarpTo,
+    Port,       IWAD,    Prog,    UseFiles, Params, ProgParams, Warp,      WarpTo,
     NoMonsters, NoMusic, NoSound, NoCD,     OpenGL, Skill,      Complevel, SaveFolders};
-constexpr LaunchOptionId kSchemeOrder[] = {Port,   IWAD,     Params, ExitOnTest, Warp,
-                                           WarpTo, NoMonsters, NoMusic, NoSound, NoCD,
-                                           OpenGL, UseFiles, Skill,  Complevel, SaveFolders};
-constexpr LaunchOptionId kCommandOrder[] = {IWAD,    UseFiles, Warp,   Params, NoMonsters,
-                                            NoMusic, NoSound,  OpenGL, NoCD,   Skill,
-                                            Complevel, SaveFolders};
+constexpr LaunchOptionId kSchemeOrder[] = {Port,   IWAD,       Params,  ExitOnTest, Warp,
+                                           WarpTo, NoMonsters, NoMusic, NoSound,    NoCD,
+                                           OpenGL, UseFiles,   Skill,   Complevel,  SaveFolders};
+constexpr LaunchOptionId kCommandOrder[] = {IWAD,       UseFiles, Warp,      Params,
+                                            NoMonsters, NoMusic,  NoSound,   OpenGL,
+                                            NoCD,       Skill,    Complevel, SaveFolders};
 
 constexpr bool AnyOption(const LaunchOption&) {
   return true;

@@ -30,8 +30,9 @@ QComboBox* MakeDropDown(QWidget* parent, const LaunchOption& option) {
 QComboBox* MakeChoice(QWidget* parent, const LaunchOption& option) {
   auto* box = MakeControl<QComboBox>(parent, option.controlName, {}, Latin1(option.tip));
   for (const OptionChoice& choice : option.choices) {
-    box->addItem(QString::fromUtf8(choice.shown.data(), static_cast<qsizetype>(choice.shown.size())),
-                 Latin1(choice.value));
+    box->addItem(
+        QString::fromUtf8(choice.shown.data(), static_cast<qsizetype>(choice.shown.size())),
+        Latin1(choice.value));
   }
   return box;
 }

@@ -159,27 +159,11 @@ void frmQLN2::ArrangeControls() {
   auto* fraFiles = MakeFrame(client, "fraFiles", QStringLiteral("Custom Files"));
   auto* fraLauncher = MakeFrame(client, "fraLauncher", QStringLiteral("Quick Launch"));
 
-  enum Grid {
-    Title,
-    Pickers,
-    Warp_,
-    Misc,
-    Choices,
-    FileButtons,
-    Files,
-    Launcher,
-    Buttons,
-    kGrids
-  };
-  QGridLayout* grids[kGrids] = {new QGridLayout,
-                                new QGridLayout,
-                                new QGridLayout,
-                                new QGridLayout(fraMisc),
-                                new QGridLayout,
-                                new QGridLayout,
-                                new QGridLayout(fraFiles),
-                                new QGridLayout(fraLauncher),
-                                new QGridLayout};
+  enum Grid { Title, Pickers, Warp_, Misc, Choices, FileButtons, Files, Launcher, Buttons, kGrids };
+  QGridLayout* grids[kGrids] = {
+      new QGridLayout, new QGridLayout, new QGridLayout,           new QGridLayout(fraMisc),
+      new QGridLayout, new QGridLayout, new QGridLayout(fraFiles), new QGridLayout(fraLauncher),
+      new QGridLayout};
   struct Cell {
     QWidget* widget;
     Grid grid;
