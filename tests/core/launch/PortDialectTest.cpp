@@ -80,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"chocolate gets warp and skill, no complevel",
                     {.port = "/g/chocolate-doom", .warp = "MAP07", .skill = "4", .complevel = "9"},
                     With(kFile, {"-warp", "7", "-nogui", "-skill", "4"})},
-        DialectCase{"an unknown port gets warp and skill only",
-                    {.port = "/g/mydoom", .warp = "MAP07", .skill = "4", .complevel = "9",
-                     .saves = true},
-                    With(kFile, {"-warp", "7", "-nogui", "-skill", "4"})},
+        DialectCase{
+            "an unknown port gets warp and skill only",
+            {.port = "/g/mydoom", .warp = "MAP07", .skill = "4", .complevel = "9", .saves = true},
+            With(kFile, {"-warp", "7", "-nogui", "-skill", "4"})},
         DialectCase{"boom gets the complevel number",
                     {.port = "/g/dsda-doom", .warp = "MAP07", .skill = "4", .complevel = "9"},
                     With(kFile, {"-warp", "7", "-nogui", "-skill", "4", "-complevel", "9"})},
@@ -126,7 +126,10 @@ TEST(Dialects, NothingNewChosenGivesEveryFamilyTheLineOfToday) {
 }
 
 TEST(Dialects, TheTextShowsWhatTheArgumentsHold) {
-  EXPECT_EQ(Build({.port = "/g/gzdoom", .warp = "E2M3", .skill = "4", .saves = true,
+  EXPECT_EQ(Build({.port = "/g/gzdoom",
+                   .warp = "E2M3",
+                   .skill = "4",
+                   .saves = true,
                    .portParams = "+vid_fps 1"})
                 .Parameters,
             " -file \"/m/map.wad\"  +map E2M3 -nogui -skill 4 -savedir \"/saves/map/port/\" "
