@@ -19,9 +19,8 @@ using namespace quillon;
 using fuzz::Check;
 
 const std::set<std::string> kSwitches = {
-    "-iwad",       "-file",    "-merge",   "-deh",     "-warp",  "+map",  "-skill",
-    "-complevel",  "-savedir", "-save",    "-nomonsters", "-nomusic", "-nosound", "-opengl",
-    "-nocd"};
+    "-iwad",    "-file", "-merge",      "-deh",     "-warp",    "+map",    "-skill", "-complevel",
+    "-savedir", "-save", "-nomonsters", "-nomusic", "-nosound", "-opengl", "-nocd"};
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -24,6 +24,8 @@ struct Choices {
   bool saves = false;
   std::string portParams = {};
   bool graphics = false;  // the PWAD brings its own sprites
+  bool windowed = false;  // "Windowed", 320x240 when side by side
+  bool sideBySide = false;
 };
 
 struct DialectCase {
@@ -44,12 +46,17 @@ LaunchRequest Build(const Choices& c, std::vector<std::string> mapNames = {}) {
   values.Set(Skill, c.skill);
   values.Set(Complevel, c.complevel);
   values.Set(SaveFolders, c.saves);
+  values.Set(Windowed, c.windowed);
   TestContext context;
   context.dialect = DialectOf(EffectiveFamily("", c.port), c.port);
   context.portParams = c.portParams;
   context.saveFolder = c.saves ? "/saves/map/port/" : "";
   context.mapNames = std::move(mapNames);
   context.bringsGraphics = {c.graphics};
+  if (c.sideBySide) {
+    context.windowWidth = 320;
+    context.windowHeight = 240;
+  }
   return BuildTestLaunch(values, {{"map.wad", "/m/"}}, context);
 }
 
@@ -108,6 +115,21 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"chocolate doom merges a PWAD with sprites",
                     {.port = "/g/chocolate-doom", .graphics = true},
                     {"-merge", "/m/map.wad", "-nogui"}},
+        DialectCase{"chocolate sizes its window by geometry",
+                    {.port = "/g/crispy-doom", .windowed = true, .sideBySide = true},
+                    With(kFile, {"-nogui", "-window", "-geometry", "320x240"})},
+        DialectCase{"boom sizes its window by width and height",
+                    {.port = "/g/dsda-doom", .windowed = true, .sideBySide = true},
+                    With(kFile, {"-nogui", "-window", "-width", "320", "-height", "240"})},
+        DialectCase{"zdoom leaves full screen by its variable",
+                    {.port = "/g/gzdoom", .windowed = true},
+                    With(kFile, {"-nogui", "+fullscreen", "0"})},
+        DialectCase{"woof takes a window but no size",
+                    {.port = "/g/woof", .windowed = true, .sideBySide = true},
+                    With(kFile, {"-nogui", "-window"})},
+        DialectCase{"odamex is not told of windows",
+                    {.port = "/g/odamex", .windowed = true, .sideBySide = true},
+                    With(kFile, {"-nogui"})},
         DialectCase{"crispy doom sees sprites with -file",
                     {.port = "/g/crispy-doom", .graphics = true},
                     With(kFile, {"-nogui"})}),
