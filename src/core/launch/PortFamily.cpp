@@ -69,8 +69,15 @@ constexpr NamePattern kNames[] = {
     {"odamex", Odamex},
 };
 
+// The Flathub ids, each as its Flathub submission or the engine's own tracker states it
+// (docs/IWAD-SEARCH.md).
 constexpr FlatpakEngine kFlatpaks[] = {
+    {"org.chocolate_doom.ChocolateDoom", "Chocolate Doom", Chocolate},
+    {"io.github.fabiangreffrath.Doom", "Crispy Doom", Chocolate},
     {"org.zdoom.GZDoom", "GZDoom", ZDoom},
+    {"org.zdoom.UZDoom", "UZDoom", ZDoom},
+    {"com.zandronum.Zandronum", "Zandronum", ZDoom},
+    {"net.odamex.Odamex", "Odamex", Odamex},
 };
 
 bool Matches(std::string_view pattern, std::string_view name) {
