@@ -72,12 +72,12 @@ constexpr NamePattern kNames[] = {
 // The Flathub ids, each as its Flathub submission or the engine's own tracker states it
 // (docs/IWAD-SEARCH.md).
 constexpr FlatpakEngine kFlatpaks[] = {
-    {"org.chocolate_doom.ChocolateDoom", "Chocolate Doom", Chocolate},
-    {"io.github.fabiangreffrath.Doom", "Crispy Doom", Chocolate},
-    {"org.zdoom.GZDoom", "GZDoom", ZDoom},
-    {"org.zdoom.UZDoom", "UZDoom", ZDoom},
-    {"com.zandronum.Zandronum", "Zandronum", ZDoom},
-    {"net.odamex.Odamex", "Odamex", Odamex},
+    {"org.chocolate_doom.ChocolateDoom", "Chocolate Doom", Chocolate, "chocolate-doom"},
+    {"io.github.fabiangreffrath.Doom", "Crispy Doom", Chocolate, "crispy-doom"},
+    {"org.zdoom.GZDoom", "GZDoom", ZDoom, "gzdoom"},
+    {"org.zdoom.UZDoom", "UZDoom", ZDoom, "uzdoom"},
+    {"com.zandronum.Zandronum", "Zandronum", ZDoom, "zandronum"},
+    {"net.odamex.Odamex", "Odamex", Odamex, "odamex"},
 };
 
 bool Matches(std::string_view pattern, std::string_view name) {
@@ -118,6 +118,9 @@ std::optional<PortFamily> FamilyFromKey(std::string_view key) {
 }
 
 std::string EngineName(std::string_view path) {
+  if (const FlatpakEngine* engine = FlatpakEngineOf(FileNameOf(path))) {
+    return std::string(engine->engine);
+  }
   std::string name = Lower(FileNameOf(path));
   if (name.ends_with(".exe")) name.resize(name.size() - 4);
   return std::string(WithoutVersion(name));

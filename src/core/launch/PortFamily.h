@@ -56,7 +56,8 @@ const FamilyRow& FamilyOf(PortFamily family);
 std::optional<PortFamily> FamilyFromKey(std::string_view key);
 
 // An executable's name as the table matches it: its file name in lower case, without ".exe"
-// and without a version suffix ("GZDoom-4.11.exe" -> "gzdoom").
+// and without a version suffix ("GZDoom-4.11.exe" -> "gzdoom"); for a Flatpak the table
+// knows, the engine it runs ("org.zdoom.GZDoom" -> "gzdoom").
 std::string EngineName(std::string_view path);
 
 // The family the table knows for an executable's path or a Flatpak application id; none when
@@ -68,6 +69,7 @@ struct FlatpakEngine {
   std::string_view applicationId;
   std::string_view listName;
   PortFamily family;
+  std::string_view engine;  // the executable it runs, as EngineName gives it
 };
 std::span<const FlatpakEngine> FlatpakEngines();
 const FlatpakEngine* FlatpakEngineOf(std::string_view applicationId);
