@@ -41,6 +41,8 @@ class LaunchingTest : public MainWindowTest {
 
 TEST_F(LaunchingTest, TestAndF2StartTheSelectedPortWithTheSelectedIwad) {
   SetUpWindow();
+  // The files are not there: each start asks first.
+  desktop.questionAnswers = {MessageResult::Yes, MessageResult::Yes};
   Button("cmdTest")->click();
   // The file is read at the moment of the click, not at start-up.
   Put("Ports", "Port2Path", "/opt/crispy/crispy-doom");
@@ -78,6 +80,7 @@ TEST_F(LaunchingTest, ExitWhenTestingClosesAfterTheRequestAndRemembers) {
   SetUpWindow();
   Box("chkCloseOnTest")->setChecked(true);
   Box("chkNoMonsters")->setChecked(true);
+  desktop.questionAnswers.push_back(MessageResult::Yes);
   Button("cmdTest")->click();
   EXPECT_EQ(desktop.launches.size(), 1u);
   EXPECT_FALSE(window->isVisible());
@@ -167,8 +170,13 @@ TEST_F(LaunchingTest, TestStartsARealPortWithExactlyItsArguments) {
   Put("Memory", "NoMonsters", "1");
   Put("Memory", "Params", "-fast $(touch pwned) `touch pwned` ; touch pwned && echo");
 
+  // The real launch; the files are made up, so the question before it is answered here.
   QtDesktop real;
-  frmQLN2 launcher(real, dir.Path());
+  desktop.launcher = [&real](QWidget* owner, const LaunchRequest& request) {
+    return real.Launch(owner, request);
+  };
+  desktop.questionAnswers.push_back(MessageResult::Yes);
+  frmQLN2 launcher(desktop, dir.Path());
   launcher.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
   const QStringList lines = WaitForLines(out);
   EXPECT_EQ(lines, (QStringList{QFileInfo(portDir).canonicalFilePath(),
@@ -305,13 +313,16 @@ TEST_F(RealStartTest, PathsWithQuotesAndBlanksArriveWhole) {
   Put("Memory", "IWAD", "1");
   Put("Memory", "UseFiles", "1");
   Open();
+  desktop.questionAnswers.push_back(MessageResult::Yes);
   QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
 
   EXPECT_EQ(
       WaitForLines(out),
       (QStringList{QFileInfo(ports_->path()).canonicalFilePath(), "-iwad", "free \"doom\" 2.wad",
                    "-file", "/my \"maps\"/a \"b\" c.wad", "-deh", "/my \"maps\"/fix  it.deh"}));
-  EXPECT_TRUE(desktop.messages.empty());
+  // Only the question before the start, as the files are made up.
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].buttons, MessageButtons::TestAnywayCancel);
   // Its output went to a log named after the port, beside the configuration.
   const QStringList logs = QDir(dir.FilePath("logs")).entryList({"*.log"}, QDir::Files);
   ASSERT_EQ(logs.size(), 1);

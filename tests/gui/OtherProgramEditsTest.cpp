@@ -177,6 +177,7 @@ TEST_F(OtherProgramEdits, AChangeMadeHereSurvivesTheRefresh) {
   AddPwad();
   Edit(ListId::Ports, {"Zeta", "Alpha"}, Way::Rename, false);
   EndEvent();  // our write finds the file changed, reads it again and makes its change there
+  desktop.questionAnswers.push_back(MessageResult::Yes);  // new.wad is made up
   PressF2();
   EXPECT_EQ(Items(List("cmbPorts")), (QStringList{"Zeta", "Alpha", "[No Source Port]"}));
   EXPECT_EQ(Items(Find<QListView>("lstFiles")), QStringList{"new.wad"});
@@ -233,6 +234,7 @@ TEST_F(OtherProgramEdits, APendingChangeOutlivesAFileThatCannotBeRead) {
   AddPwad();
   TakeAway(IniPath(), Loss::Folder);
   EndEvent();  // the write finds nothing it can read, and waits
+  desktop.questionAnswers.push_back(MessageResult::Yes);  // new.wad is made up
   PressF2();
   EXPECT_EQ(Items(Find<QListView>("lstFiles")), QStringList{"new.wad"});
   ExpectStarted("Beta");

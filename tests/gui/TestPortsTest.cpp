@@ -213,6 +213,8 @@ TEST_F(RealPortsTest, ThreePortsReceiveTheArgumentsTestGivesEachInItsFolder) {
   Put("Memory", "Port", "2");
   PutOptions();
   Open();
+  // The files are made up: each start asks first.
+  desktop.questionAnswers = {MessageResult::Yes, MessageResult::Yes};
   // Test first, for the arguments it gives.
   QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
   const QStringList byTest = WaitForLines(OutFile(2));
@@ -227,7 +229,8 @@ TEST_F(RealPortsTest, ThreePortsReceiveTheArgumentsTestGivesEachInItsFolder) {
     EXPECT_EQ(WaitForLines(OutFile(n)), QStringList{Folder(folders[n - 1])} + kArguments)
         << "port " << n;
   }
-  EXPECT_TRUE(desktop.messages.empty());
+  // Only the two questions before the starts.
+  EXPECT_EQ(desktop.messages.size(), 2u);
   // Each watched: one log per start, under its port's name.
   QStringList logs = QDir(dir.FilePath("logs")).entryList({"*.log"}, QDir::Files);
   for (QString& log : logs) log = log.section(u' ', 1);
@@ -293,6 +296,7 @@ TEST_F(RealPortsTest, CopiedCommandLineRunBySh) {
   const QStringList bySh = WaitForLines(OutFile(1));
   EXPECT_EQ(bySh, QStringList{Folder("my \"port\" $HOME")} + kArguments);
   QFile::remove(OutFile(1));
+  desktop.questionAnswers.push_back(MessageResult::Yes);  // the files are made up
   QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
   EXPECT_EQ(WaitForLines(OutFile(1)), bySh);
 

@@ -70,7 +70,11 @@ TEST_P(WholeValues, ReachThePortAndTheSchemeWhole) {
 
   Open();
   ASSERT_TRUE(Button("cmdTest")->isEnabled());
+  // The map is made up: the start asks first.
+  desktop.questionAnswers.push_back(MessageResult::Yes);
   QTest::mouseClick(Button("cmdTest"), Qt::LeftButton);
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  desktop.messages.clear();
   EXPECT_EQ(WaitForLines(out),
             QStringList({QFileInfo(portDir).canonicalFilePath(), "-file", map}) + c.paramArguments);
   TypeParams("-other");

@@ -16,7 +16,7 @@ void Complain(QStringList& unscripted, const QString& what) {
 MessageResult FakeDesktop::ShowMessage(QWidget*, const QString& text, const QString& title,
                                        MessageIcon icon, MessageButtons buttons) {
   MessageResult answer = MessageResult::Ok;
-  if (buttons == MessageButtons::YesNo) {
+  if (buttons != MessageButtons::Ok) {
     if (questionAnswers.empty()) {
       Complain(unscripted, "question: " + text);
       answer = MessageResult::No;

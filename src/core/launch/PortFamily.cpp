@@ -26,7 +26,7 @@ constexpr std::string_view kZDoomWindow[] = {"+fullscreen", "0"};
 constexpr FamilyRow kFamilies[] = {
     {Chocolate, "chocolate", "Chocolate Doom",
      {.family = Chocolate, .saveSwitch = "-savedir", .windowSwitches = kWindow,
-      .size = SizeForm::Geometry}},
+      .size = SizeForm::Geometry, .searchesIwadFolders = true}},
     {Boom, "boom", "Boom",
      {.family = Boom, .complevel = ComplevelForm::Number, .saveSwitch = "-save",
       .windowSwitches = kWindow, .size = SizeForm::WidthHeight}},
@@ -157,10 +157,12 @@ PortDialect DialectOf(PortFamily family, std::string_view path) {
   const std::string name = EngineName(path);
   // Crispy Doom and the others of the family see a PWAD's sprites and flats with -file.
   if (family == Chocolate && name == "chocolate-doom") dialect.mergesGraphics = true;
-  // Woof!'s manual page lists complevel words, and -window with no size.
+  // Woof!'s manual page lists complevel words, -window with no size, and the IWAD folders
+  // Chocolate Doom's lists.
   if (family == Boom && name == "woof") {
     dialect.complevel = ComplevelForm::Word;
     dialect.size = SizeForm::None;
+    dialect.searchesIwadFolders = true;
   }
   return dialect;
 }

@@ -31,6 +31,9 @@ struct PortDialect {
   // The arguments that start it in a window rather than full screen; none: it has none.
   std::span<const std::string_view> windowSwitches = {};
   SizeForm size = SizeForm::None;
+  // Looks for an IWAD given by name in the IWAD folders (IwadFolders), as its manual page
+  // says; otherwise only its own folder is counted on, and Test gives the full path.
+  bool searchesIwadFolders = false;
 
   bool operator==(const PortDialect& other) const {
     return family == other.family && mapByName == other.mapByName && complevel == other.complevel &&

@@ -166,7 +166,9 @@ LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
         parts.Switch(option->commandSwitch);
         break;
       case CommandPiece::SwitchAndText: {
-        const std::string typed = options.Text(option->commandText);
+        const std::string typed = option->id == LaunchOptionId::IWAD && context.iwad
+                                      ? *context.iwad
+                                      : options.Text(option->commandText);
         if (option->commandForm == TextForm::MapNumber) {
           if (const auto name = MapByName(typed, context)) {
             parts.Switch(kMapByName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct TestContext {
   std::vector<std::string> mapNames;
   // The custom files, by position in the list, that bring sprites or flats of their own.
   std::vector<bool> bringsGraphics;
+  // What follows "-iwad" when the port must be given more than the entry's file (the full
+  // path of an IWAD it would not find by name); none: the entry's file.
+  std::optional<std::string> iwad;
   // The size of its window while "Windowed" is on, for a family that takes one; 0: its own.
   int windowWidth = 0;
   int windowHeight = 0;

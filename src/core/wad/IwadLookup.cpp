@@ -51,4 +51,17 @@ std::optional<std::string> FindIwad(std::string_view iwadFile, std::string_view 
   return std::nullopt;
 }
 
+std::string IwadArgument(std::string_view iwadFile, std::string_view portPath,
+                         const IwadPlaces& places, bool portSearchesFolders,
+                         const std::function<bool(const std::string&)>& isFile) {
+  const std::string stored(iwadFile);
+  const auto found = FindIwad(iwadFile, portPath, places, isFile);
+  if (!found) return stored;
+  const std::vector<std::string> candidates = IwadCandidates(iwadFile, portPath, places);
+  // The first candidate is the one the port meets in its own folder, or the absolute path.
+  const bool byName = !DirectoryOf(portPath).empty() || IsAbsolute(iwadFile);
+  if (portSearchesFolders || (byName && *found == candidates.front())) return stored;
+  return *found;
+}
+
 }  // namespace quillon::wad

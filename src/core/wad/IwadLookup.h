@@ -22,4 +22,11 @@ std::optional<std::string> FindIwad(
     std::string_view iwadFile, std::string_view portPath, const IwadPlaces& places,
     const std::function<bool(const std::string&)>& isFile = nullptr);
 
+// What follows "-iwad" for a port: the entry's file as stored when the port finds it so
+// (in its own folder, or, for a port that searches the IWAD folders, in one of them);
+// otherwise the path Quillon finds it at; otherwise the file as stored.
+std::string IwadArgument(std::string_view iwadFile, std::string_view portPath,
+                         const IwadPlaces& places, bool portSearchesFolders,
+                         const std::function<bool(const std::string&)>& isFile = nullptr);
+
 }  // namespace quillon::wad

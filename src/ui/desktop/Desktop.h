@@ -14,7 +14,8 @@ class QWidget;
 namespace quillon {
 
 enum class MessageIcon { None, Information, Exclamation };
-enum class MessageButtons { Ok, YesNo };
+// TestAnywayCancel: "Test Anyway" answers Yes, "Cancel" (the default) No.
+enum class MessageButtons { Ok, YesNo, TestAnywayCancel };
 enum class MessageResult { Ok, Yes, No };
 
 // How the file selection dialog behaves, each by its name.
@@ -70,6 +71,11 @@ class Desktop {
   // A message with an OK button.
   void Tell(QWidget* owner, const QString& text, MessageIcon icon = MessageIcon::None) {
     ShowMessage(owner, text, QString::fromLatin1(kAppTitle), icon, MessageButtons::Ok);
+  }
+  // A warning before a start; true for "Test Anyway".
+  bool AskTestAnyway(QWidget* owner, const QString& text) {
+    return ShowMessage(owner, text, QString::fromLatin1(kAppTitle), MessageIcon::Exclamation,
+                       MessageButtons::TestAnywayCancel) == MessageResult::Yes;
   }
   // A question with Yes and No; true for Yes.
   bool Ask(QWidget* owner, const QString& text) {

@@ -10,10 +10,14 @@
 #include "core/files/PrivateFolders.h"
 #include "core/launch/CommandLine.h"
 #include "core/launch/SaveFolders.h"
+#include "core/launch/StartCheck.h"
 #include "core/launch/TestLaunch.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/IniDocument.h"
 #include "core/settings/NumberConversion.h"
+#include "core/wad/IwadLookup.h"
+#include "core/wad/MapMerge.h"
+#include "core/wad/WadDescription.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/launch/PortLauncher.h"
@@ -88,6 +92,11 @@ TestContext frmQLN2::TestContextFor(const LaunchOptionValues& options, int entry
         pwad && context.dialect.mergesGraphics &&
         wadFacts_->BringsGraphics(DirectoryOf(file.location) + file.name));
   }
+  if (const auto& iwad = options.Get(LaunchOptionId::IWAD)) {
+    std::string argument = wad::IwadArgument(*iwad, portPath, wadFacts_->Places(),
+                                             context.dialect.searchesIwadFolders);
+    if (argument != *iwad) context.iwad = std::move(argument);
+  }
   if (options.IsOn(LaunchOptionId::SaveFolders) && !context.dialect.saveSwitch.empty()) {
     const int index = entry - 1;
     const QString portName =
@@ -119,13 +128,68 @@ LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
   return desktop_.Launch(this, request);
 }
 
+bool frmQLN2::ConfirmStart(const LaunchOptionValues& options, const std::vector<int>& entries) {
+  wad::WadCache& cache = wadFacts_->Cache();
+  StartFacts facts;
+  std::vector<std::string> pwads;
+  if (options.IsOn(LaunchOptionId::UseFiles)) {
+    for (const CustomFile& file : ListedCustomFiles()) {
+      const std::string ext = ExtensionOf(file.name);
+      if (ext != "wad" && ext != "deh" && ext != "bex") continue;
+      const std::string path = DirectoryOf(file.location) + file.name;
+      facts.files.push_back({path, wad::DescribeFile(path, *cache.Read(path))});
+      if (ext == "wad") pwads.push_back(path);
+    }
+  }
+  const ListKind& ports = KindOf(ListId::Ports);
+  std::vector<std::string> problems;
+  for (const int entry : entries) {
+    const std::string portPath = StoredFile(iniFile_, ports, entry);
+    facts.iwadEntry = options.Get(LaunchOptionId::IWAD);
+    facts.iwadFound = true;
+    facts.maps.reset();
+    facts.warpMap.reset();
+    if (facts.iwadEntry) {
+      const auto iwad = wad::FindIwad(*facts.iwadEntry, portPath, wadFacts_->Places());
+      facts.iwadFound = iwad.has_value();
+      if (iwad && cache.Read(*iwad)->Ok()) {
+        std::vector<std::string> loaded{*iwad};
+        loaded.insert(loaded.end(), pwads.begin(), pwads.end());
+        std::vector<std::string> names;
+        bool episodes = false;
+        for (const wad::MapChoice& map : wad::CollectMaps(loaded, cache)) {
+          episodes = episodes || map.map.starts_with('E');
+          names.push_back(map.map);
+        }
+        facts.maps = std::move(names);
+        if (options.IsOn(LaunchOptionId::Warp)) {
+          facts.warpMap = WarpMapName(options.Text(LaunchOptionId::WarpTo), episodes);
+        }
+      }
+    }
+    // Each problem once, though several ports share it.
+    for (std::string& problem : StartProblems(facts)) {
+      if (std::find(problems.begin(), problems.end(), problem) == problems.end()) {
+        problems.push_back(std::move(problem));
+      }
+    }
+  }
+  if (problems.empty()) return true;
+  const QString portName = entries.size() == 1 && entries.front() < cmbPorts->count()
+                               ? cmbPorts->itemText(entries.front() - 1)
+                               : QStringLiteral("the ports");
+  return desktop_.AskTestAnyway(this, Qs(StartProblemsQuestion(Ss(portName), problems)));
+}
+
 // The port and IWAD files are read from the configuration at the moment of the click,
 // from lists brought in step with it first: the port started is the one the window shows.
 void frmQLN2::TestGame() {
   const auto options = OptionsToStart(cmbPorts);
   if (!options) return;
+  const int entry = cmbPorts->currentIndex() + 1;
+  if (!ConfirmStart(*options, {entry})) return;
   LaunchRequest request;
-  const LaunchResult result = StartTest(*options, cmbPorts->currentIndex() + 1, request);
+  const LaunchResult result = StartTest(*options, entry, request);
   // A failed start keeps the window open, so the user can read why and fix the entry.
   if (!result.Started()) {
     TellStartFailure(request, result.failure);
@@ -166,6 +230,8 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
     const int width = screen.width() / static_cast<int>(entries.size());
     window = QSize(width, std::min(screen.height(), width * 3 / 4));
   }
+  // The entries as the list numbers them now; those gone are told with the failures.
+  std::vector<int> current;
   for (int entry : entries) {
     if (entry < 1 || entry > static_cast<int>(offeredPorts_.size())) continue;
     if (renumbered) {
@@ -184,6 +250,10 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
         continue;
       }
     }
+    current.push_back(entry);
+  }
+  if (!current.empty() && !ConfirmStart(options, current)) return false;
+  for (const int entry : current) {
     options.Set(LaunchOptionId::Port, StoredFile(iniFile_, kind, entry));
     LaunchRequest request;
     const LaunchResult result = StartTest(options, entry, request, window);

@@ -50,6 +50,9 @@ class WadFacts : public QObject {
   // Whether the file at `path` brings sprites or flats of its own. Read at once (a file read
   // before costs one stat): asked only at a start, of the few files a start loads.
   bool BringsGraphics(const std::string& path) const;
+  // The directories read so far, and the IWAD folders, for what a start reads at once.
+  wad::WadCache& Cache() const { return *cache_; }
+  const IwadPlaces& Places() const { return places_; }
 
   // How many files the thread has described so far, so a test can see that a long list
   // costs only the files asked for.

@@ -139,6 +139,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
                             const TestContext& context) const;
   // Starts port entry `entry` as Test does: its folder for saves made first. The failure,
   // if any; the request tried in `request`.
+  // Looks at what the start of port entries `entries` would hand over; when anything is
+  // wrong, asks whether to start anyway. True: go on.
+  bool ConfirmStart(const LaunchOptionValues& options, const std::vector<int>& entries);
   // `window`: the size of its window, when windows are asked for and several start.
   LaunchResult StartTest(const LaunchOptionValues& options, int entry, LaunchRequest& request,
                          QSize window = {});

@@ -106,6 +106,11 @@ void QtDesktop::ConfigureMessageBox(QMessageBox& box, const QString& text, const
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
+  } else if (buttons == MessageButtons::TestAnywayCancel) {
+    // Cancel is the default: Enter on a warning starts nothing.
+    box.addButton(QStringLiteral("Test Anyway"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+    box.setEscapeButton(QMessageBox::Cancel);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
@@ -120,6 +125,10 @@ MessageResult QtDesktop::ShowMessage(QWidget* owner, const QString& text, const 
   ConfigureMessageBox(box, text, title, icon, buttons);
   const int answer = box.exec();
   if (buttons == MessageButtons::Ok) return MessageResult::Ok;
+  if (buttons == MessageButtons::TestAnywayCancel) {
+    return box.buttonRole(box.clickedButton()) == QMessageBox::YesRole ? MessageResult::Yes
+                                                                       : MessageResult::No;
+  }
   return answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
 }
 

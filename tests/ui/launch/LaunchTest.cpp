@@ -157,6 +157,7 @@ TEST_F(Launch, WindowStartsTheEntriesFilesByTheirStoredBytes) {
   ASSERT_TRUE(test->isEnabled());
   const QString before = QDir::currentPath();
   QDir::setCurrent(dir_->path());
+  fake.questionAnswers.push_back(MessageResult::Yes);  // the IWAD is nowhere
   QTest::mouseClick(test, Qt::LeftButton);
   QDir::setCurrent(before);
   // Read as UTF-8, the stored é shows as U+FFFD, as it does here.
