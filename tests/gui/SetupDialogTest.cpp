@@ -119,7 +119,8 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
        "frmPortSetup",
        {"Source Port Setup", "Port Info", "[No port selected]", "Add", "Change", "Remove", "Done"},
        "frmAddPort",
-       {"Add/Change Source Port", "Port Name:", "Port Path:", "Browse", "OK", "Cancel"}},
+       {"Add/Change Source Port", "Port Name:", "Port Path:", "&Family:",
+        "&Parameters for this port only", "Browse", "OK", "Cancel"}},
       {Qt::Key_F6,
        "frmIWADSetup",
        {"IWAD Setup", "Note:", "QLN assumes that the IWADs are in the same directory as your port.",
@@ -154,15 +155,23 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
       EXPECT_EQ(entry->parentWidget()->objectName(), c.setup);
       EXPECT_EQ(Captions(entry), c.entryCaptions);
       const QString file = FileIn(entry)->objectName();
-      ExpectTidy(entry, {225, 122}, {"txtName", file, "cmdBrowse", "cmdOk", "cmdCancel"});
+      // A port's own family and parameters follow its path.
+      const bool port = c.key == Qt::Key_F5;
+      const QStringList own = port ? QStringList{"cmbFamily", "txtParams"} : QStringList();
+      ExpectTidy(entry, {225, 122},
+                 QStringList{"txtName", file} + own + QStringList{"cmdBrowse", "cmdOk", "cmdCancel"});
       QString fileLabel;
       for (const QLabel* label : entry->findChildren<QLabel*>()) {
         if (label->buddy() == FileIn(entry)) fileLabel = label->objectName();
       }
-      ExpectRows(entry, {{"lblTitle"},
-                         {"lblName", "txtName"},
-                         {fileLabel, file},
-                         {"cmdBrowse", "cmdOk", "cmdCancel"}});
+      if (port) {
+        EXPECT_EQ(In<QLabel>(entry, "lblFamily")->buddy(), In<QWidget>(entry, "cmbFamily"));
+        EXPECT_EQ(In<QLabel>(entry, "lblParams")->buddy(), In<QWidget>(entry, "txtParams"));
+      }
+      std::vector<QStringList> rows{{"lblTitle"}, {"lblName", "txtName"}, {fileLabel, file}};
+      if (port) rows.insert(rows.end(), {{"lblFamily", "cmbFamily"}, {"lblParams"}, {"txtParams"}});
+      rows.push_back({"cmdBrowse", "cmdOk", "cmdCancel"});
+      ExpectRows(entry, rows);
     });
     QApplication::setActiveWindow(window.get());
     QTest::keyClick(window.get(), c.key);

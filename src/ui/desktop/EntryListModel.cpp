@@ -85,6 +85,20 @@ void EntryTexts::DropUnusedBytes() {
   unusedBytes_ = 0;
 }
 
+QString WithAside(const QString& text, const QString& aside) {
+  if (aside.isEmpty()) return text;
+  return text + QStringLiteral(" (") + aside + u')';
+}
+
+QString AsideDelegate::Shown(const QModelIndex& index) {
+  return WithAside(index.data(Qt::DisplayRole).toString(), index.data(kAsideRole).toString());
+}
+
+void AsideDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  option->text = WithAside(option->text, index.data(kAsideRole).toString());
+}
+
 EntryListModel::EntryListModel(int columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(static_cast<std::size_t>(std::max(1, columns))) {}
 
@@ -126,7 +140,7 @@ void EntryListModel::ProvidedRolesChanged(int first, int last) {
   last = std::min(last, Count() - 1);
   if (first > last) return;
   emit dataChanged(index(first, 0), index(last, columnCount() - 1),
-                   {Qt::ToolTipRole, Qt::DecorationRole});
+                   {Qt::ToolTipRole, Qt::DecorationRole, kAsideRole});
 }
 
 int EntryListModel::rowCount(const QModelIndex& parent) const {
@@ -147,6 +161,7 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
       return Text(index.row(), index.column());
     case Qt::ToolTipRole:
     case Qt::DecorationRole:
+    case kAsideRole:
       return provider_ ? provider_(index.row(), index.column(), role) : QVariant();
     default:
       return {};

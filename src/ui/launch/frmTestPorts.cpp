@@ -11,6 +11,8 @@
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/EntryNumbers.h"
 #include "ui/desktop/Desktop.h"
+#include "ui/desktop/EntryListModel.h"
+#include "ui/desktop/PortFamilyText.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
 #include "ui/launch/PortTester.h"
@@ -51,7 +53,8 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
       ParseEntryNumbers(iniFile_.Load(memory::kSection, memory::kTestPorts));
   const QStringList names = tester_.PortNames();
   for (int i = 0; i < names.size(); ++i) {
-    auto* item = new QListWidgetItem(names[i], lstPorts);
+    // The family beside the name tells which command line each port is given.
+    auto* item = new QListWidgetItem(WithAside(names[i], KnownFamilyText(iniFile_, i + 1)), lstPorts);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     const bool checked = std::find(remembered.begin(), remembered.end(), i + 1) != remembered.end();
     item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
