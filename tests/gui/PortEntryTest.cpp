@@ -19,9 +19,9 @@ QStringList OwnKeys(const QStringList& lines) {
 
 struct EditCase {
   const char* name;
-  QStringList before;  // Port<n>Family/Params lines put after A, B and C
-  const char* button;  // cmdAdd, cmdChange or cmdRemove
-  int position;        // picked in the setup list
+  QStringList before;   // Port<n>Family/Params lines put after A, B and C
+  const char* button;   // cmdAdd, cmdChange or cmdRemove
+  int position;         // picked in the setup list
   QString shownFamily;  // the family list at opening (Change)
   int pick;             // family list item to pick; -1 none
   const char* params;   // typed; nullptr: left alone
@@ -34,7 +34,8 @@ TEST_P(PortEditTest, OwnKeysMoveWithTheirEntryAndChangeOnlyWhenEdited) {
   const EditCase& c = GetParam();
   WriteDefaultIni();
   PutList(ListId::Ports, {"A", "B", "C"});
-  for (const QString& line : c.before) Put("Ports", Ss(line.section('=', 0, 0)), Ss(line.section('=', 1)));
+  for (const QString& line : c.before)
+    Put("Ports", Ss(line.section('=', 0, 0)), Ss(line.section('=', 1)));
   Open();
   desktop.questionAnswers.push_back(MessageResult::Yes);
   const Script entry = [&](QDialog* dialog) {
@@ -58,6 +59,7 @@ TEST_P(PortEditTest, OwnKeysMoveWithTheirEntryAndChangeOnlyWhenEdited) {
   EXPECT_EQ(OwnKeys(SectionLines("Ports")), c.after);
 }
 
+// clang-format off
 const EditCase kEdits[] = {
     {"remove the first moves them down and empties the old last",
      {"Port2Family=boom", "Port2Params=-x", "Port3Family=zdoom"}, "cmdRemove", 0, {}, -1, nullptr,
@@ -78,6 +80,7 @@ const EditCase kEdits[] = {
     {"add replaces a stale value beyond the count", {"Port4Params=old"}, "cmdAdd", 0, {}, -1,
      nullptr, {"Port4Params="}},
 };
+// clang-format on
 INSTANTIATE_TEST_SUITE_P(Edits, PortEditTest, ::testing::ValuesIn(kEdits),
                          [](const auto& info) { return PhraseName(info.param.name); });
 
@@ -98,9 +101,11 @@ TEST_P(FamilyShownTest, BesideTheNameInTheListsAndChosenInTheDialog) {
   Put("Ports", "Port1Path", c.path);
   if (c.family) Put("Ports", "Port1Family", c.family);
   Open();
-  const QString path60 = QStringLiteral("/home/someone/games/doom/source-ports/odamex-10.4.1/x/odamex");
+  const QString path60 =
+      QStringLiteral("/home/someone/games/doom/source-ports/odamex-10.4.1/x/odamex");
   RunSetup(ListId::Ports,
            {[&](QDialog* setup) {
+              ASSERT_TRUE(qobject_cast<AsideDelegate*>(ListIn(setup)->itemDelegate()));
               EXPECT_EQ(AsideDelegate::Shown(ListIn(setup)->model()->index(0, 0)), c.listed);
               EXPECT_EQ(Items(ListIn(setup)), QStringList{"P"});
               Pick(ListIn(setup), 0);
@@ -151,9 +156,9 @@ TEST_P(FoundFamilyTest, FindInstalledWritesTheFamilyOnlyWhereTheNameWouldNotGive
   Open();
   installed::Findings findings;
   findings.ports.push_back({"Found", c.path, false, c.family});
-  frmFindInstalled dialog(desktop, dir.Path(), *window,
-                          [&](const installed::Listed&, std::stop_token) { return findings; },
-                          window.get());
+  frmFindInstalled dialog(
+      desktop, dir.Path(), *window,
+      [&](const installed::Listed&, std::stop_token) { return findings; }, window.get());
   desktop.modalScripts.push_back([&](QDialog*) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.SearchDone(); }, 5000));
     Click(&dialog, "cmdAdd");
@@ -165,8 +170,10 @@ TEST_P(FoundFamilyTest, FindInstalledWritesTheFamilyOnlyWhereTheNameWouldNotGive
 
 const FoundCase kFound[] = {
     {"the name gives the same", "/usr/bin/gzdoom", PortFamily::ZDoom, {}},
-    {"a flatpak id gives the same", "/var/lib/flatpak/exports/bin/org.zdoom.GZDoom",
-     PortFamily::ZDoom, {}},
+    {"a flatpak id gives the same",
+     "/var/lib/flatpak/exports/bin/org.zdoom.GZDoom",
+     PortFamily::ZDoom,
+     {}},
     {"the name gives none", "/opt/engine", PortFamily::Boom, {"Port1Family=boom"}},
     {"the name gives another", "/usr/bin/zdoom", PortFamily::Eternity, {"Port1Family=eternity"}},
     {"the search knows none", "/opt/engine", std::nullopt, {}},

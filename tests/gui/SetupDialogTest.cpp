@@ -158,8 +158,9 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
       // A port's own family and parameters follow its path.
       const bool port = c.key == Qt::Key_F5;
       const QStringList own = port ? QStringList{"cmbFamily", "txtParams"} : QStringList();
-      ExpectTidy(entry, {225, 122},
-                 QStringList{"txtName", file} + own + QStringList{"cmdBrowse", "cmdOk", "cmdCancel"});
+      ExpectTidy(
+          entry, {225, 122},
+          QStringList{"txtName", file} + own + QStringList{"cmdBrowse", "cmdOk", "cmdCancel"});
       QString fileLabel;
       for (const QLabel* label : entry->findChildren<QLabel*>()) {
         if (label->buddy() == FileIn(entry)) fileLabel = label->objectName();

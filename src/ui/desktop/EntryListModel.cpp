@@ -1,5 +1,7 @@
 #include "ui/desktop/EntryListModel.h"
 
+#include <QApplication>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/settings/LargeBuffers.h"
@@ -96,7 +98,16 @@ QString AsideDelegate::Shown(const QModelIndex& index) {
 
 void AsideDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
-  option->text = WithAside(option->text, index.data(kAsideRole).toString());
+  const QString aside = WithAside({}, index.data(kAsideRole).toString());
+  if (aside.isEmpty()) return;
+  // A row too narrow for both cuts the name, so that the aside stays whole.
+  const QStyle* style = option->widget ? option->widget->style() : QApplication::style();
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, option, option->widget) + 1;
+  const int room = option->rect.width() - 2 * margin - option->fontMetrics.horizontalAdvance(aside);
+  const QString name = option->rect.isValid()
+                           ? option->fontMetrics.elidedText(option->text, Qt::ElideRight, room)
+                           : option->text;
+  option->text = name + aside;
 }
 
 EntryListModel::EntryListModel(int columns, QObject* parent)

@@ -54,7 +54,8 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   const QStringList names = tester_.PortNames();
   for (int i = 0; i < names.size(); ++i) {
     // The family beside the name tells which command line each port is given.
-    auto* item = new QListWidgetItem(WithAside(names[i], KnownFamilyText(iniFile_, i + 1)), lstPorts);
+    auto* item =
+        new QListWidgetItem(WithAside(names[i], KnownFamilyText(iniFile_, i + 1)), lstPorts);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     const bool checked = std::find(remembered.begin(), remembered.end(), i + 1) != remembered.end();
     item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);

@@ -30,7 +30,8 @@ constexpr int kPathCharacters = 60;
 // The first choice of the family list: what the port is started as when none is chosen.
 QString FromItsNameText(const QString& path) {
   const auto family = FamilyFromName(Ss(path));
-  return QStringLiteral("From its name (%1)").arg(Qs(FamilyOf(family.value_or(PortFamily::Other)).shown));
+  return QStringLiteral("From its name (%1)")
+      .arg(Qs(FamilyOf(family.value_or(PortFamily::Other)).shown));
 }
 }  // namespace
 
@@ -77,8 +78,7 @@ void frmAddEntry::CreateControls() {
     lblFamily->setBuddy(cmbFamily);
     cmbFamily->addItem(FromItsNameText({}), QString());
     for (const FamilyRow& row : Families()) cmbFamily->addItem(Qs(row.shown), Qs(row.key));
-    cmbFamily->setToolTip(
-        QStringLiteral("The engine family whose command line this port takes."));
+    cmbFamily->setToolTip(QStringLiteral("The engine family whose command line this port takes."));
     lblParams->setText(QStringLiteral("&Parameters for this port only"));
     lblParams->setBuddy(txtParams);
     txtParams->setToolTip(

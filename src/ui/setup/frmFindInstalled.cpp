@@ -50,12 +50,12 @@ void Fill(QListWidget* list, const std::vector<installed::Found>& found) {
 frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
                                    MainWindowLists& mainLists, installed::SearchPlaces places,
                                    QWidget* owner)
-    : frmFindInstalled(desktop, programDir, mainLists,
-                       [places = std::move(places)](const installed::Listed& listed,
-                                                    std::stop_token stop) {
-                         return installed::FindInstalled(places, listed, stop);
-                       },
-                       owner) {}
+    : frmFindInstalled(
+          desktop, programDir, mainLists,
+          [places = std::move(places)](const installed::Listed& listed, std::stop_token stop) {
+            return installed::FindInstalled(places, listed, stop);
+          },
+          owner) {}
 
 frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
                                    MainWindowLists& mainLists, Search search, QWidget* owner)

@@ -4,10 +4,12 @@
 #include <QGridLayout>
 #include <QListView>
 #include <QLocale>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/files/PathHelpers.h"
+#include "core/launch/PortFamily.h"
 #include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/EntryListModel.h"
@@ -20,6 +22,9 @@
 namespace quillon {
 
 namespace {
+
+// How many characters of a port's name its list shows beside the longest family.
+constexpr int kNameRoom = 16;
 
 // The system's short date and long time, as the file manager would show them.
 QString FileDateText(const QDateTime& when) {
@@ -78,6 +83,17 @@ void frmSetup::CreateControls() {
       return KnownFamilyText(iniFile_, row + 1);
     });
     cmbList->setItemDelegate(new AsideDelegate(cmbList));
+    // The list opens wider than its box: room for a name of some length beside the longest
+    // family, which the box alone cuts short.
+    QString longest;
+    for (const FamilyRow& row : Families()) {
+      if (row.shown.size() > static_cast<std::size_t>(longest.size())) longest = Qs(row.shown);
+    }
+    const QWidget* view = cmbList->view();
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    cmbList->view()->setMinimumWidth(
+        view->fontMetrics().horizontalAdvance(QString(kNameRoom, u'x') + WithAside({}, longest)) +
+        scrollBar + 16);
   }
 
   fraInfo->setTitle(Text(instance_.frame.caption));
