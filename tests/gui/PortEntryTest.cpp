@@ -123,7 +123,9 @@ TEST_P(FamilyShownTest, BesideTheNameInTheListsAndChosenInTheDialog) {
               Click(entry, "cmdCancel");
             }});
   desktop.modalScripts.push_back([&](QDialog* dialog) {
-    EXPECT_EQ(In<QListWidget>(dialog, "lstPorts")->item(0)->text(), c.listed);
+    auto* ports = In<QListWidget>(dialog, "lstPorts");
+    ASSERT_TRUE(qobject_cast<AsideDelegate*>(ports->itemDelegate()));
+    EXPECT_EQ(AsideDelegate::Shown(ports->model()->index(0, 0)), c.listed);
     dialog->reject();
   });
   QApplication::setActiveWindow(window.get());

@@ -103,7 +103,8 @@ void AsideDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIn
   // A row too narrow for both cuts the name, so that the aside stays whole.
   const QStyle* style = option->widget ? option->widget->style() : QApplication::style();
   const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, option, option->widget) + 1;
-  const int room = option->rect.width() - 2 * margin - option->fontMetrics.horizontalAdvance(aside);
+  const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, option, option->widget);
+  const int room = text.width() - 2 * margin - option->fontMetrics.horizontalAdvance(aside);
   const QString name = option->rect.isValid()
                            ? option->fontMetrics.elidedText(option->text, Qt::ElideRight, room)
                            : option->text;

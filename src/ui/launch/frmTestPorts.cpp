@@ -35,6 +35,8 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   lstPorts = MakeControl<QListWidget>(this, "lstPorts", {},
                                       QStringLiteral("Check every port the game should start in."));
   lblPorts->setBuddy(lstPorts);
+  // The family beside each name tells which command line each port is given.
+  lstPorts->setItemDelegate(new AsideDelegate(lstPorts));
   cmdTest = MakeControl<QPushButton>(this, "cmdTest", QStringLiteral("Test"),
                                      QStringLiteral("Start every checked port"));
   cmdTest->setDefault(true);
@@ -53,9 +55,8 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
       ParseEntryNumbers(iniFile_.Load(memory::kSection, memory::kTestPorts));
   const QStringList names = tester_.PortNames();
   for (int i = 0; i < names.size(); ++i) {
-    // The family beside the name tells which command line each port is given.
-    auto* item =
-        new QListWidgetItem(WithAside(names[i], KnownFamilyText(iniFile_, i + 1)), lstPorts);
+    auto* item = new QListWidgetItem(names[i], lstPorts);
+    item->setData(kAsideRole, KnownFamilyText(iniFile_, i + 1));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     const bool checked = std::find(remembered.begin(), remembered.end(), i + 1) != remembered.end();
     item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);

@@ -56,15 +56,23 @@ void EmptyEntry(ReadWrite& iniFile, const ListKind& kind, int entry) {
   WriteExtras(iniFile, kind, entry, {});
 }
 
-void MoveEntryDown(ReadWrite& iniFile, const ListKind& kind, int entry) {
+void MoveEntriesDown(ReadWrite& iniFile, const ListKind& kind, int entry, int last) {
   const std::string_view section = kind.section;
-  WriteEntry(iniFile, kind, entry, iniFile.LoadRaw(section, NameKey(kind, entry + 1)),
-             iniFile.LoadRaw(section, FileKey(kind, entry + 1)), EntryText::Stored);
-  for (const std::string_view suffix : kind.extraSuffixes) {
-    const std::string to = ExtraKey(kind, entry, suffix);
-    const std::string stored = iniFile.LoadRaw(section, ExtraKey(kind, entry + 1, suffix));
-    // Neither set: no key is made.
-    if (iniFile.LoadRaw(section, to) != stored) iniFile.SaveRaw(section, to, stored);
+  const auto& suffixes = kind.extraSuffixes;
+  // Each entry's extras as stored, read once: as the next one's values, then as what they replace.
+  std::vector<std::string> stored;
+  for (const std::string_view suffix : suffixes) {
+    stored.push_back(iniFile.LoadRaw(section, ExtraKey(kind, entry, suffix)));
+  }
+  for (int moved = entry; moved < last; ++moved) {
+    WriteEntry(iniFile, kind, moved, iniFile.LoadRaw(section, NameKey(kind, moved + 1)),
+               iniFile.LoadRaw(section, FileKey(kind, moved + 1)), EntryText::Stored);
+    for (std::size_t i = 0; i < suffixes.size(); ++i) {
+      std::string next = iniFile.LoadRaw(section, ExtraKey(kind, moved + 1, suffixes[i]));
+      // Neither set: no key is made.
+      if (next != stored[i]) iniFile.SaveRaw(section, ExtraKey(kind, moved, suffixes[i]), next);
+      stored[i] = std::move(next);
+    }
   }
 }
 

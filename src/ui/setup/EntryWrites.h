@@ -46,8 +46,9 @@ void AppendEntry(ReadWrite& iniFile, const ListKind& kind, MainWindowLists& main
                  const QString& name, const QString& file, const EntryExtras& extras = {});
 
 // A removal's writes: EmptyEntry leaves the entry's keys empty (its extras only where set);
-// MoveEntryDown gives entry `entry` every key of entry `entry` + 1, as stored.
+// MoveEntriesDown gives each entry from `entry` to `last` - 1 every key of the one after it,
+// as stored, in order (entry `last` keeps its own).
 void EmptyEntry(ReadWrite& iniFile, const ListKind& kind, int entry);
-void MoveEntryDown(ReadWrite& iniFile, const ListKind& kind, int entry);
+void MoveEntriesDown(ReadWrite& iniFile, const ListKind& kind, int entry, int last);
 
 }  // namespace quillon

@@ -317,7 +317,7 @@ void frmSetup::RemoveSelectedEntry() {
   if (entry < count) {
     // The later entries move down one number, in order, each with all its keys; the old last
     // keys stay, emptied.
-    for (int moved = entry; moved < count; ++moved) MoveEntryDown(iniFile_, kind_, moved);
+    MoveEntriesDown(iniFile_, kind_, entry, count);
     EmptyEntry(iniFile_, kind_, count);
   }
   ShowSelectedInfo();
