@@ -84,16 +84,15 @@ void frmSetup::CreateControls() {
     });
     cmbList->setItemDelegate(new AsideDelegate(cmbList));
     // The list opens wider than its box: room for a name of some length beside the longest
-    // family, which the box alone cuts short.
+    // family (and the scroll bar, the frame and the rows' margins), which the box cuts short.
     QString longest;
     for (const FamilyRow& row : Families()) {
       if (row.shown.size() > static_cast<std::size_t>(longest.size())) longest = Qs(row.shown);
     }
-    const QWidget* view = cmbList->view();
-    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    cmbList->view()->setMinimumWidth(
-        view->fontMetrics().horizontalAdvance(QString(kNameRoom, u'x') + WithAside({}, longest)) +
-        scrollBar + 16);
+    QWidget* view = cmbList->view();
+    const QString room = QString(kNameRoom, u'x') + WithAside({}, longest);
+    view->setMinimumWidth(view->fontMetrics().horizontalAdvance(room) +
+                          view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
   }
 
   fraInfo->setTitle(Text(instance_.frame.caption));
