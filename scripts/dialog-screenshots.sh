@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Screenshots of the setup dialog (Setup > Ports with two ports), the add/change dialog and
-# the About box, each at the normal size, at QT_SCALE_FACTOR=2 and with a 16 pt application
-# font, taken from the real program under Xvfb with openbox and driven with xdotool.
+# Screenshots of the setup dialog (Setup > Ports with two ports), the add/change dialog (as it
+# opens, then with a family and parameters of the port's own) and the About box, each at the
+# normal size, at QT_SCALE_FACTOR=2 and with a 16 pt application font, taken from the real
+# program under Xvfb with openbox and driven with xdotool.
 # The 16 pt font comes from Qt's own KDE platform theme reading a kdeglobals file: no code
 # of ours is involved. Usage: dialog-screenshots.sh PATH/TO/Quillon [OUTDIR]
 set -euo pipefail
@@ -65,6 +66,11 @@ shoot() {  # suffix, screen size, environment for Quillon...
     key Tab                             # to Add
     add_port prboom-plus /opt/prboom-plus keep
     shot "^Add/Change Source Port$" add-port
+    key Tab                             # to the family, Boom picked by its first letter
+    key b
+    key Tab                             # to the parameters for this port only
+    xdotool type --delay 20 -- "-complevel 9 -fast"
+    shot "^Add/Change Source Port$" port-entry
     key Escape
     key Escape
     xdotool windowactivate --sync "$(window "^Quillon$")" 2>/dev/null || true

@@ -119,7 +119,8 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
        "frmPortSetup",
        {"Source Port Setup", "Port Info", "[No port selected]", "Add", "Change", "Remove", "Done"},
        "frmAddPort",
-       {"Add/Change Source Port", "Port Name:", "Port Path:", "Browse", "OK", "Cancel"}},
+       {"Add/Change Source Port", "Port Name:", "Port Path:", "&Family:",
+        "&Parameters for this port only", "Browse", "OK", "Cancel"}},
       {Qt::Key_F6,
        "frmIWADSetup",
        {"IWAD Setup", "Note:", "QLN assumes that the IWADs are in the same directory as your port.",
@@ -154,7 +155,10 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
       EXPECT_EQ(entry->parentWidget()->objectName(), c.setup);
       EXPECT_EQ(Captions(entry), c.entryCaptions);
       const QString file = FileIn(entry)->objectName();
-      ExpectTidy(entry, {225, 122}, {"txtName", file, "cmdBrowse", "cmdOk", "cmdCancel"});
+      QStringList tabs{"txtName", file, "cmdBrowse", "cmdOk", "cmdCancel"};
+      if (c.key == Qt::Key_F5)
+        tabs = tabs.mid(0, 2) + QStringList{"cmbFamily", "txtParams"} + tabs.mid(2);
+      ExpectTidy(entry, {225, 122}, tabs);
       QString fileLabel;
       for (const QLabel* label : entry->findChildren<QLabel*>()) {
         if (label->buddy() == FileIn(entry)) fileLabel = label->objectName();

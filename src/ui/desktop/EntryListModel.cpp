@@ -1,5 +1,7 @@
 #include "ui/desktop/EntryListModel.h"
 
+#include <QApplication>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/settings/LargeBuffers.h"
@@ -85,6 +87,30 @@ void EntryTexts::DropUnusedBytes() {
   unusedBytes_ = 0;
 }
 
+QString WithAside(const QString& text, const QString& aside) {
+  if (aside.isEmpty()) return text;
+  return text + QStringLiteral(" (") + aside + u')';
+}
+
+QString AsideDelegate::Shown(const QModelIndex& index) {
+  return WithAside(index.data(Qt::DisplayRole).toString(), index.data(kAsideRole).toString());
+}
+
+void AsideDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  const QString aside = WithAside({}, index.data(kAsideRole).toString());
+  if (aside.isEmpty()) return;
+  // A row too narrow for both cuts the name, so that the aside stays whole.
+  const QStyle* style = option->widget ? option->widget->style() : QApplication::style();
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, option, option->widget) + 1;
+  const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, option, option->widget);
+  const int room = text.width() - 2 * margin - option->fontMetrics.horizontalAdvance(aside);
+  const QString name = option->rect.isValid()
+                           ? option->fontMetrics.elidedText(option->text, Qt::ElideRight, room)
+                           : option->text;
+  option->text = name + aside;
+}
+
 EntryListModel::EntryListModel(int columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(static_cast<std::size_t>(std::max(1, columns))) {}
 
@@ -126,7 +152,7 @@ void EntryListModel::ProvidedRolesChanged(int first, int last) {
   last = std::min(last, Count() - 1);
   if (first > last) return;
   emit dataChanged(index(first, 0), index(last, columnCount() - 1),
-                   {Qt::ToolTipRole, Qt::DecorationRole});
+                   {Qt::ToolTipRole, Qt::DecorationRole, kAsideRole});
 }
 
 int EntryListModel::rowCount(const QModelIndex& parent) const {
@@ -147,6 +173,7 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
       return Text(index.row(), index.column());
     case Qt::ToolTipRole:
     case Qt::DecorationRole:
+    case kAsideRole:
       return provider_ ? provider_(index.row(), index.column(), role) : QVariant();
     default:
       return {};

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <QStyledItemDelegate>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -47,11 +48,17 @@ class EntryTexts {
   std::size_t unusedBytes_ = 0;  // left behind by texts replaced or removed
 };
 
+// A short text a view shows after an entry's own, in brackets: a port's family.
+inline constexpr int kAsideRole = Qt::UserRole + 1;
+
+// "GZDoom (ZDoom)"; the text alone when there is nothing aside.
+QString WithAside(const QString& text, const QString& aside);
+
 // The entries behind a drop-down list or the custom file list: one text per entry and
 // column, nothing else. A list of 32 766 entries costs its texts, not an item object per
-// entry, and filling it is one reset that moves the texts in. Tooltips and icons are not
-// stored: a provider, asked only for the rows a view shows, answers Qt::ToolTipRole and
-// Qt::DecorationRole.
+// entry, and filling it is one reset that moves the texts in. Tooltips, icons and the aside
+// text are not stored: a provider, asked only for the rows a view shows, answers
+// Qt::ToolTipRole, Qt::DecorationRole and kAsideRole.
 class EntryListModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -94,6 +101,20 @@ class EntryListModel : public QAbstractTableModel {
 }  // namespace quillon
 
 namespace quillon {
+
+// Draws each row as WithAside(its text, its kAsideRole): the aside is asked for only when a
+// row is painted, so a long list costs nothing more to fill.
+class AsideDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  // What the row shows.
+  static QString Shown(const QModelIndex& index);
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
 
 // The entries behind a list control made with an EntryListModel.
 template <class View>

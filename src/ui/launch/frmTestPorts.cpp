@@ -11,6 +11,8 @@
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/EntryNumbers.h"
 #include "ui/desktop/Desktop.h"
+#include "ui/desktop/EntryListModel.h"
+#include "ui/desktop/PortFamilyText.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
 #include "ui/launch/PortTester.h"
@@ -33,6 +35,8 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   lstPorts = MakeControl<QListWidget>(this, "lstPorts", {},
                                       QStringLiteral("Check every port the game should start in."));
   lblPorts->setBuddy(lstPorts);
+  // The family beside each name tells which command line each port is given.
+  lstPorts->setItemDelegate(new AsideDelegate(lstPorts));
   cmdTest = MakeControl<QPushButton>(this, "cmdTest", QStringLiteral("Test"),
                                      QStringLiteral("Start every checked port"));
   cmdTest->setDefault(true);
@@ -52,6 +56,7 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   const QStringList names = tester_.PortNames();
   for (int i = 0; i < names.size(); ++i) {
     auto* item = new QListWidgetItem(names[i], lstPorts);
+    item->setData(kAsideRole, KnownFamilyText(iniFile_, i + 1));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     const bool checked = std::find(remembered.begin(), remembered.end(), i + 1) != remembered.end();
     item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);

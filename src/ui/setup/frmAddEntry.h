@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include "core/settings/ReadWrite.h"
 #include "ui/desktop/CommonDialog.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/setup/EntryWrites.h"
 #include "ui/setup/SetupTable.h"
 
 namespace quillon {
@@ -47,8 +49,9 @@ class frmAddEntry : public QDialog {
   // Set before the dialog is shown; without one, OK writes nothing.
   std::optional<EntryTag> Tag;
 
-  // Change mode: the stored name and file of the entry.
-  void SetFields(const QString& name, const QString& file);
+  // Change mode: the stored name, file and extra values of the entry. OK rewrites an extra
+  // only when the user changed it.
+  void SetFields(const QString& name, const QString& file, EntryExtras extras = {});
 
  signals:
   // Sent on OK before anything is written, so the lists show the entry even when the file
@@ -61,6 +64,13 @@ class frmAddEntry : public QDialog {
   void FormLoad();
   void Browse();
   void SaveEntry();
+  // The ports' own controls: the family their name gives, and the values OK stores.
+  void ShowFamilyFromName();
+  EntryExtras ExtrasToSave() const;
+  template <class Widget>
+  Widget* MakePortControl(std::string_view name) {
+    return kind_.id == ListId::Ports ? MakeControl<Widget>(this, name) : nullptr;
+  }
 
   const SetupInstance& instance_;
   const ListKind& kind_;
@@ -68,6 +78,7 @@ class frmAddEntry : public QDialog {
   QString programDir_;
   ReadWrite iniFile_;
   CommonDialog cdlOpen_;
+  EntryExtras storedExtras_;
 
   // The controls, named as the user and the tests know them, made in their Tab order; the file
   // field and its label carry the instance's names (txtPath and lblPath, or txtFile and lblFile).
@@ -76,6 +87,11 @@ class frmAddEntry : public QDialog {
   QLineEdit* const txtName = MakeControl<QLineEdit>(this, "txtName");
   QLabel* const lblFile = MakeControl<QLabel>(this, instance_.entry.fileLabelName);
   QLineEdit* const txtFile = MakeControl<QLineEdit>(this, instance_.entry.fileFieldName);
+  // Only a source port has a family and parameters of its own; elsewhere these are null.
+  QLabel* const lblFamily = MakePortControl<QLabel>("lblFamily");
+  QComboBox* const cmbFamily = MakePortControl<QComboBox>("cmbFamily");
+  QLabel* const lblParams = MakePortControl<QLabel>("lblParams");
+  QLineEdit* const txtParams = MakePortControl<QLineEdit>("txtParams");
   QPushButton* const cmdBrowse = MakeControl<QPushButton>(this, "cmdBrowse");
   QPushButton* const cmdOk = MakeControl<QPushButton>(this, "cmdOk");
   QPushButton* const cmdCancel = MakeControl<QPushButton>(this, "cmdCancel");

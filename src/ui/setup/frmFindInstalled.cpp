@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "core/files/PathHelpers.h"
+#include "core/launch/PortFamily.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int kNameRole = Qt::UserRole;
 constexpr int kFileRole = Qt::UserRole + 1;
+constexpr int kFamilyRole = Qt::UserRole + 2;  // the Port<n>Family to write; empty: none
 
 // Room for a few entries with their full paths before the window needs to grow.
 constexpr QSize kListSize{460, 110};
@@ -33,6 +35,11 @@ void Fill(QListWidget* list, const std::vector<installed::Found>& found) {
     item->setCheckState(entry.listed ? Qt::Unchecked : Qt::Checked);
     item->setData(kNameRole, Qs(entry.name));
     item->setData(kFileRole, Qs(entry.path));
+    // Written only where the name would not give the family: the entry stays as one added by
+    // hand would be.
+    if (entry.family && entry.family != FamilyFromName(entry.path)) {
+      item->setData(kFamilyRole, Qs(FamilyOf(*entry.family).key));
+    }
     item->setToolTip(Qs(entry.path));
   }
   if (list->count() > 0) list->setCurrentRow(0);
@@ -43,6 +50,15 @@ void Fill(QListWidget* list, const std::vector<installed::Found>& found) {
 frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
                                    MainWindowLists& mainLists, installed::SearchPlaces places,
                                    QWidget* owner)
+    : frmFindInstalled(
+          desktop, programDir, mainLists,
+          [places = std::move(places)](const installed::Listed& listed, std::stop_token stop) {
+            return installed::FindInstalled(places, listed, stop);
+          },
+          owner) {}
+
+frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
+                                   MainWindowLists& mainLists, Search search, QWidget* owner)
     : QDialog(owner), desktop_(desktop), mainLists_(mainLists) {
   setObjectName(QStringLiteral("frmFindInstalled"));
   setWindowTitle(QStringLiteral("Find Installed Ports and IWADs"));
@@ -62,11 +78,11 @@ frmFindInstalled::frmFindInstalled(Desktop& desktop, const QString& programDir,
     }
   }
   search_ = std::jthread(
-      [this, places = std::move(places), listed = std::move(listed)](std::stop_token stop) {
+      [this, search = std::move(search), listed = std::move(listed)](std::stop_token stop) {
         // An exception leaving the thread would end the program; finding nothing is better.
         installed::Findings findings;
         try {
-          findings = installed::FindInstalled(places, listed, stop);
+          findings = search(listed, stop);
         } catch (const std::exception&) {
           findings = {};
         }
@@ -147,7 +163,10 @@ void frmFindInstalled::AddCheckedTo(ListId id, const QListWidget* items) {
     QString file = item->data(kFileRole).toString();
     // An IWAD entry names its file alone; the ports look for it in these same folders.
     if (InstanceOf(id).browse.keepsBareName) file = Qs(FileNameOf(Ss(file)));
-    AppendEntry(iniFile_, kind, mainLists_, count, item->data(kNameRole).toString(), file);
+    EntryExtras extras(kind.extraSuffixes.size());
+    const QString family = item->data(kFamilyRole).toString();
+    if (!family.isEmpty()) extras.at(ExtraIndex(kind, port::kFamily)) = Ss(family);
+    AppendEntry(iniFile_, kind, mainLists_, count, item->data(kNameRole).toString(), file, extras);
     ++count;
   }
 }

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QString>
+#include <functional>
+#include <stop_token>
 #include <thread>
 
 #include "core/installed/InstalledSearch.h"
@@ -27,6 +29,11 @@ class frmFindInstalled : public QDialog {
  public:
   frmFindInstalled(Desktop& desktop, const QString& programDir, MainWindowLists& mainLists,
                    installed::SearchPlaces places, QWidget* owner);
+  // The search itself, run on the dialog's thread: FindInstalled in the places above.
+  using Search =
+      std::function<installed::Findings(const installed::Listed& listed, std::stop_token stop)>;
+  frmFindInstalled(Desktop& desktop, const QString& programDir, MainWindowLists& mainLists,
+                   Search search, QWidget* owner);
   ~frmFindInstalled() override;
 
   // True once the search has reported and its findings are shown.

@@ -4,13 +4,16 @@
 #include <QGridLayout>
 #include <QListView>
 #include <QLocale>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/files/PathHelpers.h"
+#include "core/launch/PortFamily.h"
 #include "core/settings/NumberConversion.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/EntryListModel.h"
+#include "ui/desktop/PortFamilyText.h"
 #include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
 #include "ui/setup/MainWindowLists.h"
@@ -19,6 +22,9 @@
 namespace quillon {
 
 namespace {
+
+// How many characters of a port's name its list shows beside the longest family.
+constexpr int kNameRoom = 16;
 
 // The system's short date and long time, as the file manager would show them.
 QString FileDateText(const QDateTime& when) {
@@ -67,8 +73,27 @@ void frmSetup::CreateControls() {
 
   // Lists may hold tens of thousands of entries: never measure them all.
   cmbList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  cmbList->setModel(new EntryListModel(1, cmbList));
+  auto* entries = new EntryListModel(1, cmbList);
+  cmbList->setModel(entries);
   if (auto* view = qobject_cast<QListView*>(cmbList->view())) view->setUniformItemSizes(true);
+  // Each port's family beside its name, read from the file only for the rows shown.
+  if (kind_.id == ListId::Ports) {
+    entries->SetRoleProvider([this](int row, int, int role) -> QVariant {
+      if (role != kAsideRole) return {};
+      return KnownFamilyText(iniFile_, row + 1);
+    });
+    cmbList->setItemDelegate(new AsideDelegate(cmbList));
+    // The list opens wider than its box: room for a name of some length beside the longest
+    // family (and the scroll bar, the frame and the rows' margins), which the box cuts short.
+    QString longest;
+    for (const FamilyRow& row : Families()) {
+      if (row.shown.size() > static_cast<std::size_t>(longest.size())) longest = Qs(row.shown);
+    }
+    QWidget* view = cmbList->view();
+    const QString room = QString(kNameRoom, u'x') + WithAside({}, longest);
+    view->setMinimumWidth(view->fontMetrics().horizontalAdvance(room) +
+                          view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
+  }
 
   fraInfo->setTitle(Text(instance_.frame.caption));
   lblInfo->setText(Text(instance_.frame.labelText));
@@ -243,7 +268,8 @@ void frmSetup::ShowEntryDialog(const EntryTag& tag) {
   frmAddEntry entryDialog(kind_.id, desktop_, programDir_, this);
   if (tag.mode == EntryTag::Mode::Change) {
     const int entry = tag.position + 1;
-    entryDialog.SetFields(Qs(StoredName(entry)), Qs(StoredFile(entry)));
+    entryDialog.SetFields(Qs(StoredName(entry)), Qs(StoredFile(entry)),
+                          StoredExtras(iniFile_, kind_, entry));
   }
   entryDialog.Tag = tag;
   bool saved = false;
@@ -281,19 +307,17 @@ void frmSetup::RemoveSelectedEntry() {
                            Qs(StoredName(entry)) + Text(instance_.messages.removalQuestionEnd);
   if (!desktop_.Ask(this, question)) return;
 
-  WriteEntry(iniFile_, kind_, entry, {}, {});
+  EmptyEntry(iniFile_, kind_, entry);
   iniFile_.Save(kind_.section, kind_.countKey, std::to_string(count - 1));
   // Qt would select a neighbour; the list has no selection after a removal.
   cmbList->removeItem(position);
   cmbList->setCurrentIndex(-1);
   mainLists_.RemoveEntry(kind_.id, position);
   if (entry < count) {
-    // The later entries move down one number, in order; the old last keys stay, emptied.
-    for (int moved = entry; moved < count; ++moved) {
-      WriteEntry(iniFile_, kind_, moved, iniFile_.LoadRaw(kind_.section, NameKey(kind_, moved + 1)),
-                 iniFile_.LoadRaw(kind_.section, FileKey(kind_, moved + 1)), EntryText::Stored);
-    }
-    WriteEntry(iniFile_, kind_, count, {}, {});
+    // The later entries move down one number, in order, each with all its keys; the old last
+    // keys stay, emptied.
+    MoveEntriesDown(iniFile_, kind_, entry, count);
+    EmptyEntry(iniFile_, kind_, count);
   }
   ShowSelectedInfo();
 }
