@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
   quillon::QtDesktop desktop;
   quillon::frmQLN2 window(desktop, quillon::Qs(where.configDir), quillon::Qs(where.helpFile),
                           quillon::Qs(where.logDir));
+  window.SetSaveFolderRoot(quillon::Qs(quillon::SaveFolderRoot(
+      where, quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_DATA_HOME").toStdString())));
   quillon::CloseOnEndSignals(&window);
   window.show();
   // Every window and the task bar show the emblem.

@@ -39,4 +39,10 @@ ProgramLocations DecideProgramLocations(std::string_view exeDir, const LocationE
                    "logs")};
 }
 
+std::string SaveFolderRoot(const ProgramLocations& where, const std::string& home,
+                           const std::string& xdgDataHome) {
+  if (!where.installed) return JoinPath(where.configDir, "saves");
+  return JoinPath(JoinPath(XdgBase(xdgDataHome, home, ".local/share"), kProgramFolder), "saves");
+}
+
 }  // namespace quillon

@@ -33,4 +33,10 @@ struct LocationEnvironment {
 // exeDir is the folder of the running executable, an absolute path.
 ProgramLocations DecideProgramLocations(std::string_view exeDir, const LocationEnvironment& env);
 
+// Where ports keep their saves when the user keeps them apart: beside the settings of a
+// portable copy; in the user's data folder ($XDG_DATA_HOME, else ~/.local/share) for an
+// installed one, as saves are the user's own data.
+std::string SaveFolderRoot(const ProgramLocations& where, const std::string& home,
+                           const std::string& xdgDataHome);
+
 }  // namespace quillon

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <unordered_map>
 
 #include "core/wad/MapNames.h"
@@ -205,6 +207,15 @@ WadReadResult ReadWadFile(const std::string& path) {
   } catch (const std::exception& error) {
     return Failure(WadStatus::kUnreadable, std::string("reading it failed: ") + error.what());
   }
+}
+
+bool BringsGraphics(const std::vector<Lump>& lumps) {
+  constexpr std::string_view kMarkers[] = {"S_START", "SS_START", "F_START", "FF_START"};
+  return std::any_of(lumps.begin(), lumps.end(), [&](const Lump& lump) {
+    std::string name = lump.name;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return std::find(std::begin(kMarkers), std::end(kMarkers), name) != std::end(kMarkers);
+  });
 }
 
 std::vector<MapInfo> FindMaps(const std::vector<Lump>& lumps) {

@@ -100,4 +100,8 @@ WadReadResult ReadWadFile(const std::string& path);
 // with the format of its last marker, as the ports load the last one.
 std::vector<MapInfo> FindMaps(const std::vector<Lump>& lumps);
 
+// Whether the lumps bring sprites or flats of their own: an S_START, SS_START, F_START or
+// FF_START marker, in any letter case.
+bool BringsGraphics(const std::vector<Lump>& lumps);
+
 }  // namespace quillon::wad

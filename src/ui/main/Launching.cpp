@@ -5,7 +5,9 @@
 #include <QPushButton>
 
 #include "core/files/PathHelpers.h"
+#include "core/files/PrivateFolders.h"
 #include "core/launch/CommandLine.h"
+#include "core/launch/SaveFolders.h"
 #include "core/launch/TestLaunch.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/IniDocument.h"
@@ -64,13 +66,53 @@ void frmQLN2::TellStartFailure(const LaunchRequest& request, const std::string& 
   desktop_.Tell(this, StartFailureText(request, reason), MessageIcon::Exclamation);
 }
 
-LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
-                                   const QString& portName) const {
-  LaunchRequest request = BuildTestLaunch(options, ListedCustomFiles());
+TestContext frmQLN2::TestContextFor(const LaunchOptionValues& options, int entry) const {
+  const ListKind& ports = KindOf(ListId::Ports);
+  const std::string portPath = options.Text(LaunchOptionId::Port);
+  TestContext context;
+  context.dialect = DialectOf(
+      EffectiveFamily(iniFile_.LoadWhole(ports.section, PortFamilyKey(entry)), portPath), portPath);
+  context.portParams = iniFile_.LoadWhole(ports.section, PortParamsKey(entry));
+  for (const wad::MapChoice& map : wadFacts_->Maps()) context.mapNames.push_back(map.map);
+
+  const std::vector<CustomFile> files =
+      options.IsOn(LaunchOptionId::UseFiles) ? ListedCustomFiles() : std::vector<CustomFile>();
+  std::string firstPwad;
+  for (const CustomFile& file : files) {
+    const bool pwad = ExtensionOf(file.name) == "wad";
+    if (pwad && firstPwad.empty()) firstPwad = file.name;
+    // Only a family that treats them apart has its PWADs read at the start.
+    context.bringsGraphics.push_back(
+        pwad && context.dialect.mergesGraphics &&
+        wadFacts_->BringsGraphics(DirectoryOf(file.location) + file.name));
+  }
+  if (options.IsOn(LaunchOptionId::SaveFolders) && !context.dialect.saveSwitch.empty()) {
+    const int index = entry - 1;
+    const QString portName =
+        index >= 0 && index + 1 < cmbPorts->count() ? cmbPorts->itemText(index) : QString();
+    context.saveFolder = SaveFolderFor(Ss(saveRoot_), firstPwad, Ss(portName));
+  }
+  return context;
+}
+
+LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
+                                   const TestContext& context) const {
+  LaunchRequest request = BuildTestLaunch(options, ListedCustomFiles(), context);
   // Watched: its output goes to a log, and a failure is shown.
   request.LogDirectory = Ss(logDir_);
-  request.Title = Ss(portName);
+  request.Title = entry >= 1 && entry < cmbPorts->count() ? Ss(cmbPorts->itemText(entry - 1)) : "";
   return request;
+}
+
+LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
+                                LaunchRequest& request) {
+  const TestContext context = TestContextFor(options, entry);
+  request = TestRequest(options, entry, context);
+  // The folder is there before the port looks for it: not every port makes its own.
+  if (!context.saveFolder.empty() && !CreatePrivateFolders(context.saveFolder)) {
+    return {"its folder for saves, " + context.saveFolder + ", cannot be made"};
+  }
+  return desktop_.Launch(this, request);
 }
 
 // The port and IWAD files are read from the configuration at the moment of the click,
@@ -78,8 +120,8 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options,
 void frmQLN2::TestGame() {
   const auto options = OptionsToStart(cmbPorts);
   if (!options) return;
-  const LaunchRequest request = TestRequest(*options, cmbPorts->currentText());
-  const LaunchResult result = desktop_.Launch(this, request);
+  LaunchRequest request;
+  const LaunchResult result = StartTest(*options, cmbPorts->currentIndex() + 1, request);
   // A failed start keeps the window open, so the user can read why and fix the entry.
   if (!result.Started()) {
     TellStartFailure(request, result.failure);
@@ -132,8 +174,8 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
       }
     }
     options.Set(LaunchOptionId::Port, StoredFile(iniFile_, kind, entry));
-    const LaunchRequest request = TestRequest(options, cmbPorts->itemText(entry - 1));
-    const LaunchResult result = desktop_.Launch(this, request);
+    LaunchRequest request;
+    const LaunchResult result = StartTest(options, entry, request);
     if (!result.Started()) failed.emplace_back(request, result.failure);
   }
   // Told once every port had its start: a message box waiting for the user would hold up
@@ -157,7 +199,9 @@ QString frmQLN2::TestCommandText(bool& runnable) {
   if (!FollowFile()) return QString::fromLatin1(kIniErrorText);
   // No port to run: the one shown has gone from the file.
   if (PlaceholderOrNone(cmbPorts)) return {};
-  const LaunchRequest request = TestRequest(StartOptions(), cmbPorts->currentText());
+  const LaunchOptionValues options = StartOptions();
+  const int entry = cmbPorts->currentIndex() + 1;
+  const LaunchRequest request = TestRequest(options, entry, TestContextFor(options, entry));
   const ResolvedProgram resolved = ResolveLaunch(request);
   runnable = resolved.failure.empty();
   if (!runnable) return StartFailureText(request, resolved.failure);

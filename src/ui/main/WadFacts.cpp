@@ -79,6 +79,11 @@ bool WadFacts::Relearn(std::string portPath) {
   return asked;
 }
 
+bool WadFacts::BringsGraphics(const std::string& path) const {
+  const auto read = cache_->Read(path);
+  return read->Ok() && wad::BringsGraphics(read->directory.lumps);
+}
+
 std::optional<wad::FileDescription> WadFacts::DescriptionOf(const std::string& path) {
   return Lookup(files_, path);
 }

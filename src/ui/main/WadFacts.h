@@ -47,6 +47,9 @@ class WadFacts : public QObject {
   std::optional<wad::FileDescription> DescriptionOf(const std::string& path);
   std::optional<wad::FileDescription> IwadDescriptionOf(const std::string& iwadFile);
   const std::vector<wad::MapChoice>& Maps() const { return maps_; }
+  // Whether the file at `path` brings sprites or flats of its own. Read at once (a file read
+  // before costs one stat): asked only at a start, of the few files a start loads.
+  bool BringsGraphics(const std::string& path) const;
 
   // How many files the thread has described so far, so a test can see that a long list
   // costs only the files asked for.

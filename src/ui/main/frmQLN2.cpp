@@ -75,6 +75,7 @@ frmQLN2::frmQLN2(Desktop& desktop, QString programDir, QString helpFile, QString
       helpFile_(helpFile.isEmpty() ? Qs(JoinPath(Ss(programDir_), kHelpFileName))
                                    : std::move(helpFile)),
       logDir_(logDir.isEmpty() ? Qs(JoinPath(Ss(programDir_), "logs")) : std::move(logDir)),
+      saveRoot_(Qs(JoinPath(Ss(programDir_), "saves"))),
       cdlOpen_(desktop, this) {
   setObjectName(QStringLiteral("frmQLN2"));
   setWindowTitle(QStringLiteral("Quillon"));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/launch/LaunchRequest.h"
+#include "core/launch/TestLaunch.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/LaunchOptions.h"
 #include "core/settings/ReadWrite.h"
@@ -49,6 +50,10 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   frmQLN2(Desktop& desktop, QString programDir, QString helpFile = {}, QString logDir = {},
           QWidget* parent = nullptr);
   ~frmQLN2() override;
+
+  // Where the ports' saves go while "Keep saves apart" is on; by default "saves" in
+  // programDir.
+  void SetSaveFolderRoot(QString root) { saveRoot_ = std::move(root); }
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.
@@ -125,8 +130,15 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
 
   // Starting the port, a program or the help file (Launching.cpp).
   void TestGame();
-  // What Test would hand the desktop now, for the port whose file is in `options`.
-  LaunchRequest TestRequest(const LaunchOptionValues& options, const QString& portName) const;
+  // What the start of port entry `entry` knows beyond the options: its family's dialect, its
+  // own parameters, its folder for saves, the maps and graphics of the loaded files.
+  TestContext TestContextFor(const LaunchOptionValues& options, int entry) const;
+  // What Test would hand the desktop now, for port entry `entry`, whose file is in `options`.
+  LaunchRequest TestRequest(const LaunchOptionValues& options, int entry,
+                            const TestContext& context) const;
+  // Starts port entry `entry` as Test does: its folder for saves made first. The failure,
+  // if any; the request tried in `request`.
+  LaunchResult StartTest(const LaunchOptionValues& options, int entry, LaunchRequest& request);
   void TellStartFailure(const LaunchRequest& request, const std::string& reason);
   void TestInSeveralPorts();
   // The exact command Test would run, as one line for a POSIX shell, or why it cannot run.
@@ -185,6 +197,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   QString programDir_;
   QString helpFile_;
   QString logDir_;
+  QString saveRoot_;
   QString testTip_;
   bool unloaded_ = false;
   ReadWrite iniFile_;
