@@ -33,8 +33,7 @@ class FindInstalledTest : public SetupTest {
     WriteBytes(wads / "broken.wad", MakeHeader("IWAD", 5000, 1 << 30));
     places.pathVar = bin.string();
     places.programFolders = {};
-    places.doomWadDir = wads.string();
-    places.systemWadFolders = {};
+    places.iwads.doomWadDir = wads.string();
   }
 
   std::string Bin(const char* name) const { return (root.Path() / "bin" / name).string(); }

@@ -135,12 +135,14 @@ TEST_F(MainWindowTest, TabWalksTheControlsInTheirOrder) {
   Put("Memory", "Warp", "1");
   Open();
   QApplication::setActiveWindow(window.get());
-  const char* order[] = {
-      "cmdTest",    "cmdHelp",    "cmdExit",        "cmdAbout",       "cmbPorts",  "cmdPorts",
-      "cmbIWADs",   "cmdIWADs",   "chkEnableFiles", "cmdAddPWAD",     "cmdAddDEH", "cmdRemoveFile",
-      "lstFiles",   "chkWarp",    "txtWarp",        "chkGLmode",      "chkNoCD",   "chkNoMonsters",
-      "chkNoMusic", "chkNoSound", "chkSaveFolders", "chkCloseOnTest", "cmbSkill",  "cmbComplevel",
-      "txtParams",  "cmbProgs",   "cmdProgs",       "txtProgParams",  "cmdLaunch", "cmdTest"};
+  const char* order[] = {"cmdTest",        "cmdHelp",        "cmdExit",     "cmdAbout",
+                         "cmbPorts",       "cmdPorts",       "cmbIWADs",    "cmdIWADs",
+                         "chkEnableFiles", "cmdAddPWAD",     "cmdAddDEH",   "cmdRemoveFile",
+                         "lstFiles",       "chkWarp",        "txtWarp",     "chkGLmode",
+                         "chkNoCD",        "chkNoMonsters",  "chkNoMusic",  "chkNoSound",
+                         "chkSaveFolders", "chkCloseOnTest", "chkWindowed", "cmbSkill",
+                         "cmbComplevel",   "txtParams",      "cmbProgs",    "cmdProgs",
+                         "txtProgParams",  "cmdLaunch",      "cmdTest"};
   Find<QWidget>(order[0])->setFocus();
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     ASSERT_EQ(QApplication::focusWidget()->objectName(), order[i]);

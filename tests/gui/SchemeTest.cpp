@@ -255,3 +255,36 @@ TEST_F(SchemeTest, LoadedFilesReachTheConfigurationAndSurviveARestart) {
 
 }  // namespace
 }  // namespace quillon::test
+
+namespace quillon::test {
+namespace {
+
+// A scheme keeps the options added later only when they are set, and one written before
+// them loads with none of them set.
+TEST_F(SchemeTest, AddedOptionsTravelWhenSetAndAnOlderSchemeClearsThem) {
+  QComboBox* skill = List("cmbSkill");
+  skill->setFocus();
+  QTest::keyClick(skill, Qt::Key_Down);
+  QTest::keyClick(skill, Qt::Key_Down);
+  QTest::mouseClick(Box("chkSaveFolders"), Qt::LeftButton);
+  Save(Scheme("set.qls"));
+  EXPECT_EQ(SchemeKey("set.qls", "Skill"), "2");
+  EXPECT_EQ(SchemeKey("set.qls", "SaveFolders"), "1");
+  EXPECT_FALSE(dir.Read("set.qls").contains("Complevel="));
+
+  // Written before the added options: the choices go back to none.
+  ReadWrite older;
+  older.SetFileName(Scheme("old.qls").toStdString());
+  older.Create({"[old.qls - Scheme for Quillon V2.0]", "Port=Chocolate", "IWAD=Doom II",
+                "Params=", "ExitOnTest=0", "Warp=0", "WarpTo=1", "NoMonsters=0", "NoMusic=0",
+                "NoSound=0", "NoCD=0", "OpenGL=0", "UseFiles=0", "NumFiles=0", ""});
+  Load(Scheme("old.qls"));
+  EXPECT_EQ(skill->currentText(), "None");
+  EXPECT_FALSE(Box("chkSaveFolders")->isChecked());
+  Load(Scheme("set.qls"));
+  EXPECT_EQ(skill->currentIndex(), 2);
+  EXPECT_TRUE(Box("chkSaveFolders")->isChecked());
+}
+
+}  // namespace
+}  // namespace quillon::test

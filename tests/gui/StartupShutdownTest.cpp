@@ -267,3 +267,52 @@ TEST_F(MainWindowTest, BadFlagStopsTheRestoreThere) {
 
 }  // namespace
 }  // namespace quillon::test
+
+namespace quillon::test {
+namespace {
+
+// The options added later: what the file held, the keys the user pressed on the control,
+// and what the file holds after closing ("(absent)": the key is not in it).
+struct AddedOptionCase {
+  const char* name;
+  const char* key;
+  const char* control;
+  const char* stored;  // nullptr: absent
+  int downPresses;
+  const char* after;
+};
+
+class AddedOptions : public MainWindowTest,
+                     public ::testing::WithParamInterface<AddedOptionCase> {};
+
+TEST_P(AddedOptions, AreWrittenOnlyWhenChosenAndKeepWhatTheyDoNotKnow) {
+  const AddedOptionCase& c = GetParam();
+  WriteDefaultIni();
+  if (c.stored) Put("Memory", c.key, c.stored);
+  Open();
+  QComboBox* box = List(c.control);
+  box->setFocus();
+  for (int i = 0; i < c.downPresses; ++i) QTest::keyClick(box, Qt::Key_Down);
+  Close();
+  const QByteArray bytes = IniBytes();
+  const std::string line = std::string(c.key) + "=";
+  if (std::string_view(c.after) == "(absent)") {
+    EXPECT_FALSE(bytes.contains(QByteArray::fromStdString(line))) << bytes.toStdString();
+  } else {
+    EXPECT_EQ(Get("Memory", c.key), c.after);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddedOptions,
+    ::testing::Values(
+        AddedOptionCase{"SkillLeftAlone", "Skill", "cmbSkill", nullptr, 0, "(absent)"},
+        AddedOptionCase{"SkillChosen", "Skill", "cmbSkill", nullptr, 4, "4"},
+        AddedOptionCase{"SkillUnknownKept", "Skill", "cmbSkill", "9", 0, "9"},
+        AddedOptionCase{"SkillRestored", "Skill", "cmbSkill", "2", 1, "3"},
+        AddedOptionCase{"ComplevelChosen", "Complevel", "cmbComplevel", nullptr, 4, "9"},
+        AddedOptionCase{"ComplevelUnknownKept", "Complevel", "cmbComplevel", "x", 0, "x"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quillon::test

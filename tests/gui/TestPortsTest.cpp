@@ -235,6 +235,41 @@ TEST_F(RealPortsTest, ThreePortsReceiveTheArgumentsTestGivesEachInItsFolder) {
   EXPECT_EQ(logs, (QStringList{"Port 1.log", "Port 2.log", "Port 2.log", "Port 3.log"}));
 }
 
+// One choice of map, skill and level; each port gets it in its own family's words, and its
+// own parameters on its own line only, last.
+TEST_F(RealPortsTest, EachFamilyGetsTheChoicesInItsOwnDialect) {
+  WriteDefaultIni();
+  const QStringList names{"gzdoom", "chocolate-doom", "dsda-doom", "mydoom"};
+  Put("Ports", "NumPorts", "4");
+  for (int n = 1; n <= 4; ++n) {
+    QDir(ports_->path()).mkpath(QString::number(n));
+    Put("Ports", NameKey(KindOf(ListId::Ports), n), names[n - 1].toStdString());
+    Put("Ports", FileKey(KindOf(ListId::Ports), n),
+        WriteFakePort(ports_->filePath(QString::number(n)), names[n - 1], OutFile(n))
+            .toStdString());
+  }
+  Put("Ports", "Port3Params", "-nodraw  \"two words\"");
+  Put("Memory", "Port", "1");
+  Put("Memory", "Warp", "1");
+  Put("Memory", "WarpTo", "MAP07");
+  Put("Memory", "Skill", "4");
+  Put("Memory", "Complevel", "9");
+  Open();
+  RunDialog([&](QDialog* dialog) {
+    Toggle(dialog, {0, 1, 2, 3});
+    QTest::mouseClick(In<QPushButton>(dialog, "cmdTest"), Qt::LeftButton);
+  });
+  const QStringList expected[] = {
+      {"+map", "MAP07", "-skill", "4"},
+      {"-warp", "7", "-skill", "4"},
+      {"-warp", "7", "-skill", "4", "-complevel", "9", "-nodraw", "two words"},
+      {"-warp", "7", "-skill", "4"},
+  };
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(WaitForLines(OutFile(n)).mid(1), expected[n - 1]) << names[n - 1].toStdString();
+  }
+}
+
 TEST_F(RealPortsTest, CopiedCommandLineRunBySh) {
   WriteDefaultIni();
   Put("Ports", "NumPorts", "1");

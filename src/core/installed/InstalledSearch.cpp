@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -60,25 +59,6 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-// Appends the ':'-separated folders of `list`, skipping empty entries and ones already there.
-void AddFolders(std::vector<std::string>& folders, std::string_view list) {
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    const std::size_t end = std::min(list.find(':', start), list.size());
-    std::string folder(list.substr(start, end - start));
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-      folders.push_back(std::move(folder));
-    }
-    start = end + 1;
-  }
-}
-
 bool IsExecutableFile(const fs::path& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
@@ -126,28 +106,27 @@ std::span<const KnownEngine> KnownEngines() {
   return kEngines;
 }
 
-SearchPlaces SearchPlacesFromEnvironment() {
+SearchPlaces SearchPlacesFrom(const EnvironmentReader& environment) {
   SearchPlaces places;
-  places.pathVar = Environment("PATH");
-  places.doomWadDir = Environment("DOOMWADDIR");
-  places.doomWadPath = Environment("DOOMWADPATH");
-  places.home = Environment("HOME");
+  places.pathVar = environment("PATH");
+  places.programFolders = {"/usr/local/games", "/usr/games"};
+  // The user's installation first, as Flatpak's own login script orders them.
+  if (const std::string dataHome = DataHome(environment); !dataHome.empty()) {
+    places.flatpakFolders.push_back(JoinPath(dataHome, "flatpak/exports/bin"));
+  }
+  places.flatpakFolders.push_back("/var/lib/flatpak/exports/bin");
+  places.iwads = IwadPlacesFrom(environment);
   return places;
+}
+
+SearchPlaces SearchPlacesFromEnvironment() {
+  return SearchPlacesFrom(ProcessEnvironment);
 }
 
 std::vector<std::string> ProgramFolders(const SearchPlaces& places) {
   std::vector<std::string> folders;
   AddFolders(folders, places.pathVar);
   for (const std::string& folder : places.programFolders) AddFolders(folders, folder);
-  return folders;
-}
-
-std::vector<std::string> IwadFolders(const SearchPlaces& places) {
-  std::vector<std::string> folders;
-  AddFolders(folders, places.doomWadDir);
-  AddFolders(folders, places.doomWadPath);
-  if (!places.home.empty()) AddFolders(folders, JoinPath(places.home, ".local/share/games/doom"));
-  for (const std::string& folder : places.systemWadFolders) AddFolders(folders, folder);
   return folders;
 }
 
@@ -159,6 +138,22 @@ std::vector<Found> FindPorts(const std::vector<std::string>& folders, std::stop_
       const std::string path = JoinPath(folder, engine.executable);
       if (IsExecutableFile(path)) {
         ports.push_back({std::string(engine.listName), path, false, std::nullopt});
+        break;
+      }
+    }
+  }
+  return ports;
+}
+
+std::vector<Found> FindFlatpaks(const std::vector<std::string>& folders, std::stop_token stop) {
+  std::vector<Found> ports;
+  for (const FlatpakEngine& engine : FlatpakEngines()) {
+    for (const std::string& folder : folders) {
+      if (stop.stop_requested()) return ports;
+      // Flatpak exports each application as a program named by its id.
+      const std::string path = JoinPath(folder, engine.applicationId);
+      if (IsExecutableFile(path)) {
+        ports.push_back({std::string(engine.listName), path, false, engine.family});
         break;
       }
     }
@@ -229,7 +224,12 @@ void MarkListed(Findings& findings, const Listed& listed) {
 }
 
 Findings FindInstalled(const SearchPlaces& places, const Listed& listed, std::stop_token stop) {
-  Findings findings{FindPorts(ProgramFolders(places), stop), FindIwads(IwadFolders(places), stop)};
+  Findings findings;
+  findings.ports = FindPorts(ProgramFolders(places), stop);
+  for (Found& port : FindFlatpaks(places.flatpakFolders, stop)) {
+    findings.ports.push_back(std::move(port));
+  }
+  findings.iwads = FindIwads(IwadFolders(places.iwads), stop);
   MarkListed(findings, listed);
   return findings;
 }

@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/files/IwadPlaces.h"
 #include "core/launch/PortFamily.h"
 #include "core/wad/WadReader.h"
 
-// What is installed on this computer: source ports on PATH and IWADs in the folders the ports
-// search, each with the name its list entry would get. Standard C++ only, so the search can run
-// off the GUI thread and be tested on temporary folders.
+// What is installed on this computer: source ports on PATH and among Flatpak's exported
+// programs, and IWADs in the folders the ports search, each with the name its list entry would
+// get. Standard C++ only, so the search can run off the GUI thread and be tested on temporary
+// folders.
 namespace quillon::installed {
 
 // An engine by the name its executable has on every distribution, and its list name.
@@ -22,24 +24,23 @@ struct KnownEngine {
 };
 std::span<const KnownEngine> KnownEngines();
 
-// Where to look, passed in so that tests never depend on this computer.
+// Where to look, passed in so that tests never depend on this computer. Empty fields search
+// nothing.
 struct SearchPlaces {
-  std::string pathVar;      // PATH, folders separated by ':'
-  std::string doomWadDir;   // DOOMWADDIR; empty when unset
-  std::string doomWadPath;  // DOOMWADPATH, folders separated by ':'
-  std::string home;         // gives ~/.local/share/games/doom; empty: none
-  // Debian puts its engines in /usr/games, which a login shell's PATH may lack (root's does).
-  std::vector<std::string> programFolders = {"/usr/local/games", "/usr/games"};
-  std::vector<std::string> systemWadFolders = {"/usr/local/share/games/doom",
-                                               "/usr/share/games/doom"};
+  std::string pathVar;                      // PATH, folders separated by ':'
+  std::vector<std::string> programFolders;  // searched after PATH
+  std::vector<std::string> flatpakFolders;  // Flatpak's exported programs
+  IwadPlaces iwads;                         // the IWAD folders the lookup searches too
 };
 
-// PATH, DOOMWADDIR, DOOMWADPATH and HOME from this process's environment.
+// PATH and the IWAD places from `environment`, and the folders every such computer has:
+// Debian's /usr/games, which a login shell's PATH may lack (root's does), and the exported
+// programs of the user's and the system's Flatpak installations.
+SearchPlaces SearchPlacesFrom(const EnvironmentReader& environment);
 SearchPlaces SearchPlacesFromEnvironment();
 
 // The folders searched, in order, each once (empty entries skipped).
 std::vector<std::string> ProgramFolders(const SearchPlaces& places);
-std::vector<std::string> IwadFolders(const SearchPlaces& places);
 
 // One thing found: the name its entry gets and the file it names (a port's full path, an
 // IWAD's full path; the IWAD entry itself keeps only the file name).
@@ -58,12 +59,16 @@ struct Listed {
 };
 
 struct Findings {
-  std::vector<Found> ports;  // in the order of KnownEngines
+  std::vector<Found> ports;  // in the order of KnownEngines, then the Flatpak engines
   std::vector<Found> iwads;  // folder by folder, files by name
 };
 
 // Each known engine once, from the first folder that holds it as an executable file.
 std::vector<Found> FindPorts(const std::vector<std::string>& folders, std::stop_token stop = {});
+
+// Each engine the family table knows by its Flatpak application id once, from the first
+// folder that exports it as an executable file, named as the engine and with its family.
+std::vector<Found> FindFlatpaks(const std::vector<std::string>& folders, std::stop_token stop = {});
 
 // Every readable file whose header says IWAD and whose directory is sound; a file name
 // found again in a later folder is left out, as a port would take the first. Folders that

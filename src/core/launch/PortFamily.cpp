@@ -18,13 +18,21 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
+constexpr std::string_view kWindow[] = {"-window"};
+constexpr std::string_view kZDoomWindow[] = {"+fullscreen", "0"};
+
 // The switches, from each engine's manual page or wiki page (docs/ENGINES.md).
 // clang-format off
 constexpr FamilyRow kFamilies[] = {
     {Chocolate, "chocolate", "Chocolate Doom",
-     {.family = Chocolate, .saveSwitch = "-savedir"}},
-    {Boom, "boom", "Boom", {.family = Boom, .complevel = ComplevelForm::Number, .saveSwitch = "-save"}},
-    {ZDoom, "zdoom", "ZDoom", {.family = ZDoom, .mapByName = true, .saveSwitch = "-savedir"}},
+     {.family = Chocolate, .saveSwitch = "-savedir", .windowSwitches = kWindow,
+      .size = SizeForm::Geometry}},
+    {Boom, "boom", "Boom",
+     {.family = Boom, .complevel = ComplevelForm::Number, .saveSwitch = "-save",
+      .windowSwitches = kWindow, .size = SizeForm::WidthHeight}},
+    {ZDoom, "zdoom", "ZDoom",
+     {.family = ZDoom, .mapByName = true, .saveSwitch = "-savedir",
+      .windowSwitches = kZDoomWindow, .size = SizeForm::WidthHeight}},
     {Eternity, "eternity", "Eternity", {.family = Eternity}},
     {Odamex, "odamex", "Odamex", {.family = Odamex}},
     {Other, "other", "Other", {.family = Other}},
@@ -61,8 +69,15 @@ constexpr NamePattern kNames[] = {
     {"odamex", Odamex},
 };
 
+// The Flathub ids, each as its Flathub submission or the engine's own tracker states it
+// (docs/IWAD-SEARCH.md).
 constexpr FlatpakEngine kFlatpaks[] = {
-    {"org.zdoom.GZDoom", "GZDoom", ZDoom},
+    {"org.chocolate_doom.ChocolateDoom", "Chocolate Doom", Chocolate, "chocolate-doom"},
+    {"io.github.fabiangreffrath.Doom", "Crispy Doom", Chocolate, "crispy-doom"},
+    {"org.zdoom.GZDoom", "GZDoom", ZDoom, "gzdoom"},
+    {"org.zdoom.UZDoom", "UZDoom", ZDoom, "uzdoom"},
+    {"com.zandronum.Zandronum", "Zandronum", ZDoom, "zandronum"},
+    {"net.odamex.Odamex", "Odamex", Odamex, "odamex"},
 };
 
 bool Matches(std::string_view pattern, std::string_view name) {
@@ -103,6 +118,9 @@ std::optional<PortFamily> FamilyFromKey(std::string_view key) {
 }
 
 std::string EngineName(std::string_view path) {
+  if (const FlatpakEngine* engine = FlatpakEngineOf(FileNameOf(path))) {
+    return std::string(engine->engine);
+  }
   std::string name = Lower(FileNameOf(path));
   if (name.ends_with(".exe")) name.resize(name.size() - 4);
   return std::string(WithoutVersion(name));
@@ -139,7 +157,11 @@ PortDialect DialectOf(PortFamily family, std::string_view path) {
   const std::string name = EngineName(path);
   // Crispy Doom and the others of the family see a PWAD's sprites and flats with -file.
   if (family == Chocolate && name == "chocolate-doom") dialect.mergesGraphics = true;
-  if (family == Boom && name == "woof") dialect.complevel = ComplevelForm::Word;
+  // Woof!'s manual page lists complevel words, and -window with no size.
+  if (family == Boom && name == "woof") {
+    dialect.complevel = ComplevelForm::Word;
+    dialect.size = SizeForm::None;
+  }
   return dialect;
 }
 

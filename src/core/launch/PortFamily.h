@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,6 +16,9 @@ enum class PortFamily { Chocolate, Boom, ZDoom, Eternity, Odamex, Other };
 // manual page lists (vanilla, boom, mbf, mbf21).
 enum class ComplevelForm { None, Number, Word };
 
+// How an engine takes a window's size: not at all, "-geometry WxH", or "-width W -height H".
+enum class SizeForm { None, Geometry, WidthHeight };
+
 // What a family puts on the line beyond what every port takes. Each is from the engines'
 // own documentation (docs/ENGINES.md).
 struct PortDialect {
@@ -24,8 +28,17 @@ struct PortDialect {
   std::string_view saveSwitch = {};  // empty: the family takes no folder for its saves
   // PWADs that bring their own sprites or flats go under "-merge", as "-file" misses them.
   bool mergesGraphics = false;
+  // The arguments that start it in a window rather than full screen; none: it has none.
+  std::span<const std::string_view> windowSwitches = {};
+  SizeForm size = SizeForm::None;
 
-  bool operator==(const PortDialect&) const = default;
+  bool operator==(const PortDialect& other) const {
+    return family == other.family && mapByName == other.mapByName && complevel == other.complevel &&
+           saveSwitch == other.saveSwitch && mergesGraphics == other.mergesGraphics &&
+           size == other.size &&
+           std::equal(windowSwitches.begin(), windowSwitches.end(), other.windowSwitches.begin(),
+                      other.windowSwitches.end());
+  }
 };
 
 struct FamilyRow {
@@ -43,7 +56,8 @@ const FamilyRow& FamilyOf(PortFamily family);
 std::optional<PortFamily> FamilyFromKey(std::string_view key);
 
 // An executable's name as the table matches it: its file name in lower case, without ".exe"
-// and without a version suffix ("GZDoom-4.11.exe" -> "gzdoom").
+// and without a version suffix ("GZDoom-4.11.exe" -> "gzdoom"); for a Flatpak the table
+// knows, the engine it runs ("org.zdoom.GZDoom" -> "gzdoom").
 std::string EngineName(std::string_view path);
 
 // The family the table knows for an executable's path or a Flatpak application id; none when
@@ -55,6 +69,7 @@ struct FlatpakEngine {
   std::string_view applicationId;
   std::string_view listName;
   PortFamily family;
+  std::string_view engine;  // the executable it runs, as EngineName gives it
 };
 std::span<const FlatpakEngine> FlatpakEngines();
 const FlatpakEngine* FlatpakEngineOf(std::string_view applicationId);

@@ -93,6 +93,30 @@ void AppendCustomFiles(CommandLineParts& parts, const std::vector<CustomFile>& f
   }
 }
 
+// A window, sized where the family takes a size and one is asked for.
+void AppendWindow(CommandLineParts& parts, const TestContext& context) {
+  const PortDialect& dialect = context.dialect;
+  const auto word = [&](std::string_view argument) {
+    parts.text.append(" ").append(argument);
+    parts.arguments.emplace_back(argument);
+  };
+  for (const std::string_view argument : dialect.windowSwitches) word(argument);
+  if (dialect.windowSwitches.empty() || context.windowWidth <= 0 || context.windowHeight <= 0) {
+    return;
+  }
+  const std::string width = std::to_string(context.windowWidth);
+  const std::string height = std::to_string(context.windowHeight);
+  if (dialect.size == SizeForm::Geometry) {
+    word("-geometry");
+    word(width + "x" + height);
+  } else if (dialect.size == SizeForm::WidthHeight) {
+    word("-width");
+    word(width);
+    word("-height");
+    word(height);
+  }
+}
+
 // The map as a family that takes names gets it: a map name, or a name the loaded files hold;
 // none for a number or anything else, which stays "-warp".
 std::optional<std::string> MapByName(const std::string& typed, const TestContext& context) {
@@ -185,6 +209,9 @@ LaunchRequest BuildTestLaunch(const LaunchOptionValues& options,
         parts.Switch(dialect.saveSwitch);
         parts.text += ' ';
         parts.Path(context.saveFolder);
+        break;
+      case CommandPiece::Window:
+        AppendWindow(parts, context);
         break;
     }
   }

@@ -22,6 +22,9 @@ struct TestContext {
   std::vector<std::string> mapNames;
   // The custom files, by position in the list, that bring sprites or flats of their own.
   std::vector<bool> bringsGraphics;
+  // The size of its window while "Windowed" is on, for a family that takes one; 0: its own.
+  int windowWidth = 0;
+  int windowHeight = 0;
 };
 
 // The value a family taking complevel words gives for a level ("9" -> "boom"); empty when

@@ -103,6 +103,11 @@ constexpr LaunchOption kOptions[] = {
      .tip = "Each port saves into a folder of its own for this map "
             "(Eternity, Odamex and unknown ports are not told)",
      .command = CommandPiece::SaveFolder, .addedLater = true},
+    {.id = Windowed, .key = "Windowed", .control = CheckBox, .controlName = "chkWindowed",
+     .caption = "Windowed",
+     .tip = "Each port starts in a window; Test in Several Ports sizes them to sit side by side "
+            "(Eternity, Odamex and unknown ports are not told)",
+     .command = CommandPiece::Window, .addedLater = true},
 };
 // clang-format on
 static_assert(std::size(kOptions) == kLaunchOptionCount);
@@ -119,17 +124,17 @@ static_assert(RowsMatchTheirIds(), "a row's place in the table is its id");
 // files keep NoCD before OpenGL.
 // The options added later come after all the others, in each order.
 constexpr LaunchOptionId kMemoryOrder[] = {
-    Port,    IWAD, Prog,   UseFiles, ExitOnTest, Warp,  WarpTo,    NoMonsters, NoMusic,
-    NoSound, NoCD, OpenGL, Params,   ProgParams, Skill, Complevel, SaveFolders};
+    Port,    IWAD, Prog,   UseFiles, ExitOnTest, Warp,  WarpTo,    NoMonsters,  NoMusic,
+    NoSound, NoCD, OpenGL, Params,   ProgParams, Skill, Complevel, SaveFolders, Windowed};
 constexpr LaunchOptionId kRestoreOrder[] = {
-    Port,       IWAD,    Prog,    UseFiles, Params, ProgParams, Warp,      WarpTo,
-    NoMonsters, NoMusic, NoSound, NoCD,     OpenGL, Skill,      Complevel, SaveFolders};
-constexpr LaunchOptionId kSchemeOrder[] = {Port,   IWAD,       Params,  ExitOnTest, Warp,
-                                           WarpTo, NoMonsters, NoMusic, NoSound,    NoCD,
-                                           OpenGL, UseFiles,   Skill,   Complevel,  SaveFolders};
-constexpr LaunchOptionId kCommandOrder[] = {IWAD,       UseFiles, Warp,      Params,
-                                            NoMonsters, NoMusic,  NoSound,   OpenGL,
-                                            NoCD,       Skill,    Complevel, SaveFolders};
+    Port,    IWAD,    Prog, UseFiles, Params, ProgParams, Warp,        WarpTo,  NoMonsters,
+    NoMusic, NoSound, NoCD, OpenGL,   Skill,  Complevel,  SaveFolders, Windowed};
+constexpr LaunchOptionId kSchemeOrder[] = {
+    Port,    IWAD, Params, ExitOnTest, Warp,  WarpTo,    NoMonsters,  NoMusic,
+    NoSound, NoCD, OpenGL, UseFiles,   Skill, Complevel, SaveFolders, Windowed};
+constexpr LaunchOptionId kCommandOrder[] = {IWAD,      UseFiles,    Warp,    Params, NoMonsters,
+                                            NoMusic,   NoSound,     OpenGL,  NoCD,   Skill,
+                                            Complevel, SaveFolders, Windowed};
 
 constexpr bool AnyOption(const LaunchOption&) {
   return true;

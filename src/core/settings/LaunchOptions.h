@@ -32,6 +32,7 @@ enum class LaunchOptionId {
   Skill,
   Complevel,
   SaveFolders,
+  Windowed,
   Count  // not an option: how many there are
 };
 inline constexpr auto kLaunchOptionCount = static_cast<std::size_t>(LaunchOptionId::Count);
@@ -51,7 +52,7 @@ struct OptionChoice {
 // chosen, its choice is other than the first, or (a text box) always: its switch alone, its
 // switch followed by the text of `commandText`, the custom file groups, or what the port's
 // family takes for a compatibility level or a folder of its own for saves.
-enum class CommandPiece { None, Switch, SwitchAndText, CustomFiles, Complevel, SaveFolder };
+enum class CommandPiece { None, Switch, SwitchAndText, CustomFiles, Complevel, SaveFolder, Window };
 
 // How a text goes on the command line: as it is, or a map name turned into the numbers the
 // ports take ("MAP07" -> "7", "E2M3" -> "2 3"; any other text as typed).

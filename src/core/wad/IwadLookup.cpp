@@ -1,7 +1,6 @@
 #include "core/wad/IwadLookup.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 
 #include "core/files/PathHelpers.h"
@@ -10,20 +9,9 @@ namespace quillon::wad {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kPathListSeparator = ';';
-#else
-constexpr char kPathListSeparator = ':';
-#endif
-
 bool IsAbsolute(std::string_view path) {
   if (!path.empty() && (path.front() == '/' || path.front() == '\\')) return true;
   return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -33,15 +21,8 @@ bool IsRegularFile(const std::string& path) {
 
 }  // namespace
 
-WadSearchPlaces SearchPlacesFromEnvironment() {
-  WadSearchPlaces places;
-  places.doomWadDir = Environment("DOOMWADDIR");
-  places.doomWadPath = Environment("DOOMWADPATH");
-  return places;
-}
-
 std::vector<std::string> IwadCandidates(std::string_view iwadFile, std::string_view portPath,
-                                        const WadSearchPlaces& places) {
+                                        const IwadPlaces& places) {
   std::vector<std::string> candidates;
   if (iwadFile.empty()) return candidates;
   auto add = [&](std::string path) {
@@ -57,24 +38,12 @@ std::vector<std::string> IwadCandidates(std::string_view iwadFile, std::string_v
   }
   const std::string name = FileNameOf(iwadFile);
   if (name.empty()) return candidates;
-  std::vector<std::string> folders;
-  folders.push_back(places.doomWadDir);
-  std::string_view list = places.doomWadPath;
-  while (true) {
-    const auto end = list.find(kPathListSeparator);
-    folders.emplace_back(list.substr(0, end));
-    if (end == std::string_view::npos) break;
-    list.remove_prefix(end + 1);
-  }
-  folders.insert(folders.end(), places.systemFolders.begin(), places.systemFolders.end());
-  for (const std::string& folder : folders) {
-    if (!folder.empty()) add(JoinPath(folder, name));
-  }
+  for (const std::string& folder : IwadFolders(places)) add(JoinPath(folder, name));
   return candidates;
 }
 
 std::optional<std::string> FindIwad(std::string_view iwadFile, std::string_view portPath,
-                                    const WadSearchPlaces& places,
+                                    const IwadPlaces& places,
                                     const std::function<bool(const std::string&)>& isFile) {
   for (std::string& candidate : IwadCandidates(iwadFile, portPath, places)) {
     if (isFile ? isFile(candidate) : IsRegularFile(candidate)) return candidate;

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "core/files/PathHelpers.h"
 #include "core/files/PrivateFolders.h"
@@ -105,8 +107,10 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
 }
 
 LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
-                                LaunchRequest& request) {
-  const TestContext context = TestContextFor(options, entry);
+                                LaunchRequest& request, QSize window) {
+  TestContext context = TestContextFor(options, entry);
+  context.windowWidth = window.width();
+  context.windowHeight = window.height();
   request = TestRequest(options, entry, context);
   // The folder is there before the port looks for it: not every port makes its own.
   if (!context.saveFolder.empty() && !CreatePrivateFolders(context.saveFolder)) {
@@ -155,6 +159,13 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
   LaunchOptionValues options = StartOptions();
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
+  // Windows side by side: the screen's width shared out, each 4:3 within its height.
+  QSize window;
+  if (options.IsOn(LaunchOptionId::Windowed) && entries.size() > 1) {
+    const QRect screen = this->screen()->availableGeometry();
+    const int width = screen.width() / static_cast<int>(entries.size());
+    window = QSize(width, std::min(screen.height(), width * 3 / 4));
+  }
   for (int entry : entries) {
     if (entry < 1 || entry > static_cast<int>(offeredPorts_.size())) continue;
     if (renumbered) {
@@ -175,7 +186,7 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
     }
     options.Set(LaunchOptionId::Port, StoredFile(iniFile_, kind, entry));
     LaunchRequest request;
-    const LaunchResult result = StartTest(options, entry, request);
+    const LaunchResult result = StartTest(options, entry, request, window);
     if (!result.Started()) failed.emplace_back(request, result.failure);
   }
   // Told once every port had its start: a message box waiting for the user would hold up

@@ -14,13 +14,13 @@ namespace {
 
 // The IWAD entry's file where the port would find it; nothing when it is nowhere.
 std::optional<std::string> LocateIwad(const std::string& iwadFile, const std::string& portPath,
-                                      const wad::WadSearchPlaces& places) {
+                                      const IwadPlaces& places) {
   if (iwadFile.empty()) return std::nullopt;
   return wad::FindIwad(iwadFile, portPath, places);
 }
 
 wad::FileDescription DescribeIwad(const std::string& iwadFile, const std::string& portPath,
-                                  const wad::WadSearchPlaces& places, wad::WadCache& cache) {
+                                  const IwadPlaces& places, wad::WadCache& cache) {
   if (const auto found = LocateIwad(iwadFile, portPath, places)) {
     return wad::DescribeFile(*found, *cache.Read(*found));
   }
@@ -45,7 +45,7 @@ wad::FileDescription Guarded(Describe describe) {
 WadFacts::WadFacts(QObject* parent)
     : QObject(parent),
       cache_(std::make_shared<wad::WadCache>()),
-      places_(wad::SearchPlacesFromEnvironment()),
+      places_(IwadPlacesFromEnvironment()),
       latestDescribe_(std::make_shared<std::atomic<unsigned>>(0)),
       latestMaps_(std::make_shared<std::atomic<unsigned>>(0)),
       described_(std::make_shared<std::atomic<std::size_t>>(0)) {

@@ -81,7 +81,7 @@ class WadFacts : public QObject {
   QObject* worker_ = nullptr;  // lives on thread_
   QTimer sendTimer_;
   std::shared_ptr<wad::WadCache> cache_;
-  wad::WadSearchPlaces places_;
+  IwadPlaces places_;
   std::string portPath_;
   // The generation of the descriptions, advanced by `Relearn`; the thread reads it to give
   // up on a batch that a relearn has overtaken.

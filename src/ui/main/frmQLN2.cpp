@@ -204,12 +204,13 @@ void frmQLN2::ArrangeControls() {
       {control(NoSound), Misc, 2, 1},
       {control(SaveFolders), Misc, 3, 0},
       {control(ExitOnTest), Misc, 3, 1},
+      {control(Windowed), Misc, 4, 0},
       {label("lblSkill", "Skill:", control(Skill)), Choices, 0, 0},
       {control(Skill), Choices, 0, 1},
       {label("lblComplevel", "Compatibility:", control(Complevel)), Choices, 1, 0},
       {control(Complevel), Choices, 1, 1},
-      {label("lblParams", "Additional Params:", control(Params)), Misc, 5, 0},
-      {control(Params), Misc, 6, 0, 1, 2},
+      {label("lblParams", "Additional Params:", control(Params)), Misc, 6, 0},
+      {control(Params), Misc, 7, 0, 1, 2},
       {control(Prog), Launcher, 0, 0},
       {button(SetupPrograms), Launcher, 0, 1},
       {label("lblProgParams", "Program Parameters:", control(ProgParams)), Launcher, 1, 0, 1, 2},
@@ -233,7 +234,7 @@ void frmQLN2::ArrangeControls() {
   grids[Warp_]->setColumnStretch(2, 1);
   grids[Misc]->addLayout(grids[Warp_], 0, 0);
   grids[Choices]->setColumnStretch(1, 1);
-  grids[Misc]->addLayout(grids[Choices], 4, 0, 1, 2);
+  grids[Misc]->addLayout(grids[Choices], 5, 0, 1, 2);
   grids[FileButtons]->setRowStretch(4, 1);
   grids[Files]->addLayout(grids[FileButtons], 0, 0);
   grids[Files]->setColumnStretch(1, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -138,7 +139,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
                             const TestContext& context) const;
   // Starts port entry `entry` as Test does: its folder for saves made first. The failure,
   // if any; the request tried in `request`.
-  LaunchResult StartTest(const LaunchOptionValues& options, int entry, LaunchRequest& request);
+  // `window`: the size of its window, when windows are asked for and several start.
+  LaunchResult StartTest(const LaunchOptionValues& options, int entry, LaunchRequest& request,
+                         QSize window = {});
   void TellStartFailure(const LaunchRequest& request, const std::string& reason);
   void TestInSeveralPorts();
   // The exact command Test would run, as one line for a POSIX shell, or why it cannot run.

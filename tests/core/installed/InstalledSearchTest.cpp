@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "core/installed/InstalledSearch.h"
+#include "core/wad/IwadLookup.h"
 #include "support/ParamNames.h"
 #include "support/WadWriter.h"
 
@@ -155,18 +157,18 @@ TEST(FindIwadsTest, IwadsOnlyBrokenSkippedFirstOfANameWinsUnreadableFoldersSkipp
   fs::create_symlink(system / "freedoom2.wad", system / "alias.wad");
 
   SearchPlaces places;
-  places.doomWadDir = wadDir.string();
-  places.doomWadPath = root.File("missing") + ":" + pathA.string() + ":" +
-                       (wadDir / "doom2.wad").string();  // a file given as a folder
-  places.home = home.string();
-  places.systemWadFolders = {system.string(), wadDir.string()};
+  places.iwads.doomWadDir = wadDir.string();
+  places.iwads.doomWadPath = root.File("missing") + ":" + pathA.string() + ":" +
+                             (wadDir / "doom2.wad").string();  // a file given as a folder
+  places.iwads.userFolder = (home / ".local/share/games/doom").string();
+  places.iwads.systemFolders = {system.string(), wadDir.string()};
   const std::vector<std::pair<std::string, std::string>> expected{
       {"Doom II", (wadDir / "doom2.wad").string()},
       {"Final Doom: TNT Evilution", (pathA / "tnt.wad").string()},
       {"Freedoom: Phase 1", (home / ".local/share/games/doom/freedoom1.wad").string()},
       {"Freedoom: Phase 2", (system / "freedoom2.wad").string()},
   };
-  EXPECT_EQ(NamesAndPaths(FindIwads(IwadFolders(places))), expected);
+  EXPECT_EQ(NamesAndPaths(FindIwads(IwadFolders(places.iwads))), expected);
 }
 
 TEST(FindIwadsTest, AStopRequestEndsTheSearch) {
@@ -198,6 +200,71 @@ TEST(MarkListedTest, PortsBySameFileIwadsBySameFileName) {
   for (const Found& f : findings.iwads) iwads.push_back(f.listed);
   EXPECT_EQ(ports, (std::vector<bool>{true, true, false}));
   EXPECT_EQ(iwads, (std::vector<bool>{true, true, false}));
+}
+
+EnvironmentReader Reader(const std::map<std::string, std::string>& environment) {
+  return [&environment](const char* name) {
+    return environment.contains(name) ? environment.at(name) : std::string();
+  };
+}
+
+// One environment gives both searches their IWAD folders, in one order: a copy put in each
+// folder, from the last to the first, is the one both now find.
+TEST(SharedPlacesTest, EachIwadFolderIsSearchedByFindInstalledAndTheLookupAlike) {
+  ScratchFolder root;
+  const std::map<std::string, std::string> environment{
+      {"DOOMWADDIR", root.File("dir")},
+      {"DOOMWADPATH", root.File("path1") + ":" + root.File("path2")},
+      {"HOME", root.File("home")},
+      {"XDG_DATA_HOME", root.File("data")},
+      {"XDG_DATA_DIRS", "share:" + root.File("sys")}};  // a relative folder counts for nothing
+  SearchPlaces places = SearchPlacesFrom(Reader(environment));
+  EXPECT_EQ(places.flatpakFolders, (std::vector<std::string>{root.File("data/flatpak/exports/bin"),
+                                                             "/var/lib/flatpak/exports/bin"}));
+  places.programFolders = places.flatpakFolders = {};
+  const std::vector<std::string> folders = IwadFolders(places.iwads);
+  EXPECT_EQ(folders,
+            (std::vector<std::string>{root.File("dir"), root.File("path1"), root.File("path2"),
+                                      root.File("data/games/doom"), root.File("sys/doom"),
+                                      root.File("sys/games/doom")}));
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+    const fs::path copy = fs::path(*folder) / "doom2.wad";
+    fs::create_directories(*folder);
+    WriteBytes(copy, MakeWad("IWAD", Maps({"MAP01"})));
+    EXPECT_EQ(NamesAndPaths(FindInstalled(places, {}).iwads),
+              (std::vector<std::pair<std::string, std::string>>{{"Doom II", copy.string()}}));
+    EXPECT_EQ(wad::FindIwad("doom2.wad", root.File("port/doom"), places.iwads), copy.string());
+  }
+  // Without the XDG variables, their defaults.
+  EXPECT_EQ(IwadFolders(IwadPlacesFrom(Reader({{"HOME", "/u"}}))),
+            (std::vector<std::string>{"/u/.local/share/games/doom", "/usr/local/share/doom",
+                                      "/usr/local/share/games/doom", "/usr/share/doom",
+                                      "/usr/share/games/doom"}));
+}
+
+TEST(FindFlatpaksTest, KnownIdsOnlyFirstInstallationWinsNamedAsTheEngineWithItsFamily) {
+  ScratchFolder root;
+  const fs::path user = root.Path() / "user", system = root.Path() / "system";
+  MakeProgram(system / "org.zdoom.GZDoom");
+  MakeProgram(user / "org.zdoom.GZDoom");
+  MakeProgram(system / "org.gnome.gedit");                         // not an engine
+  MakeProgram(user / "net.odamex.Odamex", fs::perms::owner_read);  // not executable
+  MakeProgram(root.Path() / "app/crispy");
+  // Flatpak exports a link into the application's own folder; a removed one leads nowhere.
+  fs::create_symlink(root.Path() / "app/crispy", system / "io.github.fabiangreffrath.Doom");
+  fs::create_symlink(root.Path() / "app/gone", system / "com.zandronum.Zandronum");
+
+  SearchPlaces places;
+  places.flatpakFolders = {user.string(), system.string()};
+  const std::string crispy = (system / "io.github.fabiangreffrath.Doom").string();
+  std::vector<std::tuple<std::string, std::string, std::optional<PortFamily>, bool>> found;
+  for (const Found& f : FindInstalled(places, {{crispy}, {}}).ports) {
+    found.emplace_back(f.name, f.path, f.family, f.listed);
+  }
+  EXPECT_EQ(found, (decltype(found){
+                       {"Crispy Doom", crispy, PortFamily::Chocolate, true},
+                       {"GZDoom", (user / "org.zdoom.GZDoom").string(), PortFamily::ZDoom, false},
+                   }));
 }
 
 }  // namespace

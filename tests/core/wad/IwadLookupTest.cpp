@@ -12,14 +12,13 @@ struct CandidateRow {
   const char* name;
   const char* iwadFile;
   const char* portPath;
-  WadSearchPlaces places;
+  IwadPlaces places;
   Paths candidates;
   friend void PrintTo(const CandidateRow& row, std::ostream* os) { *os << row.name; }
 };
 
-WadSearchPlaces Places(std::string dir, std::string path,
-                       Paths system = {"/usr/share/games/doom"}) {
-  return {std::move(dir), std::move(path), std::move(system)};
+IwadPlaces Places(std::string dir, std::string path, Paths system = {"/usr/share/games/doom"}) {
+  return {std::move(dir), std::move(path), "", std::move(system)};
 }
 
 const CandidateRow kCandidateRows[] = {
@@ -84,8 +83,8 @@ TEST(IwadLookup, FindsTheFirstCopyOnDisk) {
   for (const char* folder : {"port", "dir", "path1", "path2", "system"}) {
     std::filesystem::create_directory(root.Path() / folder);
   }
-  const WadSearchPlaces places{
-      root.File("dir"), root.File("path1") + ":" + root.File("path2"), {root.File("system")}};
+  const IwadPlaces places{
+      root.File("dir"), root.File("path1") + ":" + root.File("path2"), "", {root.File("system")}};
   const std::string port = root.File("port/doom");
   auto find = [&] { return FindIwad("doom2.wad", port, places).value_or("(none)"); };
 
@@ -103,12 +102,12 @@ TEST(IwadLookup, FindsTheFirstCopyOnDisk) {
 TEST(IwadLookup, ReadsTheEnvironment) {
   ::setenv("DOOMWADDIR", "/from/dir", 1);
   ::setenv("DOOMWADPATH", "/from/path1:/from/path2", 1);
-  const WadSearchPlaces places = SearchPlacesFromEnvironment();
+  const IwadPlaces places = IwadPlacesFromEnvironment();
   ::unsetenv("DOOMWADDIR");
   ::unsetenv("DOOMWADPATH");
   EXPECT_EQ(places.doomWadDir, "/from/dir");
   EXPECT_EQ(places.doomWadPath, "/from/path1:/from/path2");
-  EXPECT_EQ(SearchPlacesFromEnvironment().doomWadDir, "");
+  EXPECT_EQ(IwadPlacesFromEnvironment().doomWadDir, "");
 }
 
 }  // namespace
