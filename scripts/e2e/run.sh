@@ -99,8 +99,8 @@ $2"
 
 # Positions of the main window's controls (the layout is fixed-size; fonts from fonts-dejavu).
 P_PORTS="130 118"; P_IWADS="130 168"; P_ENABLE="364 66"; P_ADDPWAD="396 93"
-P_NOMONSTERS="204 226"; P_PARAMS="170 408"; P_TEST="398 420"; P_WARPTO="110 226"
-P_SKILL="216 332"; P_COMPLEVEL="216 360"
+P_NOMONSTERS="204 226"; P_PARAMS="170 434"; P_TEST="398 446"; P_WARPTO="110 226"
+P_SKILL="216 358"; P_COMPLEVEL="216 386"
 
 step "1. First start in an empty directory"
 start_quillon
