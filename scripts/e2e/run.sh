@@ -11,12 +11,21 @@ mkdir -p "$shots"
 work=$(mktemp -d)
 # The machine may be shared: the clean-up ends only the processes this run started, by the
 # pids it wrote down ("pid name" a line), each only while that pid still runs that program.
+# dsda-doom can hang for good in its own handler for SIGTERM (asleep on a futex), so what
+# still runs a second later gets SIGKILL.
+runs() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = "$2" ] && ! grep -q '^[^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
 stop_started() {
-  if [ -f "$work/started" ]; then
+  [ -f "$work/started" ] || return 0
+  local signal pid name left
+  for signal in TERM KILL; do
+    left=""
     while read -r pid name; do
-      [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$name" ] && kill "$pid" 2>/dev/null
-    done < "$work/started" || true
-  fi
+      if runs "$pid" "$name"; then kill -s "$signal" "$pid" 2>/dev/null; left=1; fi
+    done < "$work/started"
+    [ -n "$left" ] || break
+    [ "$signal" = TERM ] && sleep 1
+  done
+  return 0
 }
 cleanup() { stop_started; rm -rf "$work"; }
 trap cleanup EXIT
