@@ -112,3 +112,36 @@ TEST(IwadLookup, ReadsTheEnvironment) {
 
 }  // namespace
 }  // namespace quillon::wad
+
+namespace quillon::wad {
+namespace {
+
+// What follows -iwad: the entry's text where the port finds it so, the found path where
+// only Quillon does, the text where nobody does.
+TEST(IwadArgument, GivesThePathOnlyWhereThePortWouldNotFindTheName) {
+  const IwadPlaces places{"/wads", "", "", {}};
+  const auto onDisk = [](const std::string& path) {
+    return path == "/wads/doom2.wad" || path == "/opt/port/tnt.wad";
+  };
+  struct Row {
+    const char* iwad;
+    const char* port;
+    bool searches;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"doom2.wad", "/opt/port/dsda-doom", false, "/wads/doom2.wad"},
+      {"doom2.wad", "/opt/port/chocolate-doom", true, "doom2.wad"},
+      {"tnt.wad", "/opt/port/dsda-doom", false, "tnt.wad"},
+      {"plutonia.wad", "/opt/port/dsda-doom", false, "plutonia.wad"},
+      {"/wads/doom2.wad", "/opt/port/dsda-doom", false, "/wads/doom2.wad"},
+      {"doom2.wad", "dsda-doom", false, "/wads/doom2.wad"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(IwadArgument(row.iwad, row.port, places, row.searches, onDisk), row.expected)
+        << row.iwad << " for " << row.port;
+  }
+}
+
+}  // namespace
+}  // namespace quillon::wad
