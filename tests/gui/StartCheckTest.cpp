@@ -30,8 +30,11 @@ TEST_P(StartCheck, AsksOnlyWhenSomethingIsWrong) {
   Put("Files", "NumFiles", "1");
   Put("Files", "File1Name", "room.wad");
   Put("Files", "File1Path", (folder + "/room.wad").toStdString());
-  for (const auto& [key, value] : {std::pair{"Port", "1"}, {"IWAD", "1"}, {"UseFiles", "1"},
-                                   {"Warp", "1"}, {"WarpTo", c.warpTo}}) {
+  for (const auto& [key, value] : {std::pair{"Port", "1"},
+                                   {"IWAD", "1"},
+                                   {"UseFiles", "1"},
+                                   {"Warp", "1"},
+                                   {"WarpTo", c.warpTo}}) {
     Put("Memory", key, value);
   }
   Open();
@@ -52,20 +55,23 @@ TEST_P(StartCheck, AsksOnlyWhenSomethingIsWrong) {
 }
 
 void Nothing(const QString&) {}
-void Rename(const QString& folder) { QFile::rename(folder + "/room.wad", folder + "/room2.wad"); }
-void Spoil(const QString& folder) { WriteBytes((folder + "/room.wad").toStdString(), "notes"); }
+void Rename(const QString& folder) {
+  QFile::rename(folder + "/room.wad", folder + "/room2.wad");
+}
+void Spoil(const QString& folder) {
+  WriteBytes((folder + "/room.wad").toStdString(), "notes");
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartCheck,
-    ::testing::Values(CheckCase{"AllWell", Nothing, "MAP02", nullptr, MessageResult::No, true},
-                      CheckCase{"RenamedCancelled", Rename, "MAP02", "room.wad is not there any more",
-                                MessageResult::No, false},
-                      CheckCase{"RenamedTestedAnyway", Rename, "MAP02", "room.wad",
-                                MessageResult::Yes, true},
-                      CheckCase{"NotAWad", Spoil, "MAP02", "room.wad is not a WAD file",
-                                MessageResult::No, false},
-                      CheckCase{"MapInNoFile", Nothing, "MAP40", "the map MAP40",
-                                MessageResult::No, false}),
+    ::testing::Values(
+        CheckCase{"AllWell", Nothing, "MAP02", nullptr, MessageResult::No, true},
+        CheckCase{"RenamedCancelled", Rename, "MAP02", "room.wad is not there any more",
+                  MessageResult::No, false},
+        CheckCase{"RenamedTestedAnyway", Rename, "MAP02", "room.wad", MessageResult::Yes, true},
+        CheckCase{"NotAWad", Spoil, "MAP02", "room.wad is not a WAD file", MessageResult::No,
+                  false},
+        CheckCase{"MapInNoFile", Nothing, "MAP40", "the map MAP40", MessageResult::No, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -230,6 +230,24 @@ TEST_F(WadKnowledgeTest, AFileReplacedOnDiskIsDescribedAnewWhenEnableIsToggled) 
   EXPECT_FALSE(blank);
 }
 
+// Renamed outside Quillon, a file is marked missing with nothing done in the window, and the
+// mark goes when it comes back.
+TEST_F(WadKnowledgeTest, AFileThatGoesIsMarkedAtOnceAndUnmarkedWhenItComesBack) {
+  const std::string iwad = WadFile("doom2.wad", "IWAD", DoomMap("MAP01"));
+  const std::string room = WadFile("room.wad", "PWAD", DoomMap("MAP03"));
+  Configure(iwad, {room});
+  Open();
+  const auto tip = [&] { return FirstLine(FileAt(0).data(Qt::ToolTipRole)); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip() == "PWAD, 1 map: MAP03"; }, 5000));
+  const QString renamed = QString::fromStdString(room) + ".old";
+  ASSERT_TRUE(QFile::rename(QString::fromStdString(room), renamed));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip() == "file not found"; }, 5000))
+      << tip().toStdString();
+  ASSERT_TRUE(QFile::rename(renamed, QString::fromStdString(room)));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip() == "PWAD, 1 map: MAP03"; }, 5000))
+      << tip().toStdString();
+}
+
 // A bare IWAD file is looked up beside the port: choosing another port shows what lies
 // beside that one, never the first port's file as current.
 TEST_F(WadKnowledgeTest, AnIwadEntryIsDescribedAnewWhenThePortChanges) {

@@ -2,10 +2,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFileSystemWatcher>
 #include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
+#include <QSet>
 #include <QTimer>
+#include <set>
 
 #include "core/files/PathHelpers.h"
 #include "ui/desktop/EntryListModel.h"
@@ -58,6 +61,9 @@ void frmQLN2::CreateWadKnowledge() {
         role);
   });
 
+  fileFolders_ = new QFileSystemWatcher(this);
+  connect(fileFolders_, &QFileSystemWatcher::directoryChanged, this, &frmQLN2::RelearnWads);
+
   connect(wadFacts_, &WadFacts::Described, this, &frmQLN2::ShowDescriptions);
   connect(wadFacts_, &WadFacts::MapsFound, this, &frmQLN2::ShowMaps);
   connect(cmbIWADs, &QComboBox::currentIndexChanged, this, &frmQLN2::RelearnWads);
@@ -79,15 +85,35 @@ void frmQLN2::LearnWads() {
 
   // The port loads only the PWADs, and only while the list is enabled.
   std::vector<std::string> loaded;
-  if (chkEnableFiles->isChecked()) {
-    for (const CustomFile& file : ListedCustomFiles()) {
-      if (ExtensionOf(file.name) == "wad") loaded.push_back(FullPath(file));
+  std::set<QString> folders;
+  for (const CustomFile& file : ListedCustomFiles()) {
+    if (chkEnableFiles->isChecked() && ExtensionOf(file.name) == "wad") {
+      loaded.push_back(FullPath(file));
     }
+    const std::string folder = DirectoryOf(file.location);
+    if (!folder.empty()) folders.insert(Qs(folder));
   }
+  WatchFileFolders(folders);
 
   // Before the first paint nothing has asked yet, and 32 766 rows need not be told.
   if (wadFacts_->Relearn(port)) ShowDescriptions();
   wadFacts_->FindMaps(options.Text(LaunchOptionId::IWAD), port, std::move(loaded));
+}
+
+void frmQLN2::WatchFileFolders(const std::set<QString>& folders) {
+  const QStringList watchedNow = fileFolders_->directories();
+  const QSet<QString> watched(watchedNow.begin(), watchedNow.end());
+  QStringList gone;
+  for (const QString& folder : watchedNow) {
+    if (!folders.contains(folder)) gone << folder;
+  }
+  if (!gone.isEmpty()) fileFolders_->removePaths(gone);
+  QStringList added;
+  for (const QString& folder : folders) {
+    if (!watched.contains(folder)) added << folder;
+  }
+  // A folder that is not there cannot be watched; the file is marked missing already.
+  if (!added.isEmpty()) fileFolders_->addPaths(added);
 }
 
 // The providers read the descriptions as the rows show, and ask for those not known; this

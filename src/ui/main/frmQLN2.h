@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,7 @@ class QCompleter;
 class QDropEvent;
 class QCheckBox;
 class QComboBox;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -186,6 +188,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void CreateWadKnowledge();
   // Asks again after this event, once however often it is called within it.
   void RelearnWads();
+  void WatchFileFolders(const std::set<QString>& folders);
   void LearnWads();
   void ShowDescriptions();
   void ShowMaps();
@@ -210,6 +213,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   ReadWrite schemeFile_;
   CommonDialog cdlOpen_;
   WadFacts* wadFacts_ = nullptr;
+  // The folders of the listed custom files: a file that goes or comes back there is marked
+  // at once, without polling.
+  QFileSystemWatcher* fileFolders_ = nullptr;
   MapChoiceModel* mapChoices_ = nullptr;
   QCompleter* warpCompleter_ = nullptr;
   bool relearnPending_ = false;

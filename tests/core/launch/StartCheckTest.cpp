@@ -12,8 +12,8 @@ TEST(WarpMapName, ReadsTheTextAsTheLoadedMapsAreNamed) {
     std::optional<std::string> map;
   };
   const Row rows[] = {
-      {"map40", false, "MAP40"}, {" 7 ", false, "MAP07"}, {"2 3", true, "E2M3"},
-      {"e1m1", false, "E1M1"},   {"7", true, std::nullopt}, {"1 0", true, std::nullopt},
+      {"map40", false, "MAP40"},  {" 7 ", false, "MAP07"},    {"2 3", true, "E2M3"},
+      {"e1m1", false, "E1M1"},    {"7", true, std::nullopt},  {"1 0", true, std::nullopt},
       {"0", false, std::nullopt}, {"x", false, std::nullopt}, {"", false, std::nullopt},
   };
   for (const Row& row : rows) EXPECT_EQ(WarpMapName(row.typed, row.episodes), row.map) << row.typed;
