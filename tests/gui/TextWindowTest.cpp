@@ -1,7 +1,6 @@
 // Help and logs where the desktop has no program for text: our own window, or why not.
 #include <sys/stat.h>
 
-#include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -20,9 +19,7 @@ struct HelpCase {
   const char* name;
   HelpFile file;
   bool desktopOpens;
-  bool asked;          // handed to the desktop
-  bool window;         // shown in our window
-  const char* reason;  // the message's reason; nullptr: no message
+  const char* reason;  // the message's reason; nullptr: handed to the desktop
 };
 void PrintTo(const HelpCase& c, std::ostream* os) {
   *os << c.name;
@@ -30,22 +27,10 @@ void PrintTo(const HelpCase& c, std::ostream* os) {
 
 const QByteArray kHelp = "Quillon help\r\nline two\r\n";
 
-QList<frmTextWindow*> TextWindows() {
-  QList<frmTextWindow*> found;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* shown = qobject_cast<frmTextWindow*>(widget); shown && shown->isVisible()) {
-      found << shown;
-    }
-  }
-  return found;
-}
-
 class TextWindowTest : public MainWindowTest {
  protected:
-  void TearDown() override {
-    for (frmTextWindow* shown : TextWindows()) delete shown;
-    MainWindowTest::TearDown();
-  }
+  // Each belongs to the main window, and goes with it.
+  QList<frmTextWindow*> TextWindows() const { return window->findChildren<frmTextWindow*>(); }
   // F1 on the main window with the desktop answering `opens`; the window it brought, if any.
   frmTextWindow* PressF1(bool opens) {
     desktop.openResults.push_back(opens);
@@ -84,9 +69,9 @@ TEST_P(HelpCases, DesktopElseOurWindowElseWhy) {
 
   frmTextWindow* shown = PressF1(c.desktopOpens);
 
-  EXPECT_EQ(desktop.documents, c.asked ? QStringList{help} : QStringList{});
+  EXPECT_EQ(desktop.documents, c.reason ? QStringList{} : QStringList{help});
   EXPECT_TRUE(desktop.launches.empty());
-  ASSERT_EQ(shown != nullptr, c.window);
+  ASSERT_EQ(shown != nullptr, !c.reason && !c.desktopOpens);
   if (shown) {
     EXPECT_EQ(shown->windowTitle(), "QLN2.txt (" + dir.Path() + ")");
     EXPECT_FALSE(shown->isModal());
@@ -108,13 +93,11 @@ TEST_P(HelpCases, DesktopElseOurWindowElseWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HelpCases,
-    ::testing::Values(HelpCase{"OpenedByTheDesktop", HelpFile::Text, true, true, false, nullptr},
-                      HelpCase{"NoHandlerOurWindow", HelpFile::Text, false, true, true, nullptr},
-                      HelpCase{"Missing", HelpFile::Missing, false, false, false,
-                               "No such file or directory"},
-                      HelpCase{"AFolder", HelpFile::Folder, false, false, false, "it is a folder"},
-                      HelpCase{"APipe", HelpFile::Pipe, false, false, false,
-                               "it is not a regular file"}),
+    ::testing::Values(HelpCase{"OpenedByTheDesktop", HelpFile::Text, true, nullptr},
+                      HelpCase{"NoHandlerOurWindow", HelpFile::Text, false, nullptr},
+                      HelpCase{"Missing", HelpFile::Missing, false, "No such file or directory"},
+                      HelpCase{"AFolder", HelpFile::Folder, false, "it is a folder"},
+                      HelpCase{"APipe", HelpFile::Pipe, false, "it is not a regular file"}),
     [](const ::testing::TestParamInfo<HelpCase>& info) { return info.param.name; });
 
 TEST_F(TextWindowTest, CtrlFFindsByKeysAndWraps) {
@@ -136,7 +119,6 @@ TEST_F(TextWindowTest, CtrlFFindsByKeysAndWraps) {
   EXPECT_TRUE(shown->isVisible()) << "Enter in the find field closed the window";
   QTest::keyClick(field, Qt::Key_F3);
   EXPECT_EQ(line(), 3);
-  EXPECT_EQ(found->text(), "");
   QTest::keyClick(field, Qt::Key_Return);
   EXPECT_EQ(line(), 1);
   EXPECT_EQ(found->text(), "Went on from the top");
@@ -156,7 +138,7 @@ TEST_F(TextWindowTest, CtrlFFindsByKeysAndWraps) {
   EXPECT_TRUE(shown->isVisible());
 }
 
-TEST_F(TextWindowTest, CopyTakesTheSelectionOrAll) {
+TEST_F(TextWindowTest, CopyTakesTheSelectionOrAllAndOpenFolderSaysWhyNot) {
   frmTextWindow* shown = HelpWindow(kHelp);
   ASSERT_NE(shown, nullptr);
   auto* text = In<QPlainTextEdit>(shown, "txtText");
@@ -168,11 +150,7 @@ TEST_F(TextWindowTest, CopyTakesTheSelectionOrAll) {
   QTest::keyClick(text, Qt::Key_Down, Qt::ShiftModifier);
   QTest::mouseClick(copy, Qt::LeftButton);
   EXPECT_EQ(desktop.copied, QStringList({"Quillon help\nline two\n", "Quillon help\n"}));
-}
 
-TEST_F(TextWindowTest, OpenFolderSaysWhyItCouldNot) {
-  frmTextWindow* shown = HelpWindow(kHelp);
-  ASSERT_NE(shown, nullptr);
   auto* folder = In<QPushButton>(shown, "cmdOpenFolder");
   ASSERT_TRUE(folder->isEnabled());
   QTest::mouseClick(folder, Qt::LeftButton);
@@ -197,10 +175,7 @@ TEST_F(TextWindowTest, OpenLogShowsTheEndOfALargeLog) {
   }
   dir.Write("port.log", log);
   PortEnd end;
-  end.title = "Fake Doom";
   end.logPath = dir.FilePath("port.log");
-  end.code = 1;
-  end.owner = window.get();
   auto* notice = new frmPortStopped(end, desktop, window.get());
   notice->show();
   desktop.openResults.push_back(false);
@@ -216,7 +191,6 @@ TEST_F(TextWindowTest, OpenLogShowsTheEndOfALargeLog) {
   EXPECT_TRUE(tail.endsWith('\n' + last + '\n'));
   // From a whole line on: the byte before it in the file ends a line.
   EXPECT_EQ(log.at(log.size() - tail.size() - 1), '\n');
-  EXPECT_TRUE(tail.startsWith("tic "));
   EXPECT_EQ(text->textCursor().blockNumber(), text->document()->blockCount() - 1)
       << "the end is not in view";
   auto* part = In<QLabel>(shown.first(), "lblPart");
@@ -227,12 +201,10 @@ TEST_F(TextWindowTest, OpenLogShowsTheEndOfALargeLog) {
 
 // One line of 10 000 characters would take seconds to lay out: shown broken, and said so.
 TEST_F(TextWindowTest, AVeryLongLineIsShownBroken) {
-  const QByteArray line(10'000, 'x');
-  frmTextWindow* shown = HelpWindow(line + "\nend\n");
+  frmTextWindow* shown = HelpWindow(QByteArray(10'000, 'x') + "\nend\n");
   ASSERT_NE(shown, nullptr);
-  const QStringList lines = In<QPlainTextEdit>(shown, "txtText")->toPlainText().split('\n');
-  EXPECT_EQ(lines, QStringList({QString(4096, 'x'), QString(4096, 'x'), QString(1808, 'x'), "end",
-                                ""}));
+  EXPECT_EQ(In<QPlainTextEdit>(shown, "txtText")->toPlainText().split('\n'),
+            QStringList({QString(4096, 'x'), QString(4096, 'x'), QString(1808, 'x'), "end", ""}));
   EXPECT_EQ(In<QLabel>(shown, "lblPart")->text(),
             "Lines longer than 4096 characters are shown broken.");
 }

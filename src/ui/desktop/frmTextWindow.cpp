@@ -131,14 +131,15 @@ frmTextWindow::frmTextWindow(Desktop& desktop, const QString& path, const TextFi
 
   QStringList notes;
   if (read.shownBytes < read.fileSize) {
-    notes << QStringLiteral("Only the %1 %2 of its %3 are shown; Open Folder reaches the whole "
-                            "file.")
+    notes << QStringLiteral(
+                 "Only the %1 %2 of its %3 are shown; Open Folder reaches the whole "
+                 "file.")
                  .arg(keep == TextPart::End ? QStringLiteral("last") : QStringLiteral("first"),
                       Size(read.shownBytes), Size(read.fileSize));
   }
   if (read.linesBroken) {
-    notes << QStringLiteral("Lines longer than %1 characters are shown broken.")
-                 .arg(kTextWindowLine);
+    notes
+        << QStringLiteral("Lines longer than %1 characters are shown broken.").arg(kTextWindowLine);
   }
   lblPart = MakeControl<QLabel>(this, "lblPart", notes.join(u' '));
   lblPart->setWordWrap(true);
@@ -173,9 +174,8 @@ frmTextWindow::frmTextWindow(Desktop& desktop, const QString& path, const TextFi
 
   cmdCopy = MakeControl<QPushButton>(this, "cmdCopy", QStringLiteral("&Copy"),
                                      QStringLiteral("Copy the selection, or all that is shown"));
-  cmdOpenFolder =
-      MakeControl<QPushButton>(this, "cmdOpenFolder", QStringLiteral("&Open Folder"),
-                               QStringLiteral("Open the folder that holds this file"));
+  cmdOpenFolder = MakeControl<QPushButton>(this, "cmdOpenFolder", QStringLiteral("&Open Folder"),
+                                           QStringLiteral("Open the folder that holds this file"));
   cmdClose = MakeControl<QPushButton>(this, "cmdClose", QStringLiteral("Close"));
   cmdClose->setDefault(true);
   connect(cmdCopy, &QPushButton::clicked, this, &frmTextWindow::CopyShown);
@@ -186,8 +186,8 @@ frmTextWindow::frmTextWindow(Desktop& desktop, const QString& path, const TextFi
           &frmTextWindow::ShowFind);
   connect(new QShortcut(QKeySequence(Qt::Key_F3), this), &QShortcut::activated, this,
           [this] { Find(false); });
-  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated,
-          this, [this] { Find(true); });
+  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this), &QShortcut::activated, this,
+          [this] { Find(true); });
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdCopy);
@@ -255,8 +255,10 @@ void frmTextWindow::Find(bool backward) {
       note = QStringLiteral("Not found");
     } else {
       txtText->setTextCursor(found);
-      note = backward ? QStringLiteral("Went on from the end") : QStringLiteral("Went on from "
-                                                                                "the top");
+      note = backward ? QStringLiteral("Went on from the end")
+                      : QStringLiteral(
+                            "Went on from "
+                            "the top");
     }
   }
   lblFound->setText(note);

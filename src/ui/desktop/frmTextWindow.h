@@ -30,7 +30,7 @@ struct TextFileRead {
   qint64 fileSize = 0;
   qint64 shownBytes = 0;  // less than fileSize when only a part is shown
   bool linesBroken = false;
-  QString error;          // empty when read
+  QString error;  // empty when read
 };
 
 // Why the file cannot be read (the system's words), or empty when it can. Never waits: a
