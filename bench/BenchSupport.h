@@ -23,7 +23,8 @@ class QuietDesktop : public Desktop {
   }
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget*, const LaunchRequest&) override { return {}; }
-  void OpenDocument(const QString&) override {}
+  // No handler, as on a bare desktop: documents come to our own window.
+  bool OpenDocument(const QString&) override { return false; }
   void CopyText(const QString&) override {}
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;

@@ -108,6 +108,7 @@ TEST_F(LaunchingTest, LaunchPassesTheProgramParametersAsTyped) {
 
 TEST_F(LaunchingTest, HelpOpensTheHelpFileOfTheProgramDirectory) {
   WriteDefaultIni();
+  dir.Write("QLN2.txt", "Help\r\n");
   Open();
   Button("cmdHelp")->click();
   Action("HelpShow")->trigger();
@@ -121,13 +122,15 @@ TEST_F(LaunchingTest, HelpOpensTheHelpFileOfTheProgramDirectory) {
 // and writes its logs to the user's state folder.
 TEST_F(LaunchingTest, HelpOpensTheHelpFileGivenApartFromTheSettings) {
   WriteDefaultIni();
-  window = std::make_unique<frmQLN2>(desktop, dir.Path(), "/usr/share/quillon/QLN2.txt");
+  const QString help = dir.FilePath("share/quillon/QLN2.txt");
+  QDir().mkpath(dir.FilePath("share/quillon"));
+  dir.Write("share/quillon/QLN2.txt", "Help\r\n");
+  window = std::make_unique<frmQLN2>(desktop, dir.Path(), help);
   window->show();
   Button("cmdHelp")->click();
   Action("HelpShow")->trigger();
   EXPECT_TRUE(desktop.launches.empty());
-  EXPECT_EQ(desktop.documents,
-            QStringList({"/usr/share/quillon/QLN2.txt", "/usr/share/quillon/QLN2.txt"}));
+  EXPECT_EQ(desktop.documents, QStringList({help, help}));
 }
 
 TEST_F(LaunchingTest, LogsGoToTheFolderGivenApartFromTheSettings) {

@@ -119,6 +119,7 @@ TEST_P(CommandRows, ButtonAndMenuItemRunTheSameCommand) {
   Put("Memory", "Port", "1");
   Put("Memory", "Prog", "1");
   Put("Memory", "UseFiles", "1");
+  dir.Write("QLN2.txt", "Help\r\n");
   Open();
   QStringList byButton;
   if (c.button) {

@@ -71,9 +71,13 @@ LaunchResult FakeDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
   return result;
 }
 
-void FakeDesktop::OpenDocument(const QString& path) {
+bool FakeDesktop::OpenDocument(const QString& path) {
   documents << path;
   calls << "open";
+  if (openResults.empty()) return true;
+  const bool opened = openResults.front();
+  openResults.pop_front();
+  return opened;
 }
 
 void FakeDesktop::CopyText(const QString& text) {

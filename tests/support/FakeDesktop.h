@@ -37,6 +37,7 @@ class FakeDesktop : public Desktop {
   std::deque<std::function<void(QDialog*)>> modalScripts;  // drive the dialog, then close it
   QSize screen{1024, 768};
   std::deque<LaunchResult> launchResults;  // none left: the program starts
+  std::deque<bool> openResults;            // none left: the desktop opens the document
   // When set, launches really happen through it (after being recorded).
   std::function<LaunchResult(QWidget*, const LaunchRequest&)> launcher;
 
@@ -55,7 +56,7 @@ class FakeDesktop : public Desktop {
   std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
-  void OpenDocument(const QString& path) override;
+  bool OpenDocument(const QString& path) override;
   void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;

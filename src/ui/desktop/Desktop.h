@@ -56,8 +56,9 @@ class Desktop {
   // Starts the program and returns at once; a watched one (LogDirectory set) that stops
   // with an error later gets a notice owned by `owner`.
   virtual LaunchResult Launch(QWidget* owner, const LaunchRequest& request) = 0;
-  // Opens a document with the desktop's handler for its type; never executes it.
-  virtual void OpenDocument(const QString& path) = 0;
+  // Opens a document or folder with the desktop's handler for its type; never executes it.
+  // False when the desktop has no handler (ShowDocument then shows it itself).
+  virtual bool OpenDocument(const QString& path) = 0;
   // Puts the text on the clipboard, for pasting into another program.
   virtual void CopyText(const QString& text) = 0;
 

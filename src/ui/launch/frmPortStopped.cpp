@@ -17,6 +17,7 @@
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
+#include "ui/desktop/frmTextWindow.h"
 
 namespace quillon {
 
@@ -71,7 +72,10 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
   cmdOpenLog->setAutoDefault(false);
   cmdClose = MakeControl<QPushButton>(this, "cmdClose", QStringLiteral("Close"));
   cmdClose->setDefault(true);
-  connect(cmdOpenLog, &QPushButton::clicked, this, [this] { desktop_.OpenDocument(logPath_); });
+  // The log's window outlives the notice: it belongs to the notice's owner.
+  connect(cmdOpenLog, &QPushButton::clicked, this, [this] {
+    ShowDocument(desktop_, parentWidget() ? parentWidget() : this, logPath_, TextPart::End);
+  });
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
 
   auto* buttons = new QHBoxLayout;

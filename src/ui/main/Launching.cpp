@@ -20,6 +20,7 @@
 #include "core/wad/WadDescription.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
+#include "ui/desktop/frmTextWindow.h"
 #include "ui/launch/PortLauncher.h"
 #include "ui/launch/frmTestPorts.h"
 #include "ui/main/frmQLN2.h"
@@ -327,7 +328,7 @@ void frmQLN2::LaunchProgram() {
 
 void frmQLN2::ShowHelpFile() {
   // Opened, never executed, even where the file system marks every file executable.
-  desktop_.OpenDocument(helpFile_);
+  ShowDocument(desktop_, this, helpFile_, TextPart::Beginning);
 }
 
 }  // namespace quillon

@@ -167,8 +167,8 @@ LaunchResult QtDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
   return launcher_.Start(owner, request);
 }
 
-void QtDesktop::OpenDocument(const QString& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+bool QtDesktop::OpenDocument(const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
 void QtDesktop::CopyText(const QString& text) {

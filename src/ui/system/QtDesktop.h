@@ -21,7 +21,7 @@ class QtDesktop : public Desktop {
   std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
-  void OpenDocument(const QString& path) override;
+  bool OpenDocument(const QString& path) override;
   void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;
   QDateTime LastModified(const QString& path) override;

@@ -107,8 +107,12 @@ TEST_F(Launch, OpensDocumentsButNeverStartsThem) {
   help.write("Help\r\n");
   help.close();
 
-  desktop_.OpenDocument(help.fileName());
+  EXPECT_TRUE(desktop_.OpenDocument(help.fileName()));
   EXPECT_EQ(urls_.opened, QList<QUrl>({QUrl::fromLocalFile(help.fileName())}));
+  // A handler that cannot take it stands for a desktop with none: the caller must hear so.
+  QDesktopServices::setUrlHandler("file", &urls_, "missing");
+  EXPECT_FALSE(desktop_.OpenDocument(help.fileName()));
+  QDesktopServices::setUrlHandler("file", &urls_, "open");
 
   // Handing it to the document handler would drop every parameter: refused instead.
   LaunchRequest request;
