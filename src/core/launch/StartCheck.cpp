@@ -77,7 +77,8 @@ std::vector<std::string> StartProblems(const StartFacts& facts) {
 std::string StartProblemsQuestion(std::string_view portName,
                                   const std::vector<std::string>& problems) {
   std::string text = "Before starting ";
-  text.append(portName).append(problems.size() == 1 ? ", this looks wrong:" : ", these look wrong:");
+  text.append(portName).append(problems.size() == 1 ? ", this looks wrong:"
+                                                    : ", these look wrong:");
   text += "\r\n";
   for (const std::string& problem : problems) text.append("\r\n- ").append(problem);
   text += "\r\n\r\nTest Anyway starts the port as it is; Cancel starts nothing.";
