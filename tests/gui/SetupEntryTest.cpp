@@ -1,9 +1,15 @@
+#include <algorithm>
+
+#include "core/files/PathHelpers.h"
 #include "gui/SetupFixture.h"
+#include "support/ParamNames.h"
+#include "support/WadWriter.h"
 
 namespace quillon::test {
 namespace {
 
 using SetupEntryTest = SetupTest;
+using test::PrintTo;
 
 TEST_F(SetupEntryTest, BrowseAndOkOnAnEmptyListWriteTheFirstEntryAndShowIt) {
   const QString anyProgram = QStringLiteral("All Files (*)|*|Programs (*.exe)|*.exe");
@@ -22,7 +28,7 @@ TEST_F(SetupEntryTest, BrowseAndOkOnAnEmptyListWriteTheFirstEntryAndShowIt) {
       {ListId::IWADs,
        "D:\\Games\\Doom\\doom2.wad",
        {"Select IWAD", "IWADs (*.wad)|*.wad", "", test::kOpenFlags, false},
-       {"NumIWADs=1", "IWAD1Name=doom2", "IWAD1File=doom2.wad"},
+       {"NumIWADs=1", "IWAD1Name=doom2", "IWAD1File=D:\\Games\\Doom\\doom2.wad"},
        "doom2"},
       {ListId::Programs,
        "/opt/tools/my.map.editor",
@@ -33,6 +39,7 @@ TEST_F(SetupEntryTest, BrowseAndOkOnAnEmptyListWriteTheFirstEntryAndShowIt) {
   for (const auto& c : cases) {
     WriteDefaultIni();
     Open();
+    window->SetIwadPlaces({});  // no IWAD folder: every IWAD keeps its folder
     desktop.fileDialogs.clear();
     desktop.fileChoices.push_back(c.chosen);
     RunSetup(c.id, {[&](QDialog* setup) {
@@ -128,25 +135,27 @@ TEST_F(SetupEntryTest, BrowseFillsTheFieldsFromTheChosenFileAndACancelKeepsThem)
     QString before;  // the file field when Browse is pressed
     std::optional<QString> chosen;
     QString initDir;
-    QString name;
+    QString name;  // typed "kept" stays; an empty name box gets the file's
     QString file;
   } cases[] = {
-      {ListId::Ports, "/opt/old", "/opt/ports/new.x86_64", "/opt/", "new", "/opt/ports/new.x86_64"},
+      {ListId::Ports, "/opt/old", "/opt/ports/new.x86_64", "/opt/", "kept",
+       "/opt/ports/new.x86_64"},
       {ListId::Ports, "C:\\Old\\x.exe", "D:\\Ports\\engine.exe", "C:\\Old\\", "engine",
        "D:\\Ports\\engine.exe"},
       {ListId::Programs, "", "/usr/bin/editor", "", "editor", "/usr/bin/editor"},
-      {ListId::IWADs, "doom.wad", "/srv/MY.MAP.WAD", "", "MY.MAP", "MY.MAP.WAD"},
-      {ListId::IWADs, "/srv/x.wad", "/srv/.wad", "/srv/", "", ".wad"},
+      {ListId::IWADs, "doom.wad", "/srv/MY.MAP.WAD", "", "MY.MAP", "/srv/MY.MAP.WAD"},
+      {ListId::IWADs, "/srv/x.wad", "/srv/.wad", "/srv/", "", "/srv/.wad"},
       {ListId::Ports, "/opt/old", std::nullopt, "/opt/", "kept", "/opt/old"},
   };
   WriteDefaultIni();
   Open();
+  window->SetIwadPlaces({});
   for (const auto& c : cases) {
     desktop.fileDialogs.clear();
     desktop.fileChoices.push_back(c.chosen);
     RunSetup(c.id, {[&](QDialog* setup) { Click(setup, "cmdAdd"); },
                     [&](QDialog* entry) {
-                      TypeInto(NameIn(entry), QStringLiteral("kept"));
+                      TypeInto(NameIn(entry), c.name == "kept" ? c.name : QString());
                       TypeInto(FileIn(entry), c.before);
                       Click(entry, "cmdBrowse");
                       EXPECT_EQ(NameIn(entry)->text(), c.name) << c.file.toStdString();
@@ -186,6 +195,53 @@ TEST_F(SetupEntryTest, CancelEscapeAndTheCloseBoxWriteNothingAfterABrowse) {
   EXPECT_EQ(IniBytes(), before);
   EXPECT_EQ(MainItems(ListId::Ports), (QStringList{"A", "[No Source Port]"}));
 }
+
+// Browse in the IWAD dialog keeps the folder unless the ports find that file by its name.
+struct IwadBrowse {
+  const char* name;
+  const char* chosen;  // under a scratch folder whose dir/ is DOOMWADDIR and path DOOMWADPATH
+  bool bare;           // stored by its name alone
+};
+class IwadBrowseTest : public SetupTest, public ::testing::WithParamInterface<IwadBrowse> {};
+
+TEST_P(IwadBrowseTest, StoresWhatThePortFindsAndTestHandsItOver) {
+  const ScratchFolder root;
+  for (const char* file : {"dir/doom2.wad", "dir/sub/tnt.wad", "path/doom2.wad", "path/tnt.wad",
+                           "elsewhere/doom2.wad"}) {
+    std::filesystem::create_directories((root.Path() / file).parent_path());
+    WriteBytes(root.Path() / file, "");
+  }
+  WriteDefaultIni();
+  PutList(ListId::Ports, {"/usr/games/chocolate-doom"});
+  Put("Memory", "Port", "1");
+  Open();
+  window->SetIwadPlaces({root.File("dir/"), root.File("path"), "", {}});
+  desktop.fileChoices.push_back(Qs(root.File(GetParam().chosen)));
+  RunSetup(ListId::IWADs, {[](QDialog* setup) { Click(setup, "cmdAdd"); },
+                           [](QDialog* entry) {
+                             Click(entry, "cmdBrowse");
+                             Click(entry, "cmdOk");
+                           }});
+  const std::string file =
+      GetParam().bare ? FileNameOf(GetParam().chosen) : root.File(GetParam().chosen);
+  EXPECT_EQ(Get("IWADs", "IWAD1File"), file);
+  // The port finds it: Test asks nothing and hands it over as stored.
+  Click(window.get(), "cmdTest");
+  EXPECT_TRUE(desktop.messages.empty());
+  ASSERT_EQ(desktop.launches.size(), 1u);
+  const std::vector<std::string> iwad{"-iwad", file};
+  EXPECT_FALSE(std::ranges::search(*desktop.launches[0].Arguments, iwad).empty());
+}
+
+const IwadBrowse kIwadBrowses[] = {
+    {"in DOOMWADDIR by name", "dir/doom2.wad", true},
+    {"in DOOMWADPATH by name", "path/tnt.wad", true},
+    {"elsewhere with its folder", "elsewhere/doom2.wad", false},
+    {"hidden by an earlier folder with its folder", "path/doom2.wad", false},
+    {"below an IWAD folder with its folder", "dir/sub/tnt.wad", false},
+};
+INSTANTIATE_TEST_SUITE_P(Browses, IwadBrowseTest, ::testing::ValuesIn(kIwadBrowses),
+                         [](const auto& info) { return PhraseName(info.param.name); });
 
 }  // namespace
 }  // namespace quillon::test

@@ -19,6 +19,14 @@ bool IsRegularFile(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+// The same file: the same path once tidied, or one file reached through a link.
+bool SameFile(const std::string& a, std::string_view b) {
+  namespace fs = std::filesystem;
+  if (fs::path(a).lexically_normal() == fs::path(b).lexically_normal()) return true;
+  std::error_code error;
+  return fs::equivalent(a, b, error);
+}
+
 }  // namespace
 
 std::vector<std::string> IwadCandidates(std::string_view iwadFile, std::string_view portPath,
@@ -62,6 +70,13 @@ std::string IwadArgument(std::string_view iwadFile, std::string_view portPath,
   const bool byName = !DirectoryOf(portPath).empty() || IsAbsolute(iwadFile);
   if (portSearchesFolders || (byName && *found == candidates.front())) return stored;
   return *found;
+}
+
+std::string IwadEntryFile(std::string_view path, const IwadPlaces& places) {
+  const std::string name = FileNameOf(path);
+  // An earlier folder holding a file of that name hides this one from the ports.
+  const auto found = name.empty() ? std::nullopt : FindIwad(name, "", places);
+  return found && SameFile(*found, path) ? name : std::string(path);
 }
 
 }  // namespace quillon::wad

@@ -29,4 +29,8 @@ std::string IwadArgument(std::string_view iwadFile, std::string_view portPath,
                          const IwadPlaces& places, bool portSearchesFolders,
                          const std::function<bool(const std::string&)>& isFile = nullptr);
 
+// What an IWAD entry stores for the file at `path`: its bare name when a port looking that
+// name up in the IWAD folders meets this very file, otherwise the path itself.
+std::string IwadEntryFile(std::string_view path, const IwadPlaces& places);
+
 }  // namespace quillon::wad

@@ -8,7 +8,8 @@ namespace quillon {
 // Each window is made afresh, shown modally over this one, and gone when it closes; the
 // lists need no reload afterwards, the setup dialogs kept them in step.
 void frmQLN2::OpenSetup(ListId id) {
-  const auto dialog = MakeSetupDialog(id, desktop_, programDir_, *this, this);
+  // Browse for an IWAD asks the same folders as Test.
+  const auto dialog = MakeSetupDialog(id, desktop_, programDir_, *this, wadFacts_->Places(), this);
   desktop_.ShowModal(dialog.get());
 }
 

@@ -53,6 +53,8 @@ class WadFacts : public QObject {
   // The directories read so far, and the IWAD folders, for what a start reads at once.
   wad::WadCache& Cache() const { return *cache_; }
   const IwadPlaces& Places() const { return places_; }
+  // Other IWAD folders than the environment's; `Relearn` makes them count.
+  void SetPlaces(IwadPlaces places) { places_ = std::move(places); }
 
   // How many files the thread has described so far, so a test can see that a long list
   // costs only the files asked for.

@@ -70,6 +70,11 @@ void frmQLN2::CreateWadKnowledge() {
   connect(chkEnableFiles, &QCheckBox::toggled, this, &frmQLN2::RelearnWads);
 }
 
+void frmQLN2::SetIwadPlaces(IwadPlaces places) {
+  wadFacts_->SetPlaces(std::move(places));
+  RelearnWads();
+}
+
 void frmQLN2::RelearnWads() {
   if (relearnPending_) return;
   relearnPending_ = true;

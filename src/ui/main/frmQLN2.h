@@ -57,6 +57,8 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   // Where the ports' saves go while "Keep saves apart" is on; by default "saves" in
   // programDir.
   void SetSaveFolderRoot(QString root) { saveRoot_ = std::move(root); }
+  // The IWAD folders the ports search, instead of those the environment names.
+  void SetIwadPlaces(IwadPlaces places);
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.

@@ -6,8 +6,9 @@
 namespace quillon {
 
 std::unique_ptr<QDialog> MakeSetupDialog(ListId list, Desktop& desktop, const QString& programDir,
-                                         MainWindowLists& mainLists, QWidget* owner) {
-  return std::make_unique<frmSetup>(list, desktop, programDir, mainLists, owner);
+                                         MainWindowLists& mainLists, const IwadPlaces& iwadPlaces,
+                                         QWidget* owner) {
+  return std::make_unique<frmSetup>(list, desktop, programDir, mainLists, iwadPlaces, owner);
 }
 
 std::unique_ptr<QDialog> MakeFindInstalledDialog(Desktop& desktop, const QString& programDir,

@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+#include "core/files/IwadPlaces.h"
 #include "core/settings/ConfigLayout.h"
 
 class QDialog;
@@ -14,9 +15,11 @@ class Desktop;
 class MainWindowLists;
 
 // The setup dialog of the ports, IWADs or programs (frmPortSetup, frmIWADSetup,
-// frmProgSetup), owned by `owner`, ready to be shown with Desktop::ShowModal.
+// frmProgSetup), owned by `owner`, ready to be shown with Desktop::ShowModal. Browse for an
+// IWAD keeps the bare name of a file that the ports find in `iwadPlaces` by that name.
 std::unique_ptr<QDialog> MakeSetupDialog(ListId list, Desktop& desktop, const QString& programDir,
-                                         MainWindowLists& mainLists, QWidget* owner);
+                                         MainWindowLists& mainLists, const IwadPlaces& iwadPlaces,
+                                         QWidget* owner);
 
 // "Find Installed Ports and IWADs" over `owner`, searching the places this process's
 // environment names; ready to be shown with Desktop::ShowModal.

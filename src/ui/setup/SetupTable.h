@@ -43,7 +43,7 @@ struct SetupInstance {
     const char* fileLabel;
   };
   // Browse: the file dialog's title and filter, and whether the file field keeps only the
-  // file's name, without its directory.
+  // file's name, without its directory, where the ports find the file by that name.
   struct Browse {
     const char* title;
     const char* filter;

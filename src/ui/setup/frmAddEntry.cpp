@@ -7,6 +7,7 @@
 
 #include "core/files/PathHelpers.h"
 #include "core/launch/PortFamily.h"
+#include "core/wad/IwadLookup.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/setup/EntryWrites.h"
@@ -35,12 +36,14 @@ QString FromItsNameText(const QString& path) {
 }
 }  // namespace
 
-frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDir, QWidget* owner)
+frmAddEntry::frmAddEntry(ListId list, Desktop& desktop, const QString& programDir,
+                         IwadPlaces iwadPlaces, QWidget* owner)
     : QDialog(owner),
       instance_(InstanceOf(list)),
       kind_(KindOf(list)),
       desktop_(desktop),
       programDir_(programDir),
+      iwadPlaces_(std::move(iwadPlaces)),
       cdlOpen_(desktop, this) {
   setObjectName(Text(instance_.entry.name));
   setWindowTitle(Text(instance_.entry.caption));
@@ -167,9 +170,12 @@ void frmAddEntry::Browse() {
   const QString chosen = cdlOpen_.FileName;
   if (chosen.isEmpty()) return;
 
+  // An IWAD keeps its bare name only where the ports find it by that name.
+  txtFile->setText(instance_.browse.keepsBareName ? Qs(wad::IwadEntryFile(Ss(chosen), iwadPlaces_))
+                                                  : chosen);
+  // A name the user gave stays; an empty one is the file's, a name without a "." taken whole.
+  if (!txtName->text().isEmpty()) return;
   const QString bareName = Qs(FileNameOf(Ss(chosen)));
-  txtFile->setText(instance_.browse.keepsBareName ? bareName : chosen);
-  // A name without a "." is taken whole.
   const qsizetype dot = bareName.lastIndexOf(u'.');
   txtName->setText(dot < 0 ? bareName : bareName.left(dot));
 }

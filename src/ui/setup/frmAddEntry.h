@@ -8,6 +8,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/files/IwadPlaces.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/ReadWrite.h"
 #include "ui/desktop/CommonDialog.h"
@@ -39,11 +40,13 @@ struct SavedEntry {
 // The add/change dialog of the ports, IWADs or programs (frmAddPort, frmAddIWAD,
 // frmAddProg). Its setup dialog hands it the mode in Tag and, to change an entry, the
 // entry's fields; on OK it reports the entry to its owner, then writes it to the file.
+// `iwadPlaces`: the folders the ports search for an IWAD by name, for Browse.
 class frmAddEntry : public QDialog {
   Q_OBJECT
 
  public:
-  frmAddEntry(ListId list, Desktop& desktop, const QString& programDir, QWidget* owner);
+  frmAddEntry(ListId list, Desktop& desktop, const QString& programDir, IwadPlaces iwadPlaces,
+              QWidget* owner);
   ~frmAddEntry() override;
 
   // Set before the dialog is shown; without one, OK writes nothing.
@@ -76,6 +79,7 @@ class frmAddEntry : public QDialog {
   const ListKind& kind_;
   Desktop& desktop_;
   QString programDir_;
+  IwadPlaces iwadPlaces_;
   ReadWrite iniFile_;
   CommonDialog cdlOpen_;
   EntryExtras storedExtras_;

@@ -50,13 +50,14 @@ QString WithFile(const QLabel* label, const QString& text, const QString& file) 
 }  // namespace
 
 frmSetup::frmSetup(ListId list, Desktop& desktop, QString programDir, MainWindowLists& mainLists,
-                   QWidget* owner)
+                   IwadPlaces iwadPlaces, QWidget* owner)
     : QDialog(owner),
       instance_(InstanceOf(list)),
       kind_(KindOf(list)),
       desktop_(desktop),
       programDir_(std::move(programDir)),
-      mainLists_(mainLists) {
+      mainLists_(mainLists),
+      iwadPlaces_(std::move(iwadPlaces)) {
   setObjectName(Text(instance_.window.name));
   setWindowTitle(Text(instance_.window.caption));
   CreateControls();
@@ -265,7 +266,7 @@ void frmSetup::ChangeEntry() {
 // The add/change dialog over this one, handed its mode and, to change an entry, the
 // entry's stored fields. It reports the entry it saved; the lists are kept here.
 void frmSetup::ShowEntryDialog(const EntryTag& tag) {
-  frmAddEntry entryDialog(kind_.id, desktop_, programDir_, this);
+  frmAddEntry entryDialog(kind_.id, desktop_, programDir_, iwadPlaces_, this);
   if (tag.mode == EntryTag::Mode::Change) {
     const int entry = tag.position + 1;
     entryDialog.SetFields(Qs(StoredName(entry)), Qs(StoredFile(entry)),

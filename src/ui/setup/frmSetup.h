@@ -8,6 +8,7 @@
 #include <QString>
 #include <string>
 
+#include "core/files/IwadPlaces.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/ReadWrite.h"
 #include "ui/desktop/WindowParts.h"
@@ -28,7 +29,7 @@ class frmSetup : public QDialog {
 
  public:
   frmSetup(ListId list, Desktop& desktop, QString programDir, MainWindowLists& mainLists,
-           QWidget* owner);
+           IwadPlaces iwadPlaces, QWidget* owner);
   ~frmSetup() override;
 
  private:
@@ -55,6 +56,7 @@ class frmSetup : public QDialog {
   Desktop& desktop_;
   QString programDir_;
   MainWindowLists& mainLists_;
+  IwadPlaces iwadPlaces_;  // for the add/change dialog's Browse
   ReadWrite iniFile_;
 
   // The controls, named as the user and the tests know them, made in their Tab order; the list,
