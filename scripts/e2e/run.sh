@@ -106,10 +106,15 @@ $2"
   [ "$(readlink "/proc/$1/cwd")" = /usr/games ] || fail "working directory $(readlink "/proc/$1/cwd")"
 }
 
+# The message boxes carry the program's title with its version; the main window, the name.
+# Their text is for the screenshots: X gives a client no way to read a label.
+visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+
 # Positions of the main window's controls (the layout is fixed-size; fonts from fonts-dejavu).
 P_PORTS="130 118"; P_IWADS="130 168"; P_ENABLE="364 66"; P_ADDPWAD="396 93"
 P_NOMONSTERS="204 226"; P_PARAMS="170 434"; P_TEST="398 446"; P_WARPTO="110 226"
 P_SKILL="216 358"; P_COMPLEVEL="216 386"
+P_WINDOWED="60 331"
 
 step "1. First start in an empty directory"
 start_quillon
@@ -195,6 +200,8 @@ sed -i -e 's/^Port=[0-9]*\r$/Port=1\r/' -e 's/^WarpTo=.*\r$/WarpTo=99\r/' \
 start_quillon
 main=$(window "^Quillon$")
 focus "$main"; key F2
+# Quillon sees the map is in no loaded file and asks first; Test Anyway goes on.
+focus "$(window "^Quillon 2.01$")"; key shift+Tab; key space  # from Cancel, the default, to Test Anyway
 notice=$(window "^Chocolate Doom stopped$")
 shot e2e-6-port-stopped
 log=$(ls "$work/quillon/logs/"*" Chocolate Doom.log" 2>/dev/null | tail -1)
@@ -334,8 +341,13 @@ skill_complevel_step() {
   shot e2e-10-skill-complevel
   focus "$main"; key F2
   local choco crispy dsda
-  # A port's line: its path, then what follows the warp.
-  chosen_args() { printf '%s\n' "$1" -iwad freedoom2.wad -file "$work/my maps/room.wad" -warp 3 "${@:2}"; }
+  # A port's line: its path, then what follows the warp. dsda-doom's manual names no folder
+  # it looks in for an IWAD, so it is handed the full path of the one Quillon found.
+  chosen_args() {
+    local iwad=freedoom2.wad
+    [ "$1" = /usr/games/dsda-doom ] && iwad=/usr/share/games/doom/freedoom2.wad
+    printf '%s\n' "$1" -iwad "$iwad" -file "$work/my maps/room.wad" -warp 3 "${@:2}"
+  }
   dsda=$(port_pid dsda-doom)
   expect_args "$dsda" "$(chosen_args /usr/games/dsda-doom -window -nomonsters -skill 4 -complevel 9)"
   window "^dsda-doom" >/dev/null
@@ -366,5 +378,45 @@ skill_complevel_step() {
 }
 skill_complevel_step
 
+# Before a start, Quillon looks at what the port is handed: a custom file gone is asked
+# about, and Cancel starts nothing. "Windowed" is -window in Chocolate Doom's dialect.
+start_check_step() {
+  step "11. The room renamed away: F2 asks, and Cancel starts nothing; named back, F2 starts"
+  sed -i -e 's/^Port=[0-9]*\r$/Port=1\r/' -e 's/^WarpTo=.*\r$/WarpTo=1\r/' \
+    -e 's/^Params=.*\r$/Params=\r/' "$work/quillon/QLN2.ini"
+  start_quillon
+  main=$(window "^Quillon$")
+  click $P_WINDOWED
+  local room="$work/my maps/room.wad" doom
+  mv "$room" "$room.away"
+  # Return takes the default, Cancel; Escape cancels too.
+  local answer
+  for answer in Return Escape; do
+    focus "$main"; key F2
+    focus "$(window "^Quillon 2.01$")"
+    [ "$answer" = Escape ] && shot e2e-11-start-question
+    key "$answer"
+    for _ in $(seq 50); do visible "^Quillon 2.01$" || break; sleep 0.1; done
+    visible "^Quillon 2.01$" && fail "$answer left the question open"
+    pause 1
+    [ -z "$(pgrep -P "$quillon")" ] || fail "$answer started: $(pgrep -a -P "$quillon")"
+  done
+  mv "$room.away" "$room"
+  focus "$main"; key F2
+  doom=$(port_pid chocolate-doom)
+  visible "^Quillon 2.01$" && fail "asked with nothing wrong"
+  # Skill 4 is still chosen from step 10; -window comes from Windowed alone.
+  expect_args "$doom" "$(printf '%s\n' /usr/games/chocolate-doom -iwad freedoom2.wad \
+    -file "$room" -warp 1 -nomonsters -skill 4 -window)"
+  window "Chocolate Doom" >/dev/null
+  pause 2
+  shot e2e-11-started-after-rename
+  # Quillon first: a port killed while it watches would rightly get a "stopped" notice.
+  close_quillon "Quillon did not close"
+  kill "$doom" 2>/dev/null || true
+  [ "$(key_of Memory Windowed)" = 1 ] || fail "Windowed holds '$(key_of Memory Windowed)'"
+}
+start_check_step
+
 echo
-echo "E2E: 10 passed, 0 failed"
+echo "E2E: 11 passed, 0 failed"
