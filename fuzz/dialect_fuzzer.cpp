@@ -22,11 +22,6 @@ const std::set<std::string> kSwitches = {
     "-iwad",    "-file", "-merge",      "-deh",     "-warp",    "+map",    "-skill", "-complevel",
     "-savedir", "-save", "-nomonsters", "-nomusic", "-nosound", "-opengl", "-nocd"};
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -56,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       families[data.ConsumeIntegralInRange<std::size_t>(0, families.size() - 1)].family;
   context.dialect = DialectOf(family, data.ConsumeBool() ? "chocolate-doom" : "woof");
   context.saveFolder = data.ConsumeRandomLengthString(20);
-  context.mapNames = {Upper(data.ConsumeRandomLengthString(8))};
+  context.mapNames = {AsciiUpper(data.ConsumeRandomLengthString(8))};
   std::vector<CustomFile> files(data.ConsumeIntegralInRange(0, 6));
   for (CustomFile& file : files) {
     file.name = data.ConsumeRandomLengthString(10) + (data.ConsumeBool() ? ".wad" : ".deh");
@@ -82,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   // A map given by name is the typed text trimmed and in upper case.
   const auto first = warp.find_first_not_of(' ');
   if (first != std::string::npos) {
-    allowed.insert(Upper(warp.substr(first, warp.find_last_not_of(' ') - first + 1)));
+    allowed.insert(AsciiUpper(warp.substr(first, warp.find_last_not_of(' ') - first + 1)));
   }
   const bool typed = allowed.contains("-complevel");
   allowed.insert(kSwitches.begin(), kSwitches.end());

@@ -10,15 +10,23 @@ constexpr char kNativeSeparator = '\\';
 #else
 constexpr char kNativeSeparator = '/';
 #endif
+}  // namespace
 
-std::string Lower(std::string_view text) {
+std::string AsciiLower(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
 }
-}  // namespace
+
+std::string AsciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
 
 std::string DirectoryOf(std::string_view path) {
   const auto pos = path.find_last_of(kSeparators);
@@ -32,7 +40,7 @@ std::string FileNameOf(std::string_view path) {
 
 std::string ExtensionOf(std::string_view name) {
   const auto pos = name.rfind('.');
-  return Lower(pos == std::string_view::npos ? name : name.substr(pos + 1));
+  return AsciiLower(pos == std::string_view::npos ? name : name.substr(pos + 1));
 }
 
 std::string JoinPath(std::string_view dir, std::string_view name) {

@@ -17,6 +17,10 @@ std::string FileNameOf(std::string_view path);
 // when it holds no '.'.
 std::string ExtensionOf(std::string_view name);
 
+// The text with its ASCII letters in lower or upper case; other bytes as they are.
+std::string AsciiLower(std::string_view text);
+std::string AsciiUpper(std::string_view text);
+
 // Joins a directory and a name with the native separator unless dir already ends in one.
 std::string JoinPath(std::string_view dir, std::string_view name);
 

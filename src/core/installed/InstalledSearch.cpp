@@ -53,12 +53,6 @@ constexpr KnownIwad kIwads[] = {
     {"hacx.wad", "HACX"},
 };
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
 bool IsExecutableFile(const fs::path& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
@@ -170,11 +164,11 @@ std::vector<Found> FindIwads(const std::vector<std::string>& folders, std::stop_
     for (const fs::path& path : FilesOf(folder)) {
       if (stop.stop_requested()) return iwads;
       const std::string fileName = path.filename().string();
-      if (names.contains(Lower(fileName))) continue;
+      if (names.contains(AsciiLower(fileName))) continue;
       const wad::WadReadResult read = wad::ReadWadFile(path.string());
       if (!read.Ok() || read.directory.kind != wad::WadKind::kIwad) continue;
       if (!files.insert(Canonical(path)).second) continue;
-      names.insert(Lower(fileName));
+      names.insert(AsciiLower(fileName));
       here.push_back({IwadName(fileName, read.directory), path.string(), false, std::nullopt});
     }
     std::sort(here.begin(), here.end(),
@@ -189,10 +183,10 @@ std::string IwadName(std::string_view fileName, const wad::WadDirectory& directo
   // Freedoom put in Doom II's place).
   if (HasLump(directory, "FREEDM")) return "FreeDM";
   if (HasLump(directory, "FREEDOOM")) {
-    if (Lower(fileName) == "freedm.wad") return "FreeDM";
+    if (AsciiLower(fileName) == "freedm.wad") return "FreeDM";
     return HasMap(directory, "E1M1") ? "Freedoom: Phase 1" : "Freedoom: Phase 2";
   }
-  const std::string lower = Lower(fileName);
+  const std::string lower = AsciiLower(fileName);
   for (const KnownIwad& known : kIwads) {
     if (known.file != lower) continue;
     if (known.file == "doom.wad") {
@@ -217,9 +211,10 @@ void MarkListed(Findings& findings, const Listed& listed) {
         });
   }
   std::set<std::string> listedNames;
-  for (const std::string& stored : listed.iwadFiles) listedNames.insert(Lower(FileNameOf(stored)));
+  for (const std::string& stored : listed.iwadFiles)
+    listedNames.insert(AsciiLower(FileNameOf(stored)));
   for (Found& iwad : findings.iwads) {
-    iwad.listed = listedNames.contains(Lower(FileNameOf(iwad.path)));
+    iwad.listed = listedNames.contains(AsciiLower(FileNameOf(iwad.path)));
   }
 }
 

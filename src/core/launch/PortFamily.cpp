@@ -11,13 +11,6 @@ namespace {
 
 using enum PortFamily;
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
 constexpr std::string_view kWindow[] = {"-window"};
 constexpr std::string_view kZDoomWindow[] = {"+fullscreen", "0"};
 
@@ -121,7 +114,7 @@ std::string EngineName(std::string_view path) {
   if (const FlatpakEngine* engine = FlatpakEngineOf(FileNameOf(path))) {
     return std::string(engine->engine);
   }
-  std::string name = Lower(FileNameOf(path));
+  std::string name = AsciiLower(FileNameOf(path));
   if (name.ends_with(".exe")) name.resize(name.size() - 4);
   return std::string(WithoutVersion(name));
 }
@@ -131,9 +124,9 @@ std::span<const FlatpakEngine> FlatpakEngines() {
 }
 
 const FlatpakEngine* FlatpakEngineOf(std::string_view applicationId) {
-  const std::string id = Lower(applicationId);
+  const std::string id = AsciiLower(applicationId);
   for (const FlatpakEngine& engine : kFlatpaks) {
-    if (Lower(engine.applicationId) == id) return &engine;
+    if (AsciiLower(engine.applicationId) == id) return &engine;
   }
   return nullptr;
 }

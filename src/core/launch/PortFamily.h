@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,14 +33,6 @@ struct PortDialect {
   // Looks for an IWAD given by name in the IWAD folders (IwadFolders), as its manual page
   // says; otherwise only its own folder is counted on, and Test gives the full path.
   bool searchesIwadFolders = false;
-
-  bool operator==(const PortDialect& other) const {
-    return family == other.family && mapByName == other.mapByName && complevel == other.complevel &&
-           saveSwitch == other.saveSwitch && mergesGraphics == other.mergesGraphics &&
-           size == other.size &&
-           std::equal(windowSwitches.begin(), windowSwitches.end(), other.windowSwitches.begin(),
-                      other.windowSwitches.end());
-  }
 };
 
 struct FamilyRow {

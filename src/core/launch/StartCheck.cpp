@@ -4,18 +4,13 @@
 #include <cctype>
 #include <cstdio>
 
+#include "core/files/PathHelpers.h"
 #include "core/launch/CommandLine.h"
 #include "core/wad/MapNames.h"
 
 namespace quillon {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 std::optional<int> Number(const std::string& word) {
   if (word.empty() || word.size() > 2 || !std::all_of(word.begin(), word.end(), [](char c) {
@@ -30,7 +25,7 @@ std::optional<int> Number(const std::string& word) {
 
 std::optional<std::string> WarpMapName(std::string_view typed, bool episodes) {
   const std::vector<std::string> words = SplitParameters(typed);
-  if (words.size() == 1 && wad::ParseMapName(words[0])) return Upper(words[0]);
+  if (words.size() == 1 && wad::ParseMapName(words[0])) return AsciiUpper(words[0]);
   char name[16];
   if (words.size() == 1 && !episodes) {
     const auto map = Number(words[0]);

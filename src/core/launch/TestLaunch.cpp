@@ -24,13 +24,6 @@ constexpr std::pair<std::string_view, std::string_view> kComplevelWords[] = {
     {"9", "boom"},    {"11", "mbf"},    {"21", "mbf21"},
 };
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper;
-}
-
 std::string_view Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
@@ -121,7 +114,7 @@ void AppendWindow(CommandLineParts& parts, const TestContext& context) {
 // none for a number or anything else, which stays "-warp".
 std::optional<std::string> MapByName(const std::string& typed, const TestContext& context) {
   if (!context.dialect.mapByName) return std::nullopt;
-  const std::string name = Upper(Trimmed(typed));
+  const std::string name = AsciiUpper(Trimmed(typed));
   if (name.empty() || name.find(' ') != std::string::npos) return std::nullopt;
   if (wad::ParseMapName(name) ||
       std::find(context.mapNames.begin(), context.mapNames.end(), name) != context.mapNames.end()) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/files/PathHelpers.h"
 #include "core/wad/MapNames.h"
 
 namespace quillon::wad {
@@ -212,8 +213,7 @@ WadReadResult ReadWadFile(const std::string& path) {
 bool BringsGraphics(const std::vector<Lump>& lumps) {
   constexpr std::string_view kMarkers[] = {"S_START", "SS_START", "F_START", "FF_START"};
   return std::any_of(lumps.begin(), lumps.end(), [&](const Lump& lump) {
-    std::string name = lump.name;
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string name = AsciiUpper(lump.name);
     return std::find(std::begin(kMarkers), std::end(kMarkers), name) != std::end(kMarkers);
   });
 }

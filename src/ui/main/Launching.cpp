@@ -144,15 +144,19 @@ bool frmQLN2::ConfirmStart(const LaunchOptionValues& options, const std::vector<
   }
   const ListKind& ports = KindOf(ListId::Ports);
   std::vector<std::string> problems;
+  facts.iwadEntry = options.Get(LaunchOptionId::IWAD);
+  // Ports in one folder find the same IWAD: its maps are gathered once.
+  std::optional<std::string> mapsOf;
   for (const int entry : entries) {
     const std::string portPath = StoredFile(iniFile_, ports, entry);
-    facts.iwadEntry = options.Get(LaunchOptionId::IWAD);
-    facts.iwadFound = true;
-    facts.maps.reset();
-    facts.warpMap.reset();
-    if (facts.iwadEntry) {
-      const auto iwad = wad::FindIwad(*facts.iwadEntry, portPath, wadFacts_->Places());
-      facts.iwadFound = iwad.has_value();
+    const auto iwad = facts.iwadEntry
+                          ? wad::FindIwad(*facts.iwadEntry, portPath, wadFacts_->Places())
+                          : std::nullopt;
+    facts.iwadFound = !facts.iwadEntry || iwad.has_value();
+    if (iwad != mapsOf) {
+      mapsOf = iwad;
+      facts.maps.reset();
+      facts.warpMap.reset();
       if (iwad && cache.Read(*iwad)->Ok()) {
         std::vector<std::string> loaded{*iwad};
         loaded.insert(loaded.end(), pwads.begin(), pwads.end());
