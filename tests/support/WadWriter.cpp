@@ -62,6 +62,121 @@ std::vector<TestLump> UdmfMap(std::string marker) {
           {"ENDMAP", ""}};
 }
 
+TestMapSpec SquareRoom(int size) {
+  TestMapSpec spec;
+  spec.vertices = {{0, 0}, {0, size}, {size, size}, {size, 0}};
+  spec.lines = {{0, 1, 0}, {1, 2, 1}, {2, 3, 2}, {3, 0, 3}};
+  spec.sides.resize(4);
+  spec.sectors.resize(1);
+  spec.things = {{size / 2, size / 2, 0, 1, 7}};
+  return spec;
+}
+
+namespace {
+
+void Put16(std::string& out, int value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void Put8Name(std::string& out, std::string_view name) {
+  std::string padded(name.substr(0, 8));
+  padded.resize(8, '\0');
+  out += padded;
+}
+
+}  // namespace
+
+std::vector<TestLump> BinaryMap(std::string marker, const TestMapSpec& spec) {
+  std::string things;
+  for (const auto& t : spec.things) {
+    for (int v : {t.x, t.y, t.angle, t.type, t.flags}) Put16(things, v);
+  }
+  std::string lines;
+  for (const auto& l : spec.lines) {
+    for (int v : {l.v1, l.v2, l.flags, l.special, l.tag, l.front, l.back}) Put16(lines, v);
+  }
+  std::string sides;
+  for (const auto& s : spec.sides) {
+    Put16(sides, 0);
+    Put16(sides, 0);
+    Put8Name(sides, s.upper);
+    Put8Name(sides, s.lower);
+    Put8Name(sides, s.middle);
+    Put16(sides, s.sector);
+  }
+  std::string vertices;
+  for (const auto& v : spec.vertices) {
+    Put16(vertices, v.x);
+    Put16(vertices, v.y);
+  }
+  std::string sectors;
+  for (const auto& s : spec.sectors) {
+    Put16(sectors, s.floorHeight);
+    Put16(sectors, s.ceilingHeight);
+    Put8Name(sectors, s.floor);
+    Put8Name(sectors, s.ceiling);
+    for (int v : {s.light, s.special, s.tag}) Put16(sectors, v);
+  }
+  return {{std::move(marker), ""}, {"THINGS", things}, {"LINEDEFS", lines}, {"SIDEDEFS", sides},
+          {"VERTEXES", vertices},  {"SEGS", ""},       {"SSECTORS", ""},    {"NODES", ""},
+          {"SECTORS", sectors},    {"REJECT", ""},     {"BLOCKMAP", ""}};
+}
+
+std::string UdmfText(const TestMapSpec& spec, std::string_view ns) {
+  std::string out = "namespace = \"" + std::string(ns) + "\";\n";
+  const auto field = [&](const char* key, const std::string& value) {
+    out += "  " + std::string(key) + " = " + value + ";\n";
+  };
+  const auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+  for (const auto& v : spec.vertices) {
+    out += "vertex {\n";
+    field("x", std::to_string(v.x) + ".0");
+    field("y", std::to_string(v.y) + ".0");
+    out += "}\n";
+  }
+  for (const auto& l : spec.lines) {
+    out += "linedef {\n";
+    field("v1", std::to_string(l.v1));
+    field("v2", std::to_string(l.v2));
+    field("sidefront", std::to_string(l.front));
+    if (l.back >= 0) field("sideback", std::to_string(l.back));
+    if (l.special != 0) field("special", std::to_string(l.special));
+    if (l.tag != 0) field("id", std::to_string(l.tag));
+    out += "}\n";
+  }
+  for (const auto& s : spec.sides) {
+    out += "sidedef {\n";
+    if (s.upper != "-") field("texturetop", quoted(s.upper));
+    if (s.lower != "-") field("texturebottom", quoted(s.lower));
+    if (s.middle != "-") field("texturemiddle", quoted(s.middle));
+    field("sector", std::to_string(s.sector));
+    out += "}\n";
+  }
+  for (const auto& s : spec.sectors) {
+    out += "sector {\n";
+    field("heightfloor", std::to_string(s.floorHeight));
+    field("heightceiling", std::to_string(s.ceilingHeight));
+    field("texturefloor", quoted(s.floor));
+    field("textureceiling", quoted(s.ceiling));
+    field("lightlevel", std::to_string(s.light));
+    out += "}\n";
+  }
+  for (const auto& t : spec.things) {
+    out += "thing {\n";
+    field("x", std::to_string(t.x) + ".0");
+    field("y", std::to_string(t.y) + ".0");
+    field("angle", std::to_string(t.angle));
+    field("type", std::to_string(t.type));
+    for (const char* skill : {"skill1", "skill2", "skill3", "skill4", "skill5"}) {
+      field(skill, "true");
+    }
+    field("single", "true");
+    out += "}\n";
+  }
+  return out;
+}
+
 std::vector<TestLump> Join(std::initializer_list<std::vector<TestLump>> parts) {
   std::vector<TestLump> out;
   for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());

@@ -55,42 +55,35 @@ WadReadResult Failure(WadStatus status, std::string detail) {
   return result;
 }
 
-// A file read through an unbuffered stream, so the bytes counted are the bytes asked of
-// the system.
-class FileSource : public WadSource {
- public:
-  explicit FileSource(const std::string& path) {
-    stream_.rdbuf()->pubsetbuf(nullptr, 0);
-    stream_.open(path, std::ios::binary);
-    if (!stream_) return;
-    stream_.seekg(0, std::ios::end);
-    const auto end = stream_.tellg();
-    if (!stream_ || end < 0) return;
-    size_ = static_cast<std::uint64_t>(end);
-    open_ = true;
-  }
-  bool IsOpen() const { return open_; }
-  std::uint64_t Size() const override { return size_; }
-
- private:
-  bool ReadAt(std::uint64_t offset, std::span<char> out) override {
-    stream_.clear();
-    stream_.seekg(static_cast<std::streamoff>(offset));
-    stream_.read(out.data(), static_cast<std::streamsize>(out.size()));
-    return static_cast<bool>(stream_);
-  }
-
-  std::ifstream stream_;
-  std::uint64_t size_ = 0;
-  bool open_ = false;
-};
-
 }  // namespace
 
 bool WadSource::Read(std::uint64_t offset, std::span<char> out) {
   if (offset > Size() || out.size() > Size() - offset) return false;
   bytesRead_ += out.size();
   return ReadAt(offset, out);
+}
+
+FileSource::FileSource(const std::string& path) {
+  stream_.rdbuf()->pubsetbuf(nullptr, 0);
+  stream_.open(path, std::ios::binary);
+  if (!stream_) return;
+  stream_.seekg(0, std::ios::end);
+  const auto end = stream_.tellg();
+  if (!stream_ || end < 0) return;
+  size_ = static_cast<std::uint64_t>(end);
+  open_ = true;
+}
+
+bool FileSource::ReadAt(std::uint64_t offset, std::span<char> out) {
+  stream_.clear();
+  stream_.seekg(static_cast<std::streamoff>(offset));
+  stream_.read(out.data(), static_cast<std::streamsize>(out.size()));
+  return static_cast<bool>(stream_);
+}
+
+bool ReadLump(WadSource& source, const Lump& lump, std::string& out) {
+  out.assign(lump.size, '\0');
+  return lump.size == 0 || source.Read(lump.offset, std::span(out.data(), out.size()));
 }
 
 bool MemorySource::ReadAt(std::uint64_t offset, std::span<char> out) {

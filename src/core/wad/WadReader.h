@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,6 +47,21 @@ inline constexpr std::int32_t kMaxLumps = 1 << 20;
 
 // The directory is read this many entries (16 bytes each) at a time.
 inline constexpr std::size_t kDirectoryPieceEntries = 4096;
+
+// A file read through an unbuffered stream, so the bytes counted are the bytes asked of the
+// system.
+class FileSource : public WadSource {
+ public:
+  explicit FileSource(const std::string& path);
+  bool IsOpen() const { return open_; }
+  std::uint64_t Size() const override { return size_; }
+
+ private:
+  bool ReadAt(std::uint64_t offset, std::span<char> out) override;
+  std::ifstream stream_;
+  std::uint64_t size_ = 0;
+  bool open_ = false;
+};
 
 enum class WadKind : std::uint8_t { kIwad, kPwad };
 enum class MapFormat : std::uint8_t { kDoom, kHexen, kUdmf };
@@ -94,6 +110,10 @@ WadReadResult ReadWad(WadSource& source);
 
 // The same from a file on disk.
 WadReadResult ReadWadFile(const std::string& path);
+
+// A lump's bytes into `out`; false when they cannot be read. The directory reader has
+// checked that every lump lies inside the file, so the size is bounded by it.
+bool ReadLump(WadSource& source, const Lump& lump, std::string& out);
 
 // The maps among the lumps: a marker named ExMy or MAPxx directly followed by a map lump
 // (THINGS, LINEDEFS, ..., BEHAVIOR, or TEXTMAP for UDMF). A name found twice counts once,
