@@ -68,9 +68,11 @@ bench: deps-bench
 	cd build-bench && QT_QPA_PLATFORM=offscreen ./bench/quillon_bench
 
 # Quillon as the user sees it, under Xvfb: starts from exec to the window's MapNotify beside a
-# bare Qt window, idle memory, and the setup dialog's removal at 32 766 entries; prints the
-# ratios. BEFORE=path/to/an/older/Quillon measures that binary in the same run.
-BENCH_X_PACKAGES := $(BUILD_PACKAGES) xvfb python3 python3-xlib
+# bare Qt window, idle memory, and the setup dialog's removal at 32 766 entries (from the key
+# xdotool sends to the file's change seen by stat in another process) beside the floor of
+# writing such a file; prints the ratios. BEFORE=path/to/an/older/Quillon measures that
+# binary in the same run.
+BENCH_X_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool python3 python3-xlib
 BEFORE ?=
 bench-x:
 	$(call ensure_packages,$(BENCH_X_PACKAGES))

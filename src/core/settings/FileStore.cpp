@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "core/settings/LargeBuffers.h"
 
@@ -13,7 +14,9 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,6 +110,13 @@ ReadResult ReadFile(const std::filesystem::path& path) {
 }
 
 std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
+                                         std::span<const std::string_view> pieces) {
+  std::string bytes;
+  for (const std::string_view piece : pieces) bytes += piece;
+  return WriteAtomically(path, std::string_view(bytes));
+}
+
+std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
                                          std::string_view bytes) {
   std::error_code error;
   std::filesystem::path temp;
@@ -189,16 +199,39 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   return fd;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+// Every piece in order, up to IOV_MAX of them a call.
+bool WriteAll(int fd, std::span<const std::string_view> pieces) {
+  std::vector<iovec> batch;
+  batch.reserve(std::min<std::size_t>(pieces.size(), IOV_MAX));
+  std::size_t next = 0;  // the first piece not yet in a batch
+  while (next < pieces.size() || !batch.empty()) {
+    while (batch.size() < IOV_MAX && next < pieces.size()) {
+      const std::string_view piece = pieces[next++];
+      if (!piece.empty()) batch.push_back({const_cast<char*>(piece.data()), piece.size()});
+    }
+    if (batch.empty()) break;
+    const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
+    // Drop what went out; a piece written in part keeps its rest at the front.
+    auto left = static_cast<std::size_t>(written);
+    std::size_t done = 0;
+    while (done < batch.size() && left >= batch[done].iov_len) left -= batch[done++].iov_len;
+    batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(done));
+    if (!batch.empty() && left > 0) {
+      batch.front().iov_base = static_cast<char*>(batch.front().iov_base) + left;
+      batch.front().iov_len -= left;
+    }
   }
   return true;
+}
+
+std::size_t TotalSize(std::span<const std::string_view> pieces) {
+  std::size_t total = 0;
+  for (const std::string_view piece : pieces) total += piece.size();
+  return total;
 }
 
 // Makes the rename itself durable. Some file systems refuse fsync on a directory;
@@ -265,10 +298,11 @@ std::optional<std::filesystem::path> FollowLinks(std::filesystem::path path) {
 // For a file whose folder takes no new files: overwrite it where it stands. Not crash-safe
 // (a crash part way leaves a mix of old and new), but the change is not lost. Room is
 // reserved first, so a full disk fails before the old text is touched.
-bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes, off_t oldSize) {
+bool WriteInPlace(const std::filesystem::path& target, std::span<const std::string_view> bytes,
+                  off_t oldSize) {
   Descriptor file(OpenRetrying(target.c_str(), O_WRONLY | O_CLOEXEC));
   if (file.get() < 0) return false;
-  const auto newSize = static_cast<off_t>(bytes.size());
+  const auto newSize = static_cast<off_t>(TotalSize(bytes));
   if (newSize > oldSize) {
     const int error = ::posix_fallocate(file.get(), 0, newSize);
     if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
@@ -340,6 +374,11 @@ ReadResult ReadFile(const std::filesystem::path& path) {
 
 std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
                                          std::string_view bytes) {
+  return WriteAtomically(path, std::span<const std::string_view>(&bytes, 1));
+}
+
+std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
+                                         std::span<const std::string_view> bytes) {
   // Through a symbolic link, replace the file it names rather than the link itself.
   const std::optional<std::filesystem::path> followed = FollowLinks(path);
   if (!followed) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,5 +43,10 @@ ReadResult ReadFile(const std::filesystem::path& path);
 // file stays whole when anything fails. Returns the stamp of the new file, or nullopt with
 // errno saying why.
 std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The same for a file given as pieces written one after another, so that a caller holding
+// the text in pieces need not join them first.
+std::optional<FileStamp> WriteAtomically(const std::filesystem::path& path,
+                                         std::span<const std::string_view> pieces);
 
 }  // namespace quillon::filestore

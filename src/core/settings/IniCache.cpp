@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
 #include <utility>
@@ -18,20 +19,42 @@ namespace quillon {
 namespace {
 
 // Every Save since the last write, in order, packed into one buffer: a removal near the top
-// of a full list logs some 65 000 saves.
+// of a full list logs some 65 000 saves. A save is logged by its section and key; its value
+// is the document's when the log is replayed, which is the last one saved under that key,
+// so the entries' text is not copied. Only a key that the document cannot find again by
+// its name (one holding '=', or one starting a section) keeps its value here, and before it
+// is set every earlier value is taken, since such a key may move other keys to a section of
+// its own.
 class SaveLog {
  public:
-  void Add(std::string_view section, std::string_view key, std::string_view value) {
-    entries_.push_back({bytes_.size(), section.size(), key.size(), value.size()});
-    bytes_.append(section).append(key).append(value);
+  static bool FoundByName(std::string_view key) {
+    return key.find('=') == std::string_view::npos && !key.starts_with('[');
+  }
+  // A value is given only for a key not FoundByName.
+  void Add(std::string_view section, std::string_view key, std::optional<std::string_view> value) {
+    entries_.push_back(
+        {bytes_.size(), section.size(), key.size(), value ? value->size() : 0, value.has_value()});
+    bytes_.append(section).append(key);
+    if (value) bytes_.append(*value);
+  }
+  // Takes every logged value from the document as it is now.
+  void KeepValues(const IniDocument& document) {
+    if (std::all_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.kept; })) {
+      return;
+    }
+    SaveLog kept;
+    ForEach(document, [&](std::string_view section, std::string_view key, std::string_view value) {
+      kept.Add(section, key, value);
+    });
+    *this = std::move(kept);
   }
   template <class Apply>
-  void ForEach(Apply apply) const {
+  void ForEach(const IniDocument& document, Apply apply) const {
     const std::string_view bytes = bytes_;
     for (const Entry& entry : entries_) {
-      apply(bytes.substr(entry.begin, entry.section),
-            bytes.substr(entry.begin + entry.section, entry.key),
-            bytes.substr(entry.begin + entry.section + entry.key, entry.value));
+      const std::string_view section = bytes.substr(entry.begin, entry.section);
+      const std::string_view key = bytes.substr(entry.begin + entry.section, entry.key);
+      apply(section, key, ValueOf(document, entry));
     }
   }
   void Clear() {
@@ -45,7 +68,16 @@ class SaveLog {
     std::size_t section;
     std::size_t key;
     std::size_t value;
+    bool kept;  // the value follows the key in bytes_
   };
+  std::string_view ValueOf(const IniDocument& document, const Entry& entry) const {
+    const std::string_view bytes = bytes_;
+    if (entry.kept) return bytes.substr(entry.begin + entry.section + entry.key, entry.value);
+    return document
+        .RawValue(bytes.substr(entry.begin, entry.section),
+                  bytes.substr(entry.begin + entry.section, entry.key))
+        .value_or(std::string_view());
+  }
   std::string bytes_;
   std::vector<Entry> entries_;
 };
@@ -166,14 +198,15 @@ bool Flush(IniFileHandle& file) {
     // Deleted since: our copy, all we knew plus our changes, is what is left of it.
     if (read.status == filestore::ReadResult::Status::Ok) {
       IniDocument fresh = IniDocument::Parse(std::move(read.bytes));
-      file.pending.ForEach([&fresh](std::string_view section, std::string_view key,
+      file.pending.ForEach(file.document,
+                           [&fresh](std::string_view section, std::string_view key,
                                     std::string_view value) { fresh.Set(section, key, value); });
       file.document = std::move(fresh);
     }
     file.stamp = read.stamp;
     file.generation = ++State().reads;
   }
-  const auto written = filestore::WriteAtomically(file.path, file.document.Serialize());
+  const auto written = filestore::WriteAtomically(file.path, file.document.Pieces());
   if (!written) {
     file.failure = std::strerror(errno);
     return false;
@@ -232,15 +265,21 @@ std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::st
   return raw ? std::string(*raw) : std::string();
 }
 
-void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
-                std::string_view value) {
-  RefreshIfChanged(file);
-  const CleanText cleanSection(section, true);
-  const CleanText cleanKey(key, true);
-  const CleanText cleanValue(value, false);
+namespace {
+
+// Sets the key to text already clean (a stored line's text holds no line break).
+void SaveClean(IniFileHandle& file, std::string_view section, std::string_view key,
+               std::string_view value) {
+  // Taken before the document changes: the value may be a view of its text.
+  std::optional<std::string> kept;
+  if (!SaveLog::FoundByName(key)) {
+    file.pending.KeepValues(file.document);
+    kept.emplace(value);
+    value = *kept;
+  }
   // Legacy text that Load converted is written back as it was when it comes back unchanged.
-  if (file.document.Set(cleanSection, cleanKey, cleanValue, IniDocument::Legacy::Keep)) {
-    file.pending.Add(cleanSection, cleanKey, cleanValue);
+  if (file.document.Set(section, key, value, IniDocument::Legacy::Keep)) {
+    file.pending.Add(section, key, kept ? std::optional<std::string_view>(value) : std::nullopt);
     if (!file.dirty) {
       file.dirty = true;
       State().dirty.push_back(file.shared_from_this());
@@ -253,6 +292,29 @@ void CachedSave(IniFileHandle& file, std::string_view section, std::string_view 
   } else {
     RequestFlush();
   }
+}
+
+}  // namespace
+
+void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
+                std::string_view value) {
+  RefreshIfChanged(file);
+  SaveClean(file, CleanText(section, true), CleanText(key, true), CleanText(value, false));
+}
+
+void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_view from,
+                   std::string_view to, bool always) {
+  RefreshIfChanged(file);
+  const CleanText cleanSection(section, true);
+  const CleanText cleanTo(to, true);
+  const std::string_view moved =
+      file.document.RawValue(cleanSection, CleanText(from, true)).value_or(std::string_view());
+  if (!always &&
+      file.document.RawValue(cleanSection, cleanTo).value_or(std::string_view()) == moved) {
+    return;
+  }
+  // A view of the document's own text: Set takes what it needs before it changes anything.
+  SaveClean(file, cleanSection, cleanTo, moved);
 }
 
 void CachedCreate(IniFileHandle& file, std::string bytes) {

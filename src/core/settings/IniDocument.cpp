@@ -310,32 +310,57 @@ void IniDocument::Compact() {
   unusedBytes_ = 0;
 }
 
-std::string IniDocument::Serialize() const {
-  std::size_t total = 0;
-  for (const Section& section : sections_) {
-    for (const Line& line : section.lines) total += line.size + 2;
+std::string_view IniDocument::EndingText(Ending ending) {
+  switch (ending) {
+    case Ending::None:
+      return {};
+    case Ending::CrLf:
+      return "\r\n";
+    case Ending::Lf:
+      return "\n";
+    case Ending::Cr:
+      return "\r";
   }
-  std::string bytes;
-  bytes.reserve(total + kByteOrderMark.size());
-  if (byteOrderMark_) bytes += kByteOrderMark;
+  return {};
+}
+
+std::vector<std::string_view> IniDocument::Pieces() const {
+  std::vector<std::string_view> pieces;
+  // Appends a view, joining it to the last piece when it starts where that one ends.
+  const auto add = [&pieces](std::string_view text) {
+    if (text.empty()) return;
+    if (!pieces.empty() && pieces.back().data() + pieces.back().size() == text.data()) {
+      pieces.back() = std::string_view(pieces.back().data(), pieces.back().size() + text.size());
+    } else {
+      pieces.push_back(text);
+    }
+  };
+  const std::string_view file = file_;
+  if (byteOrderMark_) add(file.substr(0, kByteOrderMark.size()));
   for (const Section& section : sections_) {
     for (const Line& line : section.lines) {
-      bytes += TextOf(line);
-      switch (line.ending) {
-        case Ending::None:
-          break;
-        case Ending::CrLf:
-          bytes += "\r\n";
-          break;
-        case Ending::Lf:
-          bytes += '\n';
-          break;
-        case Ending::Cr:
-          bytes += '\r';
-          break;
+      const std::string_view text = TextOf(line);
+      add(text);
+      const std::string_view ending = EndingText(line.ending);
+      // A line read from the file and not lengthened is still followed by its ending there.
+      const std::size_t after = line.begin + line.size;
+      if (line.begin < file.size() && file.substr(after, ending.size()) == ending) {
+        add(file.substr(after, ending.size()));
+      } else {
+        add(ending);
       }
     }
   }
+  return pieces;
+}
+
+std::string IniDocument::Serialize() const {
+  const std::vector<std::string_view> pieces = Pieces();
+  std::size_t total = 0;
+  for (const std::string_view piece : pieces) total += piece.size();
+  std::string bytes;
+  bytes.reserve(total);
+  for (const std::string_view piece : pieces) bytes += piece;
   return bytes;
 }
 

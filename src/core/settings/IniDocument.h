@@ -38,6 +38,9 @@ class IniDocument {
  public:
   static IniDocument Parse(std::string bytes);
   std::string Serialize() const;
+  // The same bytes as Serialize, as views of the document's own text in order (lines that
+  // lie one after another in it make one piece). Valid until the next Set.
+  std::vector<std::string_view> Pieces() const;
 
   // The text after the first '=' of the key's line, untouched; nullopt when the section
   // or the key is missing. Valid until the next Set.
@@ -99,6 +102,7 @@ class IniDocument {
                                      : added_.data() + (line.begin - file_.size());
   }
   std::string_view KeyOf(const Line& line) const;
+  static std::string_view EndingText(Ending ending);
   template <class Take>
   static void ForEachLine(std::string_view text, std::size_t from, Take take);
   // Stores the text of a new line; it is placed by the caller.
@@ -159,6 +163,8 @@ std::string CachedLoad(IniFileHandle& file, std::string_view section, std::strin
 std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key);
 void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
                 std::string_view value);
+void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_view from,
+                   std::string_view to, bool always);
 // Throws IniWriteError; on failure the cached state stays as it was.
 void CachedCreate(IniFileHandle& file, std::string bytes);
 std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file);

@@ -46,6 +46,12 @@ void ReadWrite::SaveRaw(std::string_view strSection, std::string_view strLine,
   detail::CachedSave(*file_, strSection, strLine, strStored);
 }
 
+void ReadWrite::MoveRaw(std::string_view strSection, std::string_view strFrom,
+                        std::string_view strTo, Move when) {
+  if (!file_) return;
+  detail::CachedMoveRaw(*file_, strSection, strFrom, strTo, when == Move::Always);
+}
+
 void ReadWrite::Create(const std::vector<std::string>& list) {
   if (!file_) throw IniWriteError("no file name to create");
   std::string bytes;

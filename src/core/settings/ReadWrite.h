@@ -55,6 +55,14 @@ class ReadWrite {
   // Sets the key to text exactly as LoadRaw gave it, for moving values between keys.
   void SaveRaw(std::string_view strSection, std::string_view strLine, std::string_view strStored);
 
+  // Gives key `to` the stored text of key `from` (empty when it is missing), as
+  // SaveRaw(to, LoadRaw(from)) would, without copying the text out. With
+  // Move::WhenDifferent nothing happens while both read the same, so an entry that has
+  // neither key gets none.
+  enum class Move { Always, WhenDifferent };
+  void MoveRaw(std::string_view strSection, std::string_view strFrom, std::string_view strTo,
+               Move when = Move::Always);
+
   // Replaces the whole file with these lines, each followed by CR LF.
   // Throws IniWriteError when the file cannot be written.
   void Create(const std::vector<std::string>& list);

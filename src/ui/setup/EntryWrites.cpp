@@ -58,20 +58,13 @@ void EmptyEntry(ReadWrite& iniFile, const ListKind& kind, int entry) {
 
 void MoveEntriesDown(ReadWrite& iniFile, const ListKind& kind, int entry, int last) {
   const std::string_view section = kind.section;
-  const auto& suffixes = kind.extraSuffixes;
-  // Each entry's extras as stored, read once: as the next one's values, then as what they replace.
-  std::vector<std::string> stored;
-  for (const std::string_view suffix : suffixes) {
-    stored.push_back(iniFile.LoadRaw(section, ExtraKey(kind, entry, suffix)));
-  }
   for (int moved = entry; moved < last; ++moved) {
-    WriteEntry(iniFile, kind, moved, iniFile.LoadRaw(section, NameKey(kind, moved + 1)),
-               iniFile.LoadRaw(section, FileKey(kind, moved + 1)), EntryText::Stored);
-    for (std::size_t i = 0; i < suffixes.size(); ++i) {
-      std::string next = iniFile.LoadRaw(section, ExtraKey(kind, moved + 1, suffixes[i]));
-      // Neither set: no key is made.
-      if (next != stored[i]) iniFile.SaveRaw(section, ExtraKey(kind, moved, suffixes[i]), next);
-      stored[i] = std::move(next);
+    iniFile.MoveRaw(section, NameKey(kind, moved + 1), NameKey(kind, moved));
+    iniFile.MoveRaw(section, FileKey(kind, moved + 1), FileKey(kind, moved));
+    // Neither set: no key is made.
+    for (const std::string_view suffix : kind.extraSuffixes) {
+      iniFile.MoveRaw(section, ExtraKey(kind, moved + 1, suffix), ExtraKey(kind, moved, suffix),
+                      ReadWrite::Move::WhenDifferent);
     }
   }
 }

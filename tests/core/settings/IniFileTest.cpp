@@ -538,6 +538,57 @@ TEST_F(IniTest, OutsideEditWhileDirtyIsMerged) {
   EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=ours\r\n[B]\r\nm=theirs\r\n");
 }
 
+struct MergeCase {
+  const char* name;
+  std::function<void(ReadWrite&)> writes;
+  std::string merged;  // the file after an outside edit added [B] m=theirs
+  friend void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class MergedWrites : public IniTest, public testing::WithParamInterface<MergeCase> {};
+
+// The writes of one event replayed over an edit made meanwhile by another program: each key
+// ends with the last text it was given, new keys in the order they were first made.
+TEST_P(MergedWrites, KeepTheLastTextOfEveryKey) {
+  IniCache::SetFlushRequester([] {});
+  WriteBytes(File(), "[A]\r\nk1=one\r\nk2=two\r\nk3=three\r\n");
+  auto ini = Open(File());
+  GetParam().writes(*ini);
+  WriteBytes(File(), "[A]\r\nk1=one\r\nk2=two\r\nk3=three\r\n[B]\r\nm=theirs\r\n");
+  EXPECT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), GetParam().merged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MergedWrites,
+    testing::Values(MergeCase{"MovedDown",
+                              [](ReadWrite& ini) {
+                                ini.MoveRaw("A", "k2", "k1");
+                                ini.MoveRaw("A", "k3", "k2");
+                                ini.MoveRaw("A", "k4", "k3", ReadWrite::Move::WhenDifferent);
+                                ini.MoveRaw("A", "x4", "x3", ReadWrite::Move::WhenDifferent);
+                                ini.MoveRaw("A", "k5", "k4");
+                              },
+                              "[A]\r\nk1=two\r\nk2=three\r\nk3=\r\nk4=\r\n[B]\r\nm=theirs\r\n"},
+                    MergeCase{
+                        "SavedTwice",
+                        [](ReadWrite& ini) {
+                          ini.Save("A", "new", "first");
+                          ini.Save("A", "k1", "1");
+                          ini.Save("A", "new", "second");
+                        },
+                        "[A]\r\nk1=1\r\nk2=two\r\nk3=three\r\nnew=second\r\n[B]\r\nm=theirs\r\n"},
+                    MergeCase{"KeysNotFoundByName",
+                              [](ReadWrite& ini) {
+                                ini.Save("A", "k1", "1");
+                                ini.Save("A", "a=b", "c");
+                                ini.Save("A", "[C", "d");
+                                ini.Save("A", "k1", "2");
+                              },
+                              "[A]\r\nk1=2\r\nk2=two\r\nk3=three\r\na=b=c\r\n[C=d\r\n[B]\r\n"
+                              "m=theirs\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(IniTest, CreateDiscardsPendingSaves) {
   IniCache::SetFlushRequester([] {});
   auto ini = Open(File());
