@@ -104,8 +104,8 @@ TEST_P(StartHereTest, TestHereStartsThePortFromACopyWithOnlyTheStartMoved) {
   EXPECT_EQ(std::tuple(start.x, start.y, start.angle), std::tuple(64.0, 200.0, 180.0));
   EXPECT_EQ(dir.Read(QString::fromStdString(FileNameOf(wadPath))), original);
   // Gone once the port has ended.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(QString::fromStdString(copy)); },
-                              10000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return !QFileInfo::exists(QString::fromStdString(copy)); }, 10000));
 }
 
 INSTANTIATE_TEST_SUITE_P(FromEither, StartHereTest, ::testing::Values(false, true),

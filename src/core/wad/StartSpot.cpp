@@ -181,11 +181,16 @@ class Copier {
     std::string block = text.substr(found.begin, found.end - found.begin);
     bool has[3] = {false, false, false};
     for (auto field = found.fields.rbegin(); field != found.fields.rend(); ++field) {
-      const int which = field->key == "x" ? 0 : field->key == "y" ? 1 : field->key == "angle" ? 2 : -1;
+      const int which = field->key == "x"       ? 0
+                        : field->key == "y"     ? 1
+                        : field->key == "angle" ? 2
+                                                : -1;
       if (which < 0) continue;
       has[which] = true;
       block.replace(field->valueBegin - found.begin, field->valueEnd - field->valueBegin,
-                    which == 0 ? x : which == 1 ? y : angle);
+                    which == 0   ? x
+                    : which == 1 ? y
+                                 : angle);
     }
     std::string missing;
     if (!has[0]) missing += "x = " + x + "; ";
@@ -200,8 +205,8 @@ class Copier {
       copy_.bytes.replace(textAt + found.begin, old, block);
       return true;
     }
-    return Relocate(wad_, textmap,
-                    text.substr(0, found.begin) + block + text.substr(found.end), copy_);
+    return Relocate(wad_, textmap, text.substr(0, found.begin) + block + text.substr(found.end),
+                    copy_);
   }
 
  private:

@@ -36,8 +36,8 @@ std::int64_t PlayerStartIndex(const MapData& map);
 
 struct StartCopy {
   bool ok = false;
-  std::string error;  // why no copy can be made
-  std::string bytes;  // the whole WAD
+  std::string error;   // why no copy can be made
+  std::string bytes;   // the whole WAD
   bool added = false;  // the map had no player 1 start: one was added
   // The changed lump no longer fits in its place: its new bytes follow the old file, with
   // a copy of the directory naming them (the header points there), and every earlier byte

@@ -62,7 +62,7 @@ MapPicture MakeMapPicture(std::shared_ptr<const wad::MapData> map) {
     const wad::MapVertex& b = map->vertices[static_cast<std::size_t>(line.v2)];
     extend(a.x, a.y);
     extend(b.x, b.y);
-    QVector<QLineF>& kind = line.special != 0                                  ? picture.special
+    QVector<QLineF>& kind = line.special != 0 ? picture.special
                             : line.front != wad::kNoSide && line.back != wad::kNoSide
                                 ? picture.twoSided
                                 : picture.oneSided;
@@ -104,9 +104,8 @@ void MapView::Fit() {
   const QRectF bounds = picture_.bounds;
   const double width = std::max(1.0, bounds.width());
   const double height = std::max(1.0, bounds.height());
-  const double room = std::max(1.0, std::min(this->width(), this->height()) - 2 * kMargin);
   scale_ = std::min((this->width() - 2 * kMargin) / width, (this->height() - 2 * kMargin) / height);
-  if (!(scale_ > 0)) scale_ = room / std::max(width, height);
+  if (!(scale_ > 0)) scale_ = 1;
   centre_ = bounds.center();
   fitted_ = true;
   update();

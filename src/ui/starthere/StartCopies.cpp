@@ -71,8 +71,7 @@ StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& s
   const wad::StartCopy copy = wad::CopyWithStart(bytes, map.map, spot);
   if (!copy.ok) return {{}, "No copy with the start moved can be made: " + copy.error + "."};
   if (!CreatePrivateFolders(Ss(folder_))) return {{}, Ss(folder_) + " cannot be made"};
-  const QString path =
-      QDir(folder_).filePath(QStringLiteral("start-%1-").arg(++made_) + Qs(name));
+  const QString path = QDir(folder_).filePath(QStringLiteral("start-%1-").arg(++made_) + Qs(name));
   QFile out(path);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
       out.write(copy.bytes.data(), static_cast<qint64>(copy.bytes.size())) !=

@@ -136,8 +136,9 @@ void frmStartHere::Load() {
   Judge();
   const StartMap* map = Chosen();
   if (map == nullptr) {
-    lblStatus->setText(QStringLiteral("No map is loaded: choose an IWAD or enable a PWAD that "
-                                      "holds one."));
+    lblStatus->setText(
+        QStringLiteral("No map is loaded: choose an IWAD or enable a PWAD that "
+                       "holds one."));
     emit Loaded();
     return;
   }
@@ -149,8 +150,7 @@ void frmStartHere::Load() {
       result->error = read.error;
       return;
     }
-    result->picture =
-        MakeMapPicture(std::make_shared<const wad::MapData>(std::move(read.map)));
+    result->picture = MakeMapPicture(std::make_shared<const wad::MapData>(std::move(read.map)));
   });
   connect(loader, &QThread::finished, this, [this, loader, result, generation] {
     std::erase(loaders_, loader);

@@ -72,8 +72,10 @@ TEST(StartSpot, RoundsTheFacingToWhatTheFormatStores) {
   const struct {
     MapFormat format;
     double in, out;
-  } rows[] = {{MapFormat::kDoom, 30, 45},  {MapFormat::kHexen, -44, 315},
-              {MapFormat::kDoom, 350, 0},  {MapFormat::kUdmf, 30.4, 30},
+  } rows[] = {{MapFormat::kDoom, 30, 45},
+              {MapFormat::kHexen, -44, 315},
+              {MapFormat::kDoom, 350, 0},
+              {MapFormat::kUdmf, 30.4, 30},
               {MapFormat::kUdmf, -90, 270}};
   for (const auto& row : rows) EXPECT_EQ(StoredFacing(row.format, row.in), row.out) << row.in;
 }
@@ -162,7 +164,9 @@ TEST(StartSpot, RefusesWhatItCannotCopy) {
       {"NotAWad", "hello", {}, "WAD"},
       {"NoSuchMap", MakeWad("PWAD", BinaryMap("MAP02", SquareRoom())), {}, "no map MAP01"},
       {"CutThingsWithoutStart", MakeWad("PWAD", cutNoStart), {}, "no start can be added"},
-      {"BeyondTheFormat", MakeWad("PWAD", BinaryMap("MAP01", SquareRoom())), {40000, 0, 0},
+      {"BeyondTheFormat",
+       MakeWad("PWAD", BinaryMap("MAP01", SquareRoom())),
+       {40000, 0, 0},
        "beyond"},
       {"BrokenText", UdmfWad("thing { type = 1; x = 0.0;"), {}, "cannot be read"},
   };
