@@ -23,6 +23,7 @@ class QuietDesktop : public Desktop {
   }
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget*, const LaunchRequest&) override { return {}; }
+  bool Running(std::int64_t) override { return false; }
   // No handler, as on a bare desktop: documents come to our own window.
   bool OpenDocument(const QString&) override { return false; }
   void CopyText(const QString&) override {}

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
                           quillon::Qs(where.logDir));
   window.SetSaveFolderRoot(quillon::Qs(quillon::SaveFolderRoot(
       where, quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_DATA_HOME").toStdString())));
+  window.SetTempFolder(quillon::Qs(
+      quillon::TempFolderRoot(where, qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString())));
   quillon::CloseOnEndSignals(&window);
   window.show();
   // Every window and the task bar show the emblem.

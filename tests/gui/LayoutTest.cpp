@@ -90,6 +90,7 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAccessKeysAndShortcuts) {
         {"ProgramTestSeveral", "Test in Se&veral Ports...", QKeySequence(Qt::SHIFT | Qt::Key_F2)},
         {"ProgramCopyCommand", "&Copy Command Line",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {"ProgramStartHere", "Start &Here...", QKeySequence(Qt::Key_F8)},
         {"Separator1", "", {}},
         {"ProgramSave", "&Save Scheme...", QKeySequence(Qt::Key_F3)},
         {"ProgramLoad", "&Load Scheme...", QKeySequence(Qt::Key_F4)},

@@ -40,6 +40,8 @@ class FakeDesktop : public Desktop {
   std::deque<bool> openResults;            // none left: the desktop opens the document
   // When set, launches really happen through it (after being recorded).
   std::function<LaunchResult(QWidget*, const LaunchRequest&)> launcher;
+  // Whether a started program still runs; unset: none does.
+  std::function<bool(std::int64_t)> running;
 
   // Records.
   std::vector<Message> messages;
@@ -56,6 +58,7 @@ class FakeDesktop : public Desktop {
   std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
+  bool Running(std::int64_t pid) override { return running && running(pid); }
   bool OpenDocument(const QString& path) override;
   void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;

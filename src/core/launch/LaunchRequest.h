@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,7 +26,8 @@ struct LaunchRequest {
 
 // What became of a request: started, or why not.
 struct LaunchResult {
-  std::string failure;  // empty: the program runs
+  std::string failure;   // empty: the program runs
+  std::int64_t pid = 0;  // the process started, when known
 
   bool Started() const { return failure.empty(); }
   bool operator==(const LaunchResult&) const = default;

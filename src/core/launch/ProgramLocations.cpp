@@ -45,4 +45,10 @@ std::string SaveFolderRoot(const ProgramLocations& where, const std::string& hom
   return JoinPath(JoinPath(XdgBase(xdgDataHome, home, ".local/share"), kProgramFolder), "saves");
 }
 
+std::string TempFolderRoot(const ProgramLocations& where, const std::string& xdgRuntimeDir) {
+  // The XDG rules say a relative path in the variable is to be ignored.
+  if (xdgRuntimeDir.starts_with('/')) return JoinPath(xdgRuntimeDir, kProgramFolder);
+  return JoinPath(where.configDir, "temp");
+}
+
 }  // namespace quillon

@@ -39,4 +39,9 @@ ProgramLocations DecideProgramLocations(std::string_view exeDir, const LocationE
 std::string SaveFolderRoot(const ProgramLocations& where, const std::string& home,
                            const std::string& xdgDataHome);
 
+// Quillon's own folder for temporary files, such as the copies of a WAD a port starts from:
+// $XDG_RUNTIME_DIR/quillon when that is set (private to the user and emptied at logout),
+// else "temp" beside the settings.
+std::string TempFolderRoot(const ProgramLocations& where, const std::string& xdgRuntimeDir);
+
 }  // namespace quillon

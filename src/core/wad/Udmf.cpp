@@ -69,6 +69,7 @@ class Reader {
   bool Value(UdmfField& field) {
     if (!Skip()) return Fail("the text ends where a value was expected");
     field.value.clear();
+    field.valueBegin = at_;
     if (text_[at_] == '"') {
       field.quoted = true;
       for (++at_; at_ < text_.size() && text_[at_] != '"'; ++at_) {
@@ -78,6 +79,7 @@ class Reader {
       }
       if (at_ >= text_.size()) return Fail("a string is never closed");
       ++at_;
+      field.valueEnd = at_;
       return true;
     }
     field.quoted = false;
@@ -88,6 +90,7 @@ class Reader {
     }
     if (at_ == begin) return Fail("a value was expected");
     field.value.assign(text_.substr(begin, at_ - begin));
+    field.valueEnd = at_;
     return true;
   }
 

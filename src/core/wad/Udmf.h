@@ -14,6 +14,9 @@ struct UdmfField {
   std::string key;
   std::string value;
   bool quoted = false;
+  // Where the value stands in the text, quotes included: a copy can replace just it.
+  std::size_t valueBegin = 0;
+  std::size_t valueEnd = 0;
 };
 
 // A block: `thing { ... }`, with where it stands in the text, from the first letter of its

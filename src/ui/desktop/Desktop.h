@@ -56,6 +56,8 @@ class Desktop {
   // Starts the program and returns at once; a watched one (LogDirectory set) that stops
   // with an error later gets a notice owned by `owner`.
   virtual LaunchResult Launch(QWidget* owner, const LaunchRequest& request) = 0;
+  // Whether the program started as `pid` (LaunchResult::pid) still runs.
+  virtual bool Running(std::int64_t pid) = 0;
   // Opens a document or folder with the desktop's handler for its type; never executes it.
   // False when the desktop has no handler (ShowDocument then shows it itself).
   virtual bool OpenDocument(const QString& path) = 0;

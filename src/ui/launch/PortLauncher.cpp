@@ -217,7 +217,7 @@ LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
   child->end.pid = pid;
   child->clock.start();
   Watch(std::move(child));
-  return {};
+  return {{}, pid};
 }
 
 void PortLauncher::Watch(std::unique_ptr<Child> child) {

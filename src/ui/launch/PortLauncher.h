@@ -51,6 +51,8 @@ class PortLauncher : public QObject {
 
   LaunchResult Start(QWidget* owner, const LaunchRequest& request);
   int Running() const { return static_cast<int>(children_.size()); }
+  // Whether a program this launcher started as `pid` still runs (is not reaped yet).
+  bool Runs(std::int64_t pid) const { return children_.contains(static_cast<pid_t>(pid)); }
 
  signals:
   // Every started program, once reaped.

@@ -9,6 +9,7 @@ enum class CommandId {
   Test,
   TestSeveralPorts,
   CopyCommandLine,
+  StartHere,
   SaveScheme,
   LoadScheme,
   Exit,

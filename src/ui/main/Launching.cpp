@@ -109,7 +109,15 @@ TestContext frmQLN2::TestContextFor(const LaunchOptionValues& options, int entry
 
 LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
                                    const TestContext& context) const {
-  LaunchRequest request = BuildTestLaunch(options, ListedCustomFiles(), context);
+  std::vector<CustomFile> files = ListedCustomFiles();
+  LaunchOptionValues used = options;
+  if (fileSwap_) {
+    // The copy reaches the port even while the list is off: then it is the only file.
+    if (!used.IsOn(LaunchOptionId::UseFiles)) files.clear();
+    used.Set(LaunchOptionId::UseFiles, true);
+    files = fileSwap_(std::move(files));
+  }
+  LaunchRequest request = BuildTestLaunch(used, files, context);
   // Watched: its output goes to a log, and a failure is shown.
   request.LogDirectory = Ss(logDir_);
   request.Title = entry >= 1 && entry < cmbPorts->count() ? Ss(cmbPorts->itemText(entry - 1)) : "";
@@ -126,7 +134,9 @@ LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
   if (!context.saveFolder.empty() && !CreatePrivateFolders(context.saveFolder)) {
     return {"its folder for saves, " + context.saveFolder + ", cannot be made"};
   }
-  return desktop_.Launch(this, request);
+  LaunchResult result = desktop_.Launch(this, request);
+  if (fileSwap_ && result.Started() && result.pid != 0) startedPids_.push_back(result.pid);
+  return result;
 }
 
 bool frmQLN2::ConfirmStart(const LaunchOptionValues& options, const std::vector<int>& entries) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,6 +23,7 @@
 #include "ui/main/Commands.h"
 #include "ui/main/WadFacts.h"
 #include "ui/setup/MainWindowLists.h"
+#include "ui/starthere/StartHereHost.h"
 
 class QAction;
 class QCompleter;
@@ -43,7 +45,10 @@ class EntryTexts;
 // The launcher window. Its opening is the program's start-up (the lists and the options
 // remembered in QLN2.ini come back) and its closing writes them back. Every other window
 // is opened from here, modally.
-class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
+class frmQLN2 : public QMainWindow,
+                public MainWindowLists,
+                public PortTester,
+                public StartHereHost {
   Q_OBJECT
 
  public:
@@ -59,6 +64,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void SetSaveFolderRoot(QString root) { saveRoot_ = std::move(root); }
   // The IWAD folders the ports search, instead of those the environment names.
   void SetIwadPlaces(IwadPlaces places);
+  // Quillon's own folder for temporary copies (see TempFolderRoot); by default "temp" in
+  // programDir. What an earlier Quillon left there is removed now.
+  void SetTempFolder(const QString& root);
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.
@@ -72,6 +80,13 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   // "Test in Several Ports" starts its ports through the window (Launching.cpp).
   QStringList PortNames() const override;
   bool TestPorts(const std::vector<int>& entries) override;
+
+  // "Start Here" starts from a copy of a map's file (StartHere.cpp).
+  std::vector<StartMap> StartMaps() const override;
+  std::string WarpedMap(bool episodes) const override;
+  std::vector<std::int64_t> TestWith(const FileSwap& swap, bool several) override;
+  StartCopies& Copies() override;
+  std::map<std::string, wad::StartSpot>& Markers() override { return startMarkers_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -157,6 +172,7 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void LaunchProgram();
   void ShowHelpFile();
   void CloseWindow() { close(); }
+  void StartHere();
 
   // The setup dialogs, the search for installed ports and IWADs, and the About box
   // (OtherWindows.cpp).
@@ -221,6 +237,12 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   MapChoiceModel* mapChoices_ = nullptr;
   QCompleter* warpCompleter_ = nullptr;
   bool relearnPending_ = false;
+
+  // While Start Here tests: the custom files as its copy changes them, and what started.
+  FileSwap fileSwap_;
+  std::vector<std::int64_t> startedPids_;
+  StartCopies* startCopies_ = nullptr;
+  std::map<std::string, wad::StartSpot> startMarkers_;
 
   // The file's generation (IniCache::Generation) the lists were last filled from.
   std::uint64_t shownGeneration_ = 0;

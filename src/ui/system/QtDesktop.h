@@ -21,6 +21,7 @@ class QtDesktop : public Desktop {
   std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& request) override;
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
+  bool Running(std::int64_t pid) override { return launcher_.Runs(pid); }
   bool OpenDocument(const QString& path) override;
   void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;

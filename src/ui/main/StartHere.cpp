@@ -1,0 +1,75 @@
+#include <algorithm>
+#include <utility>
+
+#include "core/files/PathHelpers.h"
+#include "core/launch/StartCheck.h"
+#include "core/wad/IwadLookup.h"
+#include "core/wad/MapMerge.h"
+#include "ui/desktop/Desktop.h"
+#include "ui/desktop/QtText.h"
+#include "ui/main/frmQLN2.h"
+#include "ui/starthere/StartCopies.h"
+#include "ui/starthere/frmStartHere.h"
+
+namespace quillon {
+
+// The window reads the maps of this moment, from lists in step with the file.
+void frmQLN2::StartHere() {
+  if (!FollowFile()) {
+    ShowIniError();
+    return;
+  }
+  frmStartHere window(*this, desktop_, programDir_, this);
+  desktop_.ShowModal(&window);
+}
+
+std::vector<StartMap> frmQLN2::StartMaps() const {
+  const LaunchOptionValues options = StartOptions();
+  std::vector<std::string> loaded;
+  std::optional<std::string> iwad;
+  if (const auto& entry = options.Get(LaunchOptionId::IWAD)) {
+    iwad = wad::FindIwad(*entry, options.Text(LaunchOptionId::Port), wadFacts_->Places());
+    if (iwad) loaded.push_back(*iwad);
+  }
+  if (options.IsOn(LaunchOptionId::UseFiles)) {
+    for (const CustomFile& file : ListedCustomFiles()) {
+      if (ExtensionOf(file.name) == "wad") loaded.push_back(DirectoryOf(file.location) + file.name);
+    }
+  }
+  std::vector<StartMap> maps;
+  for (wad::MapChoice& choice : wad::CollectMaps(loaded, wadFacts_->Cache())) {
+    const bool fromIwad = iwad && choice.file == *iwad;
+    maps.push_back({std::move(choice.map), {}, std::move(choice.file), fromIwad});
+  }
+  return maps;
+}
+
+std::string frmQLN2::WarpedMap(bool episodes) const {
+  const LaunchOptionValues options = ReadOptions(ListValue::Remembered);
+  if (!options.IsOn(LaunchOptionId::Warp)) return {};
+  return WarpMapName(options.Text(LaunchOptionId::WarpTo), episodes).value_or(std::string());
+}
+
+std::vector<std::int64_t> frmQLN2::TestWith(const FileSwap& swap, bool several) {
+  fileSwap_ = swap;
+  startedPids_.clear();
+  if (several) {
+    TestInSeveralPorts();
+  } else {
+    TestGame();
+  }
+  fileSwap_ = nullptr;
+  return std::exchange(startedPids_, {});
+}
+
+void frmQLN2::SetTempFolder(const QString& root) {
+  delete startCopies_;
+  startCopies_ = new StartCopies(desktop_, root, this);
+}
+
+StartCopies& frmQLN2::Copies() {
+  if (startCopies_ == nullptr) SetTempFolder(Qs(JoinPath(Ss(programDir_), "temp")));
+  return *startCopies_;
+}
+
+}  // namespace quillon

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/settings/LaunchOptions.h"
+#include "core/wad/StartSpot.h"
+
+namespace quillon {
+
+class StartCopies;
+
+// One map the port would load, and the file that supplies it.
+struct StartMap {
+  std::string map;    // upper case: "MAP07"
+  std::string title;  // empty where none is known
+  std::string file;   // full path
+  bool fromIwad = false;
+};
+
+// What Test hands the port in place of the custom files it lists.
+using FileSwap = std::function<std::vector<CustomFile>(std::vector<CustomFile>)>;
+
+// What the Start Here window needs of the main window: the maps, and a Test (or a Test in
+// Several Ports) with one file in place of another.
+class StartHereHost {
+ public:
+  // The maps of the IWAD and the enabled PWADs as the port would load them, in map order.
+  virtual std::vector<StartMap> StartMaps() const = 0;
+  // The map the warp box names, when it is on and names one; empty otherwise. `episodes`:
+  // the files hold ExMy maps, so a number names one of those.
+  virtual std::string WarpedMap(bool episodes) const = 0;
+  // Starts as Test (or Test in Several Ports) would, with the file list changed by `swap`;
+  // the processes started.
+  virtual std::vector<std::int64_t> TestWith(const FileSwap& swap, bool several) = 0;
+  virtual StartCopies& Copies() = 0;
+  // The marker of each map ("file|MAP01") while Quillon runs.
+  virtual std::map<std::string, wad::StartSpot>& Markers() = 0;
+
+ protected:
+  ~StartHereHost() = default;
+};
+
+}  // namespace quillon
