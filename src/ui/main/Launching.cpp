@@ -109,7 +109,9 @@ TestContext frmQLN2::TestContextFor(const LaunchOptionValues& options, int entry
 
 LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
                                    const TestContext& context) const {
-  LaunchRequest request = BuildTestLaunch(options, ListedCustomFiles(), context);
+  LaunchRequest request =
+      BuildTestLaunch(WithAutomaticComplevel(options), ListedCustomFiles(), context);
+  request.Findings = JudgementFindings(JudgePort(options, entry));
   // Watched: its output goes to a log, and a failure is shown.
   request.LogDirectory = Ss(logDir_);
   request.Title = entry >= 1 && entry < cmbPorts->count() ? Ss(cmbPorts->itemText(entry - 1)) : "";
@@ -179,6 +181,7 @@ bool frmQLN2::ConfirmStart(const LaunchOptionValues& options, const std::vector<
       }
     }
   }
+  AddFailingPorts(options, entries, problems);
   if (problems.empty()) return true;
   const QString portName = entries.size() == 1 && entries.front() < cmbPorts->count()
                                ? cmbPorts->itemText(entries.front() - 1)
@@ -312,7 +315,12 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == test && event->type() == QEvent::ToolTip) {
     bool runnable = false;
     const QString command = TestCommandText(runnable);
-    test->setToolTip(command.isEmpty() ? testTip_ : testTip_ + QStringLiteral("\n\n") + command);
+    QString tip = command.isEmpty() ? testTip_ : testTip_ + QStringLiteral("\n\n") + command;
+    if (runnable) {
+      const QString verdict = VerdictTip(StartOptions(), cmbPorts->currentIndex() + 1);
+      if (!verdict.isEmpty()) tip += QStringLiteral("\n\n") + verdict;
+    }
+    test->setToolTip(tip);
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -20,6 +20,7 @@
 #include "ui/desktop/CommonDialog.h"
 #include "ui/launch/PortTester.h"
 #include "ui/main/Commands.h"
+#include "ui/main/WadAnalyses.h"
 #include "ui/main/WadFacts.h"
 #include "ui/setup/MainWindowLists.h"
 
@@ -72,6 +73,14 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   // "Test in Several Ports" starts its ports through the window (Launching.cpp).
   QStringList PortNames() const override;
   bool TestPorts(const std::vector<int>& entries) override;
+  ShownVerdict VerdictOf(int entry) override;
+  void WatchVerdicts(std::function<void()> changed) override {
+    verdictsChanged_ = std::move(changed);
+  }
+
+  // How the files are read and judged per port, instead of the core's own; what was read
+  // before is dropped.
+  void SetJudging(Judging judging);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -195,6 +204,19 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   void ShowDescriptions();
   void ShowMaps();
 
+  // What the WADs need and what each port will do with them (Verdicts.cpp).
+  void CreateAnalyses();
+  void LearnNeeds();
+  PortJudgement JudgePort(const LaunchOptionValues& options, int entry) const;
+  // The options with "Automatic" compatibility made the level the files need, where known.
+  LaunchOptionValues WithAutomaticComplevel(const LaunchOptionValues& options) const;
+  void AddFailingPorts(const LaunchOptionValues& options, const std::vector<int>& entries,
+                       std::vector<std::string>& problems) const;
+  QString VerdictTip(const LaunchOptionValues& options, int entry) const;
+  void ShowNeeds();
+  void ShowMapTitles();
+  void ShowAutomaticComplevel();
+
   // Schemes (Schemes.cpp).
   void SaveScheme();
   void LoadScheme();
@@ -221,6 +243,9 @@ class frmQLN2 : public QMainWindow, public MainWindowLists, public PortTester {
   MapChoiceModel* mapChoices_ = nullptr;
   QCompleter* warpCompleter_ = nullptr;
   bool relearnPending_ = false;
+  Judging judging_;
+  WadAnalyses* analyses_ = nullptr;
+  std::function<void()> verdictsChanged_;
 
   // The file's generation (IniCache::Generation) the lists were last filled from.
   std::uint64_t shownGeneration_ = 0;
