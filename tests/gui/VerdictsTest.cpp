@@ -86,10 +86,10 @@ TEST_P(VerdictTipTest, TestsTipGivesThePortsVerdictAndFirstReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Verdicts, VerdictTipTest,
-    ::testing::Values(
-        TipCase{"fails", Verdict::kFails, "dsda-doom 0.25.6: fails: MAP07 is in UDMF format; no UDMF"},
-        TipCase{"differs", Verdict::kDiffers,
-                "dsda-doom 0.25.6: differs: MAP07 is in UDMF format; no UDMF"}),
+    ::testing::Values(TipCase{"fails", Verdict::kFails,
+                              "dsda-doom 0.25.6: fails: MAP07 is in UDMF format; no UDMF"},
+                      TipCase{"differs", Verdict::kDiffers,
+                              "dsda-doom 0.25.6: differs: MAP07 is in UDMF format; no UDMF"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VerdictsTest, SeveralPortsMarksTheFailingOneWhichStaysCheckableAndIsAskedAbout) {
@@ -124,8 +124,11 @@ TEST_F(VerdictsTest, FileTipWarpTitlesAndAutomaticComplevelComeFromTheAnalysis) 
   const auto* files = Find<QListView>("lstFiles");
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
-        return files->model()->index(0, 0).data(Qt::ToolTipRole).toString().contains(
-            "\nMaps: MAP07 (UDMF, zdoom) Dead Simple\nBrings: UMAPINFO\n");
+        return files->model()
+            ->index(0, 0)
+            .data(Qt::ToolTipRole)
+            .toString()
+            .contains("\nMaps: MAP07 (UDMF, zdoom) Dead Simple\nBrings: UMAPINFO\n");
       },
       5000))
       << files->model()->index(0, 0).data(Qt::ToolTipRole).toString().toStdString();
