@@ -20,6 +20,8 @@ struct LaunchRequest {
   std::string LogDirectory;
   // The name the user gave the program, for the log and the "stopped" notice.
   std::string Title;
+  // What the look at the files found this port will not take, for the "stopped" notice.
+  std::string Findings;
 
   bool operator==(const LaunchRequest&) const = default;
 };

@@ -193,6 +193,7 @@ LaunchResult PortLauncher::Start(QWidget* owner, const LaunchRequest& request) {
   child->end.owner = owner;
   child->end.title =
       Qs(request.Title.empty() ? Ss(QFileInfo(Qs(request.File)).fileName()) : request.Title);
+  child->end.findings = Qs(request.Findings);
   child->end.watched = !request.LogDirectory.empty();
   int logFd = -1;
   std::string logPath;

@@ -22,6 +22,7 @@ namespace quillon {
 struct PortEnd {
   pid_t pid = 0;
   QString title;        // the name the user gave it
+  QString findings;     // what the look at its files had found it would not take
   QString logPath;      // empty: not logged
   qint64 logStart = 0;  // where its own output begins in the log, after our header
   bool watched = false;

@@ -52,6 +52,15 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
       Qs(how) + QStringLiteral("\nIt ran for ") + Qs(DescribeDuration(end.ranMs)) + u'.');
   lblEnd->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+  // What was known before the start may be the reason it stopped.
+  if (!end.findings.isEmpty()) {
+    lblFindings = MakeControl<QLabel>(
+        this, "lblFindings",
+        QStringLiteral("What Quillon found in its files before the start:\n") + end.findings);
+    lblFindings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblFindings->setWordWrap(true);
+  }
+
   auto* lblOutput =
       MakeControl<QLabel>(this, "lblOutput", QStringLiteral("Last lines of its output:"));
   txtOutput = MakeControl<QPlainTextEdit>(this, "txtOutput");
@@ -84,6 +93,7 @@ frmPortStopped::frmPortStopped(const PortEnd& end, Desktop& desktop, QWidget* ow
   buttons->addWidget(cmdClose);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblEnd);
+  if (lblFindings) layout->addWidget(lblFindings);
   layout->addWidget(lblOutput);
   layout->addWidget(txtOutput, 1);
   layout->addLayout(buttons);

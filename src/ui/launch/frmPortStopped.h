@@ -28,6 +28,7 @@ class frmPortStopped : public QDialog {
   Desktop& desktop_;
   QString logPath_;
   QLabel* lblEnd = nullptr;
+  QLabel* lblFindings = nullptr;  // only when the files' analysis had found something
   QPlainTextEdit* txtOutput = nullptr;
   QPushButton* cmdOpenLog = nullptr;
   QPushButton* cmdClose = nullptr;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -37,6 +38,9 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   lblPorts->setBuddy(lstPorts);
   // The family beside each name tells which command line each port is given.
   lstPorts->setItemDelegate(new AsideDelegate(lstPorts));
+  lblVerdict = MakeControl<QLabel>(this, "lblVerdict");
+  lblVerdict->setWordWrap(true);
+  lblVerdict->setTextInteractionFlags(Qt::TextSelectableByMouse);
   cmdTest = MakeControl<QPushButton>(this, "cmdTest", QStringLiteral("Test"),
                                      QStringLiteral("Start every checked port"));
   cmdTest->setDefault(true);
@@ -49,6 +53,7 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblPorts);
   layout->addWidget(lstPorts, 1);
+  layout->addWidget(lblVerdict);
   layout->addLayout(buttons);
 
   const std::vector<int> remembered =
@@ -64,13 +69,39 @@ frmTestPorts::frmTestPorts(PortTester& tester, Desktop& desktop, const QString& 
   if (lstPorts->count() > 0) lstPorts->setCurrentRow(0);
   lstPorts->setFocus();
   ChecksChanged();
+  ShowVerdicts();
+  tester_.WatchVerdicts([this] { ShowVerdicts(); });
 
   connect(lstPorts, &QListWidget::itemChanged, this, &frmTestPorts::ChecksChanged);
+  connect(lstPorts, &QListWidget::currentRowChanged, this, &frmTestPorts::ShowCurrentVerdict);
   connect(cmdTest, &QPushButton::clicked, this, &frmTestPorts::TestChecked);
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
   resize(kFirstSize.expandedTo(sizeHint()));
   CentreOnScreen(this, desktop.ScreenSize());
+}
+
+frmTestPorts::~frmTestPorts() {
+  tester_.WatchVerdicts({});
+}
+
+void frmTestPorts::ShowVerdicts() {
+  const QSignalBlocker quiet(lstPorts);  // a new tip or mark is no change of the checks
+  const QIcon failing = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  for (int row = 0; row < lstPorts->count(); ++row) {
+    QListWidgetItem* item = lstPorts->item(row);
+    const ShownVerdict verdict = tester_.VerdictOf(row + 1);
+    item->setToolTip(verdict.details.isEmpty() ? verdict.line : verdict.details);
+    item->setIcon(verdict.fails ? failing : QIcon());
+  }
+  ShowCurrentVerdict();
+}
+
+void frmTestPorts::ShowCurrentVerdict() {
+  const QListWidgetItem* item = lstPorts->currentItem();
+  const QString line = item ? item->toolTip() : QString();
+  lblVerdict->setText(line);
+  lblVerdict->setVisible(!line.isEmpty());
 }
 
 std::vector<int> frmTestPorts::CheckedEntries() const {

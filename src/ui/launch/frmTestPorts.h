@@ -16,13 +16,15 @@ class Desktop;
 class PortTester;
 
 // "Test in Several Ports": every source port with a check box, the checks remembered in
-// "Memory" as "TestPorts"; Test starts every checked port, Cancel starts nothing.
+// "Memory" as "TestPorts"; Test starts every checked port, Cancel starts nothing. Each port
+// shows what it will do with the files; one that will stop is marked, and still checkable.
 class frmTestPorts : public QDialog {
   Q_OBJECT
 
  public:
   frmTestPorts(PortTester& tester, Desktop& desktop, const QString& programDir,
                QWidget* parent = nullptr);
+  ~frmTestPorts() override;
 
   // After Test: whether every checked port started.
   bool AllStarted() const { return allStarted_; }
@@ -31,6 +33,9 @@ class frmTestPorts : public QDialog {
   std::vector<int> CheckedEntries() const;
   void ChecksChanged();
   void TestChecked();
+  // Each port's verdict on the files: a mark and a tip in the list, in full below it.
+  void ShowVerdicts();
+  void ShowCurrentVerdict();
 
   PortTester& tester_;
   ReadWrite iniFile_;
@@ -38,6 +43,7 @@ class frmTestPorts : public QDialog {
 
   QLabel* lblPorts = nullptr;
   QListWidget* lstPorts = nullptr;
+  QLabel* lblVerdict = nullptr;
   QPushButton* cmdTest = nullptr;
   QPushButton* cmdCancel = nullptr;
 };

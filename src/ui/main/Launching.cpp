@@ -110,7 +110,7 @@ TestContext frmQLN2::TestContextFor(const LaunchOptionValues& options, int entry
 LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
                                    const TestContext& context) const {
   std::vector<CustomFile> files = ListedCustomFiles();
-  LaunchOptionValues used = options;
+  LaunchOptionValues used = WithAutomaticComplevel(options);
   if (fileSwap_) {
     // The copy reaches the port even while the list is off: then it is the only file.
     if (!used.IsOn(LaunchOptionId::UseFiles)) files.clear();
@@ -118,6 +118,7 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
     files = fileSwap_(std::move(files));
   }
   LaunchRequest request = BuildTestLaunch(used, files, context);
+  request.Findings = JudgementFindings(JudgePort(options, entry));
   // Watched: its output goes to a log, and a failure is shown.
   request.LogDirectory = Ss(logDir_);
   request.Title = entry >= 1 && entry < cmbPorts->count() ? Ss(cmbPorts->itemText(entry - 1)) : "";
@@ -189,6 +190,7 @@ bool frmQLN2::ConfirmStart(const LaunchOptionValues& options, const std::vector<
       }
     }
   }
+  AddFailingPorts(options, entries, problems);
   if (problems.empty()) return true;
   const QString portName = entries.size() == 1 && entries.front() < cmbPorts->count()
                                ? cmbPorts->itemText(entries.front() - 1)
@@ -322,7 +324,12 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == test && event->type() == QEvent::ToolTip) {
     bool runnable = false;
     const QString command = TestCommandText(runnable);
-    test->setToolTip(command.isEmpty() ? testTip_ : testTip_ + QStringLiteral("\n\n") + command);
+    QString tip = command.isEmpty() ? testTip_ : testTip_ + QStringLiteral("\n\n") + command;
+    if (runnable) {
+      const QString verdict = VerdictTip(StartOptions(), cmbPorts->currentIndex() + 1);
+      if (!verdict.isEmpty()) tip += QStringLiteral("\n\n") + verdict;
+    }
+    test->setToolTip(tip);
   }
   return QMainWindow::eventFilter(watched, event);
 }

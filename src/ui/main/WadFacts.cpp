@@ -195,7 +195,14 @@ QVariant FileItemData(const std::optional<wad::FileDescription>& description, in
 void MapChoiceModel::SetChoices(std::vector<wad::MapChoice> choices) {
   beginResetModel();
   choices_ = std::move(choices);
+  titles_.clear();
   endResetModel();
+}
+
+void MapChoiceModel::SetTitles(std::vector<std::string> titles) {
+  if (titles == titles_) return;
+  titles_ = std::move(titles);
+  if (!choices_.empty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
 }
 
 int MapChoiceModel::rowCount(const QModelIndex& parent) const {
@@ -208,8 +215,13 @@ QVariant MapChoiceModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::EditRole:
       return Qs(choice.map);
-    case Qt::DisplayRole:
-      return Qs(choice.map) + QStringLiteral("  ") + Qs(FileNameOf(choice.file));
+    case Qt::DisplayRole: {
+      const std::size_t row = static_cast<std::size_t>(index.row());
+      const QString title = row < titles_.size() && !titles_[row].empty()
+                                ? QStringLiteral(" — ") + Qs(titles_[row])
+                                : QString();
+      return Qs(choice.map) + title + QStringLiteral("  ") + Qs(FileNameOf(choice.file));
+    }
     case Qt::ToolTipRole:
       return Qs(choice.file);
     default:

@@ -104,19 +104,22 @@ class WadFacts : public QObject {
 QVariant FileItemData(const std::optional<wad::FileDescription>& description, int role,
                       const QString& hint = {});
 
-// The maps offered as completions: each completes to its name ("MAP07") and shows the file
-// that supplies it.
+// The maps offered as completions: each completes to its name ("MAP07") and shows its title,
+// where one is known, and the file that supplies it.
 class MapChoiceModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
   using QAbstractListModel::QAbstractListModel;
   void SetChoices(std::vector<wad::MapChoice> choices);
+  // The title of each choice, in their order ("" for none).
+  void SetTitles(std::vector<std::string> titles);
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
   std::vector<wad::MapChoice> choices_;
+  std::vector<std::string> titles_;
 };
 
 }  // namespace quillon

@@ -33,6 +33,7 @@ std::string FullPath(const CustomFile& file) {
 
 void frmQLN2::CreateWadKnowledge() {
   wadFacts_ = new WadFacts(this);
+  CreateAnalyses();
   mapChoices_ = new MapChoiceModel(this);
   warpCompleter_ = new QCompleter(mapChoices_, this);
   warpCompleter_->setObjectName(QStringLiteral("warpCompleter"));
@@ -48,8 +49,12 @@ void frmQLN2::CreateWadKnowledge() {
     if (column != 0) return {};
     const EntryListModel& listed = *EntriesOf(lstFiles);
     const CustomFile file{Ss(listed.Text(row, 0)), Ss(listed.Text(row, 1))};
-    return FileItemData(wadFacts_->DescriptionOf(FullPath(file)), role,
-                        QString::fromLatin1(kFileOrderHint));
+    QString hint = QString::fromLatin1(kFileOrderHint);
+    if (role == Qt::ToolTipRole && ExtensionOf(file.name) == "wad") {
+      const QString needs = NeedsTip(analyses_->Find(FullPath(file)));
+      if (!needs.isEmpty()) hint = needs + u'\n' + hint;
+    }
+    return FileItemData(wadFacts_->DescriptionOf(FullPath(file)), role, hint);
   });
   EntriesOf(cmbIWADs)->SetRoleProvider([this](int row, int, int role) -> QVariant {
     // The last entry is the list's placeholder, no file.
@@ -100,6 +105,7 @@ void frmQLN2::LearnWads() {
   }
   WatchFileFolders(folders);
 
+  LearnNeeds();
   // Before the first paint nothing has asked yet, and 32 766 rows need not be told.
   if (wadFacts_->Relearn(port)) ShowDescriptions();
   wadFacts_->FindMaps(options.Text(LaunchOptionId::IWAD), port, std::move(loaded));
@@ -131,7 +137,23 @@ void frmQLN2::ShowDescriptions() {
 
 void frmQLN2::ShowMaps() {
   mapChoices_->SetChoices(wadFacts_->Maps());
-  // The list shows each map with its file, wider than the short box it completes.
+  ShowMapTitles();
+}
+
+// Titles come from the file that supplies each map, and may arrive after the maps.
+void frmQLN2::ShowMapTitles() {
+  std::vector<std::string> titles;
+  for (const wad::MapChoice& choice : wadFacts_->Maps()) {
+    std::string title;
+    if (const auto needs = analyses_->Find(choice.file)) {
+      for (const wad::MapNeeds& map : needs->maps) {
+        if (map.name == choice.map) title = map.title;
+      }
+    }
+    titles.push_back(std::move(title));
+  }
+  mapChoices_->SetTitles(std::move(titles));
+  // The list shows each map with its title and file, wider than the short box it completes.
   QAbstractItemView* popup = warpCompleter_->popup();
   const QFontMetrics metrics(popup->font());
   int widest = 0;

@@ -21,6 +21,7 @@
 #include "ui/desktop/CommonDialog.h"
 #include "ui/launch/PortTester.h"
 #include "ui/main/Commands.h"
+#include "ui/main/WadAnalyses.h"
 #include "ui/main/WadFacts.h"
 #include "ui/setup/MainWindowLists.h"
 #include "ui/starthere/StartHereHost.h"
@@ -80,6 +81,14 @@ class frmQLN2 : public QMainWindow,
   // "Test in Several Ports" starts its ports through the window (Launching.cpp).
   QStringList PortNames() const override;
   bool TestPorts(const std::vector<int>& entries) override;
+  ShownVerdict VerdictOf(int entry) override;
+  void WatchVerdicts(std::function<void()> changed) override {
+    verdictsChanged_ = std::move(changed);
+  }
+
+  // How the files are read and judged per port, instead of the core's own; what was read
+  // before is dropped.
+  void SetJudging(Judging judging);
 
   // "Start Here" starts from a copy of a map's file (StartHere.cpp).
   std::vector<StartMap> StartMaps() const override;
@@ -211,6 +220,19 @@ class frmQLN2 : public QMainWindow,
   void ShowDescriptions();
   void ShowMaps();
 
+  // What the WADs need and what each port will do with them (Verdicts.cpp).
+  void CreateAnalyses();
+  void LearnNeeds();
+  PortJudgement JudgePort(const LaunchOptionValues& options, int entry) const;
+  // The options with "Automatic" compatibility made the level the files need, where known.
+  LaunchOptionValues WithAutomaticComplevel(const LaunchOptionValues& options) const;
+  void AddFailingPorts(const LaunchOptionValues& options, const std::vector<int>& entries,
+                       std::vector<std::string>& problems) const;
+  QString VerdictTip(const LaunchOptionValues& options, int entry) const;
+  void ShowNeeds();
+  void ShowMapTitles();
+  void ShowAutomaticComplevel();
+
   // Schemes (Schemes.cpp).
   void SaveScheme();
   void LoadScheme();
@@ -237,6 +259,9 @@ class frmQLN2 : public QMainWindow,
   MapChoiceModel* mapChoices_ = nullptr;
   QCompleter* warpCompleter_ = nullptr;
   bool relearnPending_ = false;
+  Judging judging_;
+  WadAnalyses* analyses_ = nullptr;
+  std::function<void()> verdictsChanged_;
 
   // While Start Here tests: the custom files as its copy changes them, and what started.
   FileSwap fileSwap_;
