@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
       const std::filesystem::path source = folder / (std::string(c.name) + ".src");
       quillon::test::WriteBytes(source, MakeWad("PWAD", c.lumps));
       const std::string command = zdbsp + " -t " + c.zdbsp + " -o '" + out.string() + "' '" +
-                                  source.string() + "' > /dev/null";
+                                  source.string() + "' > /dev/null 2>&1";
       if (std::system(command.c_str()) != 0) {
         std::cerr << "zdbsp failed on " << c.name << "\n";
         ++failed;
