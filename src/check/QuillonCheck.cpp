@@ -123,8 +123,8 @@ void WriteJson(const std::vector<Checked>& checked, std::ostream& out) {
     out << ",\"maps\":[";
     for (std::size_t m = 0; m < needs.maps.size(); ++m) {
       const wad::MapNeeds& map = needs.maps[m];
-      out << (m ? "," : "") << "{\"name\":" << Json(map.name) << ",\"format\":"
-          << Json(AsciiLower(wad::FormatWord(map.format)));
+      out << (m ? "," : "") << "{\"name\":" << Json(map.name)
+          << ",\"format\":" << Json(AsciiLower(wad::FormatWord(map.format)));
       if (map.format == wad::MapFormat::kUdmf) out << ",\"namespace\":" << Json(map.udmfNamespace);
       if (!map.title.empty()) out << ",\"title\":" << Json(map.title);
       out << "}";
@@ -135,8 +135,8 @@ void WriteJson(const std::vector<Checked>& checked, std::ostream& out) {
     out << "],\"ports\":{";
     for (std::size_t p = 0; p < checked[f].verdicts.size(); ++p) {
       const auto& [profile, verdict] = checked[f].verdicts[p];
-      out << (p ? "," : "") << Json(profile->key) << ":{\"verdict\":"
-          << Json(VerdictWord(verdict.verdict)) << ",\"why\":[";
+      out << (p ? "," : "") << Json(profile->key)
+          << ":{\"verdict\":" << Json(VerdictWord(verdict.verdict)) << ",\"why\":[";
       for (std::size_t w = 0; w < verdict.why.size(); ++w) {
         out << (w ? "," : "") << Json(verdict.why[w]);
       }
@@ -154,8 +154,8 @@ void WriteTable(const std::vector<Checked>& checked, std::ostream& out) {
     if (!needs.Ok()) {
       out << "not a readable WAD (" << needs.error << ")\n";
     } else {
-      out << (needs.kind == wad::WadKind::kIwad ? "IWAD" : "PWAD") << ", "
-          << needs.maps.size() << (needs.maps.size() == 1 ? " map" : " maps");
+      out << (needs.kind == wad::WadKind::kIwad ? "IWAD" : "PWAD") << ", " << needs.maps.size()
+          << (needs.maps.size() == 1 ? " map" : " maps");
       for (std::size_t m = 0; m < needs.maps.size() && m < 8; ++m) {
         const wad::MapNeeds& map = needs.maps[m];
         out << (m ? ", " : ": ") << map.name << " (" << wad::FormatWord(map.format);

@@ -61,7 +61,8 @@ TestMapSpec LongRoom(int pieces) {
   const int count = static_cast<int>(spec.vertices.size());
   for (int i = 0; i < count; ++i) {
     const int next = (i + 1) % count;
-    if (spec.vertices[i].x == spec.vertices[next].x && spec.vertices[i].y == spec.vertices[next].y) {
+    if (spec.vertices[i].x == spec.vertices[next].x &&
+        spec.vertices[i].y == spec.vertices[next].y) {
       continue;
     }
     spec.lines.push_back({i, next, static_cast<int>(spec.lines.size())});
@@ -76,7 +77,7 @@ struct Case {
   const char* name;
   const char* holds;
   std::vector<TestLump> lumps;
-  const char* zdbsp;  // its options, or nullptr to leave the map without nodes
+  const char* zdbsp;          // its options, or nullptr to leave the map without nodes
   const char* raw = nullptr;  // bytes written as they are (not a WAD)
 };
 

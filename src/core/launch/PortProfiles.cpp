@@ -16,8 +16,8 @@ using wad::MapNeeds;
 using wad::NodeFormat;
 using wad::WadNeeds;
 
-constexpr std::string_view kZDoomNamespaces[] = {"doom",  "heretic", "hexen",
-                                                  "strife", "zdoom",  "zdoomtranslated"};
+constexpr std::string_view kZDoomNamespaces[] = {"doom",   "heretic", "hexen",
+                                                 "strife", "zdoom",   "zdoomtranslated"};
 constexpr std::string_view kEternityNamespaces[] = {"eternity"};
 
 // What each release supports, and where that is written (docs/ENGINES.md has the table with
@@ -88,22 +88,33 @@ struct NameProfile {
   std::string_view key;
 };
 constexpr NameProfile kEngineProfiles[] = {
-    {"chocolate-doom", "chocolate-doom"}, {"crispy-doom", "crispy-doom"},
-    {"prboom", "prboom-plus"},            {"prboom-plus", "prboom-plus"},
-    {"glboom", "prboom-plus"},            {"glboom-plus", "prboom-plus"},
-    {"dsda-doom", "dsda-doom"},           {"woof", "woof"},
-    {"nugget-doom", "woof"},              {"cherry-doom", "woof"},
+    {"chocolate-doom", "chocolate-doom"},
+    {"crispy-doom", "crispy-doom"},
+    {"prboom", "prboom-plus"},
+    {"prboom-plus", "prboom-plus"},
+    {"glboom", "prboom-plus"},
+    {"glboom-plus", "prboom-plus"},
+    {"dsda-doom", "dsda-doom"},
+    {"woof", "woof"},
+    {"nugget-doom", "woof"},
+    {"cherry-doom", "woof"},
 };
 
 // The profile a family gets when its executable's name is none of the above.
 std::string_view FamilyProfile(PortFamily family) {
   switch (family) {
-    case PortFamily::Chocolate: return "chocolate-doom";
-    case PortFamily::Boom: return "prboom-plus";
-    case PortFamily::ZDoom: return "gzdoom";
-    case PortFamily::Eternity: return "eternity";
-    case PortFamily::Odamex: return "odamex";
-    case PortFamily::Other: break;
+    case PortFamily::Chocolate:
+      return "chocolate-doom";
+    case PortFamily::Boom:
+      return "prboom-plus";
+    case PortFamily::ZDoom:
+      return "gzdoom";
+    case PortFamily::Eternity:
+      return "eternity";
+    case PortFamily::Odamex:
+      return "odamex";
+    case PortFamily::Other:
+      break;
   }
   return {};
 }
@@ -145,9 +156,9 @@ void JudgeMap(const PortProfile& port, const MapNeeds& map, Reasons& reasons) {
     const bool takes = std::find(port.udmfNamespaces.begin(), port.udmfNamespaces.end(),
                                  map.udmfNamespace) != port.udmfNamespaces.end();
     if (!takes) {
-      reasons.Fails(map.name + " is in UDMF format, namespace " + ns + "; " + who +
-                    (port.udmfNamespaces.empty() ? " takes no UDMF"
-                                                 : " does not take that namespace"));
+      reasons.Fails(
+          map.name + " is in UDMF format, namespace " + ns + "; " + who +
+          (port.udmfNamespaces.empty() ? " takes no UDMF" : " does not take that namespace"));
       return;
     }
   }
@@ -157,7 +168,8 @@ void JudgeMap(const PortProfile& port, const MapNeeds& map, Reasons& reasons) {
         reasons.Fails(map.name + " has no nodes; " + who + " builds none itself");
       }
       break;
-    case NodeFormat::kClassic: break;
+    case NodeFormat::kClassic:
+      break;
     case NodeFormat::kGlOnly:
       if (!port.glNodes && !port.buildsNodes) {
         reasons.Fails(map.name + " has only GL nodes; " + who + " needs the NODES lump");
@@ -178,8 +190,11 @@ void JudgeMap(const PortProfile& port, const MapNeeds& map, Reasons& reasons) {
   }
   if (map.format != MapFormat::kUdmf) {
     const std::pair<const char*, std::uint64_t> counts[] = {
-        {"linedefs", map.linedefs}, {"sidedefs", map.sidedefs}, {"vertices", map.vertices},
-        {"segs", map.nodes == NodeFormat::kClassic ? map.segs : 0}, {"things", map.things}};
+        {"linedefs", map.linedefs},
+        {"sidedefs", map.sidedefs},
+        {"vertices", map.vertices},
+        {"segs", map.nodes == NodeFormat::kClassic ? map.segs : 0},
+        {"things", map.things}};
     for (const auto& [what, count] : counts) {
       if (count > port.mapLimit) {
         reasons.Fails(map.name + " has " + Thousands(count) + " " + what + "; " + who +
@@ -206,8 +221,9 @@ std::vector<std::pair<const MapNeeds*, const WadNeeds*>> MapsInPlay(
   for (const WadNeeds* file : files) {
     if (file == nullptr || !file->Ok()) continue;
     for (const MapNeeds& map : file->maps) {
-      const auto same = std::find_if(maps.begin(), maps.end(),
-                                     [&](const auto& known) { return known.first->name == map.name; });
+      const auto same = std::find_if(maps.begin(), maps.end(), [&](const auto& known) {
+        return known.first->name == map.name;
+      });
       if (same != maps.end()) {
         *same = {&map, file};
       } else {
@@ -249,9 +265,12 @@ const PortProfile* ProfileForPort(PortFamily family, std::string_view executable
 
 std::string_view VerdictWord(Verdict verdict) {
   switch (verdict) {
-    case Verdict::kRuns: return "runs";
-    case Verdict::kDiffers: return "differs";
-    case Verdict::kFails: return "fails";
+    case Verdict::kRuns:
+      return "runs";
+    case Verdict::kDiffers:
+      return "differs";
+    case Verdict::kFails:
+      return "fails";
   }
   return "runs";
 }
@@ -280,7 +299,8 @@ PortVerdict Judge(const PortProfile& profile, const std::vector<const wad::WadNe
         if (!fromTx || profile.txTextures) textures.insert(name);
       }
       flats.insert(file->flatsProvided.begin(), file->flatsProvided.end());
-      if (profile.txTextures) flats.insert(file->texturesFromTx.begin(), file->texturesFromTx.end());
+      if (profile.txTextures)
+        flats.insert(file->texturesFromTx.begin(), file->texturesFromTx.end());
     }
     for (const auto& [map, file] : maps) {
       std::vector<std::string> missing;
@@ -347,8 +367,9 @@ PortVerdict Judge(const PortProfile& profile, const std::vector<const wad::WadNe
     const bool emap = file->Has("EMAPINFO");
     if ((umap || zmap || emap) && !(umap && profile.umapinfo) && !(zmap && profile.zmapinfo) &&
         !(emap && profile.emapinfo)) {
-      std::string kinds = umap ? "UMAPINFO" : zmap ? (file->Has("ZMAPINFO") ? "ZMAPINFO" : "MAPINFO")
-                                                   : "EMAPINFO";
+      std::string kinds = umap   ? "UMAPINFO"
+                          : zmap ? (file->Has("ZMAPINFO") ? "ZMAPINFO" : "MAPINFO")
+                                 : "EMAPINFO";
       reasons.Differs(name + " has a " + kinds + "; " + who + " does not read it");
     }
     if (file->Has("DEHACKED")) {
@@ -365,8 +386,8 @@ PortVerdict Judge(const PortProfile& profile, const std::vector<const wad::WadNe
                       who + " does not read it");
     }
     if ((file->Has("ANIMATED") || file->Has("SWITCHES")) && !profile.animated) {
-      reasons.Differs(name + " has " + (file->Has("ANIMATED") ? "ANIMATED" : "SWITCHES") +
-                      "; " + who + " does not read it");
+      reasons.Differs(name + " has " + (file->Has("ANIMATED") ? "ANIMATED" : "SWITCHES") + "; " +
+                      who + " does not read it");
     }
   }
   return reasons.Verdict();
@@ -406,7 +427,8 @@ int AutomaticComplevel(const std::vector<const wad::WadNeeds*>& files, const wad
     }
     if (file->Has("DEHACKED (MBF21)")) raise(21, name + "'s DEHACKED uses MBF21 fields");
     if (file->Has("DEHACKED (BEX)")) raise(9, name + "'s DEHACKED has BEX sections");
-    if (file->Has("ANIMATED") || file->Has("SWITCHES")) raise(9, name + " has Boom's ANIMATED or SWITCHES");
+    if (file->Has("ANIMATED") || file->Has("SWITCHES"))
+      raise(9, name + " has Boom's ANIMATED or SWITCHES");
   }
   say(std::to_string(level) + ": " + reason);
   return level;

@@ -82,9 +82,9 @@ class Tokens {
         const std::size_t close = text_.find("*/", at_ + 2);
         const std::size_t end = close == std::string_view::npos ? text_.size() : close + 2;
         unclosedComment = close == std::string_view::npos;
-        line_ += static_cast<int>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(at_),
-                                             text_.begin() + static_cast<std::ptrdiff_t>(end),
-                                             '\n'));
+        line_ +=
+            static_cast<int>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(at_),
+                                        text_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
         at_ = end;
       } else {
         return;
@@ -225,9 +225,9 @@ DehackedKind ReadDehackedKind(std::string_view text) {
                           "[music]", "include ", "bits = "}) {
     if (lower.find(bex) != std::string::npos) kind.bex = true;
   }
-  for (const char* mbf21 : {"doom version = 2021", "mbf21 bits", "infighting group",
-                            "projectile group", "splash group", "rip sound", "fast speed",
-                            "melee range", "args1", "weapon flags"}) {
+  for (const char* mbf21 :
+       {"doom version = 2021", "mbf21 bits", "infighting group", "projectile group", "splash group",
+        "rip sound", "fast speed", "melee range", "args1", "weapon flags"}) {
     if (lower.find(mbf21) != std::string::npos) kind.mbf21 = true;
   }
   kind.newThings = lower.find("id # =") != std::string::npos;
@@ -237,8 +237,9 @@ DehackedKind ReadDehackedKind(std::string_view text) {
 int ComplevelFromLump(std::string_view text) {
   std::string word = AsciiLower(text.substr(0, std::min<std::size_t>(text.size(), 64)));
   word.erase(std::remove_if(word.begin(), word.end(),
-                            [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
-                                                c == '\0'; }),
+                            [](char c) {
+                              return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
+                            }),
              word.end());
   if (word == "vanilla") return 2;
   if (word == "boom") return 9;

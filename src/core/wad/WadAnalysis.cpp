@@ -19,13 +19,14 @@ constexpr std::uint32_t kMaxTextLumpBytes = 16u << 20;
 // The thing types Doom II's executable knows (its mobjinfo table and the player and
 // deathmatch starts), and MBF's helper dog. Ranges, both ends included.
 constexpr std::pair<std::int32_t, std::int32_t> kKnownThings[] = {
-    {1, 89}, {888, 888}, {2001, 2008}, {2010, 2015}, {2018, 2019}, {2022, 2026},
-    {2028, 2028}, {2035, 2035}, {2045, 2049}, {3001, 3006},
+    {1, 89},      {888, 888},   {2001, 2008}, {2010, 2015}, {2018, 2019},
+    {2022, 2026}, {2028, 2028}, {2035, 2035}, {2045, 2049}, {3001, 3006},
 };
 
 bool KnownThing(std::int32_t type) {
-  return std::any_of(std::begin(kKnownThings), std::end(kKnownThings),
-                     [&](const auto& range) { return type >= range.first && type <= range.second; });
+  return std::any_of(std::begin(kKnownThings), std::end(kKnownThings), [&](const auto& range) {
+    return type >= range.first && type <= range.second;
+  });
 }
 
 // Boom's generalized line types start here; those below that vanilla Doom II lacks are
@@ -202,7 +203,8 @@ class Analyzer {
       havePatches = true;
       if (patchCount > (bytes.size() - 4) / 8) {
         AddOnce(needs_.problems, "PNAMES names " + std::to_string(patchCount) +
-                                     " patches but holds " + std::to_string((bytes.size() - 4) / 8));
+                                     " patches but holds " +
+                                     std::to_string((bytes.size() - 4) / 8));
         patchCount = static_cast<std::uint32_t>((bytes.size() - 4) / 8);
       }
     }
@@ -300,8 +302,8 @@ class Analyzer {
       }
       if (thing.type == 888) needs.mbfThings = true;
       // A Doom thing on no skill, or only in multiplayer, is never spawned in a single game.
-      const bool spawned = map.format != MapFormat::kDoom ||
-                           ((thing.flags & 7) != 0 && (thing.flags & 0x10) == 0);
+      const bool spawned =
+          map.format != MapFormat::kDoom || ((thing.flags & 7) != 0 && (thing.flags & 0x10) == 0);
       if (spawned && !KnownThing(thing.type) && unknown.insert(thing.type).second) {
         needs.unknownThings.push_back(thing.type);
       }
@@ -357,21 +359,30 @@ std::vector<std::string> Brings(const WadNeeds& needs) {
 
 std::string_view FormatWord(MapFormat format) {
   switch (format) {
-    case MapFormat::kDoom: return "Doom";
-    case MapFormat::kHexen: return "Hexen";
-    case MapFormat::kUdmf: return "UDMF";
+    case MapFormat::kDoom:
+      return "Doom";
+    case MapFormat::kHexen:
+      return "Hexen";
+    case MapFormat::kUdmf:
+      return "UDMF";
   }
   return "Doom";
 }
 
 std::string_view NodeWord(NodeFormat nodes) {
   switch (nodes) {
-    case NodeFormat::kNone: return "none";
-    case NodeFormat::kClassic: return "classic";
-    case NodeFormat::kGlOnly: return "GL only";
-    case NodeFormat::kExtended: return "extended";
-    case NodeFormat::kCompressed: return "compressed";
-    case NodeFormat::kUdmfZnodes: return "ZNODES";
+    case NodeFormat::kNone:
+      return "none";
+    case NodeFormat::kClassic:
+      return "classic";
+    case NodeFormat::kGlOnly:
+      return "GL only";
+    case NodeFormat::kExtended:
+      return "extended";
+    case NodeFormat::kCompressed:
+      return "compressed";
+    case NodeFormat::kUdmfZnodes:
+      return "ZNODES";
   }
   return "none";
 }

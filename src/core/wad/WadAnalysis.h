@@ -49,7 +49,7 @@ struct WadNeeds {
   std::vector<std::string> texturesProvided;  // TEXTURE1/2 and TX_START..TX_END, upper case
   std::vector<std::string> flatsProvided;     // between the flat markers, upper case
   std::vector<std::string> texturesFromTx;    // TX_START..TX_END alone (the ZDoom family's)
-  bool newThingTypes = false;  // DEHACKED with "ID #", DECORATE or ZSCRIPT: types of its own
+  bool newThingTypes = false;         // DEHACKED with "ID #", DECORATE or ZSCRIPT: types of its own
   std::vector<std::string> problems;  // lumps too large, broken texture directories, ...
   bool Ok() const { return status == WadStatus::kOk; }
   bool Has(const std::string& feature) const;

@@ -66,16 +66,18 @@ TEST(PortProfiles, JudgesEachPortByWhatItTakes) {
          f.features = {"UMAPINFO"};
          f.umapinfoError = "UMAPINFO line 3: the block of MAP01 is never closed";
        }),
-       Verdict::kFails, "test.wad: UMAPINFO line 3: the block of MAP01 is never closed; Woof! 10.5 stops on it"},
-      {"crispy-doom", OneMap([](auto&, auto& f) { f.features = {"UMAPINFO"}; }),
-       Verdict::kDiffers, "test.wad has a UMAPINFO; Crispy Doom 5.12 does not read it"},
+       Verdict::kFails,
+       "test.wad: UMAPINFO line 3: the block of MAP01 is never closed; Woof! 10.5 stops on it"},
+      {"crispy-doom", OneMap([](auto&, auto& f) { f.features = {"UMAPINFO"}; }), Verdict::kDiffers,
+       "test.wad has a UMAPINFO; Crispy Doom 5.12 does not read it"},
       {"prboom-plus", OneMap([](auto& m, auto&) { m.mbf21 = true; }), Verdict::kDiffers,
        "MAP01 uses MBF21 specials or flags; PrBoom+ 2.6 ignores them"},
       {"odamex", OneMap([](auto&, auto& f) {
          f.status = wad::WadStatus::kNotAWad;
          f.error = "it does not start with IWAD or PWAD";
        }),
-       Verdict::kFails, "/maps/test.wad is not a readable WAD: it does not start with IWAD or PWAD"},
+       Verdict::kFails,
+       "/maps/test.wad is not a readable WAD: it does not start with IWAD or PWAD"},
   };
   for (const Case& c : cases) {
     const PortProfile* profile = ProfileByKey(c.port);
@@ -111,9 +113,20 @@ TEST(PortProfiles, AutomaticComplevelFollowsTheFiles) {
       {OneMap([](auto&, auto&) {}), nullptr, 2},
       {OneMap([](auto&, auto&) {}), &ultimate, 3},
       {OneMap([](auto& m, auto&) { m.boomSpecials = true; }), nullptr, 9},
-      {OneMap([](auto& m, auto&) { m.mbfThings = true; m.boomSpecials = true; }), nullptr, 11},
-      {OneMap([](auto&, auto& f) { f.features = {"DEHACKED", "DEHACKED (MBF21)"}; }), nullptr, 21},
-      {OneMap([](auto& m, auto& f) { m.mbf21 = true; f.complevel = 9; }), nullptr, 9},
+      {OneMap([](auto& m, auto&) {
+         m.mbfThings = true;
+         m.boomSpecials = true;
+       }),
+       nullptr, 11},
+      {OneMap([](auto&, auto& f) {
+         f.features = {"DEHACKED", "DEHACKED (MBF21)"};
+       }),
+       nullptr, 21},
+      {OneMap([](auto& m, auto& f) {
+         m.mbf21 = true;
+         f.complevel = 9;
+       }),
+       nullptr, 9},
       {OneMap([](auto&, auto& f) { f.complevel = 2; }), &ultimate, 3},
   };
   for (const Case& c : cases) {

@@ -86,8 +86,12 @@ TEST(WadAnalysis, ReadsWhatEachMapAndFileBrings) {
               {"UMAPINFO", "map MAP01 { levelname = \"Entryway\" music = \"D_RUNNIN\" }"},
               {"MAPINFO", "map MAP01 \"Other\"\n"},
               {"DEHACKED", "Patch File for DeHackEd v3.0\n[CODEPTR]\nFRAME 1 = Look\n"},
-              {"F_START", ""}, {"MYFLAT", std::string(4096, '\0')}, {"F_END", ""},
-              {"TX_START", ""}, {"MYTEX", "x"}, {"TX_END", ""}}}),
+              {"F_START", ""},
+              {"MYFLAT", std::string(4096, '\0')},
+              {"F_END", ""},
+              {"TX_START", ""},
+              {"MYTEX", "x"},
+              {"TX_END", ""}}}),
        [](const WadNeeds& w) {
          EXPECT_EQ(w.complevel, 21);
          EXPECT_EQ(w.maps[0].title, "Entryway");  // UMAPINFO's wins
@@ -149,8 +153,8 @@ TEST(WadAnalysis, DescribesHostileFiles) {
 }
 
 TEST(MapInfoText, ReadsComplevelsAndDehackedKinds) {
-  const std::pair<const char*, int> levels[] = {
-      {"vanilla", 2}, {" Boom\r\n", 9}, {"mbf", 11}, {"MBF21", 21}, {"zdoom", -1}, {"", -1}};
+  const std::pair<const char*, int> levels[] = {{"vanilla", 2}, {" Boom\r\n", 9}, {"mbf", 11},
+                                                {"MBF21", 21},  {"zdoom", -1},    {"", -1}};
   for (const auto& [text, level] : levels) EXPECT_EQ(ComplevelFromLump(text), level) << text;
 
   EXPECT_TRUE(ReadDehackedKind("Thing 1\nMBF21 Bits = 4\n").mbf21);
