@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,34 @@ struct PortProfile {
   std::string_view key;   // "chocolate-doom", "crispy-doom", "prboom-plus", "dsda-doom",
                           // "woof", "gzdoom", "eternity", "odamex"
   std::string_view name;  // "dsda-doom 0.25"
+  // Map formats: Doom's is taken by all; Hexen's ("Doom in Hexen") by some; UDMF in these
+  // namespaces (lower case), none where empty.
+  bool hexenFormat = false;
+  std::span<const std::string_view> udmfNamespaces = {};
+  // Node formats beyond the classic ones; whether it builds nodes itself where none are.
+  bool glNodes = false;
+  bool extendedNodes = false;
+  bool compressedNodes = false;
+  bool buildsNodes = false;
+  // The most linedefs, sidedefs, vertices, segs or things a map of classic nodes may have.
+  std::uint64_t mapLimit = 32767;
+  bool boom = false;
+  bool mbf = false;
+  bool mbf21 = false;
+  // The lumps it reads without being asked (a DEHACKED lump, its BEX sections).
+  bool dehackedLump = false;
+  bool bex = false;
+  bool umapinfo = false;
+  bool zmapinfo = false;  // MAPINFO and ZMAPINFO
+  bool emapinfo = false;
+  bool decorate = false;  // DECORATE and ZSCRIPT
+  bool animated = false;  // ANIMATED and SWITCHES
+  bool complvl = false;
+  bool txTextures = false;   // TX_START..TX_END
+  bool missingStops = true;  // a texture or flat not found stops it
+  bool unknownThingStops = true;
+  std::string_view source = {};  // where the row's facts come from
+  std::string_view note = {};    // what later releases changed
 };
 
 // Every profile, in a fixed order.
@@ -40,6 +70,9 @@ const PortProfile* ProfileForPort(PortFamily family, std::string_view executable
 // could not be read).
 PortVerdict Judge(const PortProfile& profile, const std::vector<const wad::WadNeeds*>& files,
                   const wad::WadNeeds* iwad);
+
+// The words of a verdict as quillon-check and the tips show them: "runs", "differs", "fails".
+std::string_view VerdictWord(Verdict verdict);
 
 // The complevel "Compatibility: Automatic" picks: the files' COMPLVL when there is one, else
 // the lowest level that has every feature found; `why` says which and why.

@@ -343,7 +343,9 @@ bool HasGlNodes(const WadDirectory& directory, std::string_view upperName) {
   for (std::size_t i = 0; i < directory.lumps.size(); ++i) {
     if (AsciiUpper(directory.lumps[i].name) != marker) continue;
     for (std::size_t j = i + 1; j < directory.lumps.size() && j <= i + 5; ++j) {
-      if (AsciiUpper(directory.lumps[j].name) == "GL_NODES" && directory.lumps[j].size > 0) {
+      // A map of one convex sector has a GL subsector and no GL node.
+      const std::string name = AsciiUpper(directory.lumps[j].name);
+      if ((name == "GL_NODES" || name == "GL_SSECT") && directory.lumps[j].size > 0) {
         return true;
       }
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/wad/MapData.h"
@@ -24,6 +25,7 @@ struct MapNeeds {
   std::uint64_t things = 0;
   bool boomSpecials = false;  // generalized line types or Boom sector specials
   bool mbf21 = false;         // MBF21 line flags or specials
+  bool mbfThings = false;     // MBF's helper dog or friendly flag
   bool player1Start = false;
   std::vector<std::int32_t> unknownThings;  // thing types the game does not know, each once
   std::vector<std::string> textures;        // every wall texture named, each once, upper case
@@ -46,6 +48,9 @@ struct WadNeeds {
   std::string umapinfoError;                  // UMAPINFO that does not parse: what and where
   std::vector<std::string> texturesProvided;  // TEXTURE1/2 and TX_START..TX_END, upper case
   std::vector<std::string> flatsProvided;     // between the flat markers, upper case
+  std::vector<std::string> texturesFromTx;    // TX_START..TX_END alone (the ZDoom family's)
+  bool newThingTypes = false;         // DEHACKED with "ID #", DECORATE or ZSCRIPT: types of its own
+  std::vector<std::string> problems;  // lumps too large, broken texture directories, ...
   bool Ok() const { return status == WadStatus::kOk; }
   bool Has(const std::string& feature) const;
 };
@@ -54,5 +59,14 @@ struct WadNeeds {
 // hostile file is described, never a crash. Never throws.
 WadNeeds AnalyzeWad(WadSource& source, const std::string& path);
 WadNeeds AnalyzeWadFile(const std::string& path);
+
+// What the file brings, in words for a tip or a report: its features, then what its maps are
+// built on ("Boom specials", "MBF", "MBF21").
+std::vector<std::string> Brings(const WadNeeds& needs);
+
+// "Doom", "Hexen", "UDMF"; and a node format in words ("none", "classic", "GL only",
+// "extended", "compressed").
+std::string_view FormatWord(MapFormat format);
+std::string_view NodeWord(NodeFormat nodes);
 
 }  // namespace quillon::wad

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/wad/MapInfoText.h"
+#include "core/wad/WadAnalysis.h"
+#include "support/WadWriter.h"
+
+namespace quillon::wad {
+namespace {
+
+using test::BinaryMap;
+using test::Join;
+using test::MakeWad;
+using test::SquareRoom;
+using test::TestLump;
+using test::TestMapSpec;
+
+WadNeeds Analyze(const std::string& bytes) {
+  MemorySource source(bytes);
+  return AnalyzeWad(source, "/maps/test.wad");
+}
+
+// The room with a subsector of its own, as a node builder leaves a one-sector map.
+std::vector<TestLump> Room(const TestMapSpec& spec = SquareRoom(), const std::string& nodes = "") {
+  std::vector<TestLump> lumps = BinaryMap("MAP01", spec);
+  for (TestLump& lump : lumps) {
+    if (lump.name == "SSECTORS") lump.data = nodes.empty() ? std::string(4, '\0') : nodes;
+  }
+  return lumps;
+}
+
+TestMapSpec With(const std::function<void(TestMapSpec&)>& change) {
+  TestMapSpec spec = SquareRoom();
+  change(spec);
+  return spec;
+}
+
+TEST(WadAnalysis, ReadsWhatEachMapAndFileBrings) {
+  struct Case {
+    const char* name;
+    std::vector<TestLump> lumps;
+    std::function<void(const WadNeeds&)> check;
+  };
+  const std::vector<Case> cases = {
+      {"a plain room", Room(),
+       [](const WadNeeds& w) {
+         ASSERT_EQ(w.maps.size(), 1u);
+         const MapNeeds& map = w.maps[0];
+         EXPECT_EQ(map.nodes, NodeFormat::kClassic);
+         EXPECT_TRUE(map.player1Start);
+         EXPECT_EQ(map.linedefs, 4u);
+         EXPECT_FALSE(map.boomSpecials || map.mbf21 || map.mbfThings);
+         EXPECT_EQ(map.textures, std::vector<std::string>{"STARTAN3"});
+         EXPECT_EQ(map.flats, (std::vector<std::string>{"FLOOR4_8", "CEIL3_5"}));
+         EXPECT_TRUE(Brings(w).empty());
+       }},
+      {"extended nodes", Room(SquareRoom(), "XNOD" + std::string(8, '\0')),
+       [](const WadNeeds& w) { EXPECT_EQ(w.maps[0].nodes, NodeFormat::kExtended); }},
+      {"no nodes, no player", BinaryMap("MAP01", With([](auto& s) { s.things.clear(); })),
+       [](const WadNeeds& w) {
+         EXPECT_EQ(w.maps[0].nodes, NodeFormat::kNone);
+         EXPECT_FALSE(w.maps[0].player1Start);
+       }},
+      {"a generalized line", Room(With([](auto& s) { s.lines[0].special = 0x3000; })),
+       [](const WadNeeds& w) { EXPECT_TRUE(w.maps[0].boomSpecials); }},
+      {"a Boom sector", Room(With([](auto& s) { s.sectors[0].special = 0x20; })),
+       [](const WadNeeds& w) { EXPECT_TRUE(w.maps[0].boomSpecials); }},
+      {"an MBF21 line flag", Room(With([](auto& s) { s.lines[1].flags |= 0x2000; })),
+       [](const WadNeeds& w) { EXPECT_TRUE(w.maps[0].mbf21); }},
+      {"editor noise in the upper flags",
+       Room(With([](auto& s) { s.lines[1].flags |= 0x800 | 0x2000 | 0x200; })),
+       [](const WadNeeds& w) { EXPECT_FALSE(w.maps[0].mbf21 || w.maps[0].boomSpecials); }},
+      {"an unknown thing and a helper dog", Room(With([](auto& s) {
+         s.things.push_back({.type = 9999});
+         s.things.push_back({.type = 888});
+         s.things.push_back({.type = 7777, .flags = 0x10 | 7});  // multiplayer only
+       })),
+       [](const WadNeeds& w) {
+         EXPECT_EQ(w.maps[0].unknownThings, std::vector<std::int32_t>{9999});
+         EXPECT_TRUE(w.maps[0].mbfThings);
+       }},
+      {"lumps and titles",
+       Join({Room(),
+             {{"COMPLVL", "mbf21\n"},
+              {"UMAPINFO", "map MAP01 { levelname = \"Entryway\" music = \"D_RUNNIN\" }"},
+              {"MAPINFO", "map MAP01 \"Other\"\n"},
+              {"DEHACKED", "Patch File for DeHackEd v3.0\n[CODEPTR]\nFRAME 1 = Look\n"},
+              {"F_START", ""},
+              {"MYFLAT", std::string(4096, '\0')},
+              {"F_END", ""},
+              {"TX_START", ""},
+              {"MYTEX", "x"},
+              {"TX_END", ""}}}),
+       [](const WadNeeds& w) {
+         EXPECT_EQ(w.complevel, 21);
+         EXPECT_EQ(w.maps[0].title, "Entryway");  // UMAPINFO's wins
+         for (const char* f : {"COMPLVL", "UMAPINFO", "MAPINFO", "DEHACKED", "DEHACKED (BEX)",
+                               "FLATS", "TEXTURES"}) {
+           EXPECT_TRUE(w.Has(f)) << f;
+         }
+         EXPECT_EQ(w.flatsProvided, std::vector<std::string>{"MYFLAT"});
+         EXPECT_EQ(w.texturesFromTx, std::vector<std::string>{"MYTEX"});
+       }},
+      {"a UMAPINFO with a block left open",
+       Join({Room(), {{"UMAPINFO", "map MAP01 {\n levelname = \"A\"\n"}}}),
+       [](const WadNeeds& w) {
+         EXPECT_EQ(w.umapinfoError, "UMAPINFO line 3: the block of MAP01 is never closed");
+       }},
+      {"a UDMF map",
+       {{"MAP01", ""}, {"TEXTMAP", test::UdmfText(SquareRoom(), "zdoom")}, {"ENDMAP", ""}},
+       [](const WadNeeds& w) {
+         EXPECT_EQ(w.maps[0].format, MapFormat::kUdmf);
+         EXPECT_EQ(w.maps[0].udmfNamespace, "zdoom");
+         EXPECT_TRUE(w.maps[0].player1Start);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const WadNeeds needs = Analyze(MakeWad("PWAD", c.lumps));
+    ASSERT_TRUE(needs.Ok()) << needs.error;
+    c.check(needs);
+  }
+}
+
+TEST(WadAnalysis, ReadsTheTexturesATextureDirectoryDefines) {
+  // TEXTURE1 with one texture "WALL42" of one patch, which names PNAMES entry 0.
+  std::string texture1("\1\0\0\0\x08\0\0\0", 8);
+  texture1 += std::string("WALL42\0\0", 8) + std::string(12, '\0') + std::string("\1\0", 2);
+  texture1 += std::string(10, '\0');
+  const std::string pnames = std::string("\1\0\0\0", 4) + std::string("PATCH1\0\0", 8);
+  const WadNeeds needs = Analyze(MakeWad("PWAD", {{"PNAMES", pnames}, {"TEXTURE1", texture1}}));
+  EXPECT_EQ(needs.texturesProvided, std::vector<std::string>{"WALL42"});
+  EXPECT_TRUE(needs.problems.empty());
+
+  texture1[0] = 9;  // claims nine textures
+  EXPECT_FALSE(Analyze(MakeWad("PWAD", {{"TEXTURE1", texture1}})).problems.empty());
+}
+
+TEST(WadAnalysis, DescribesHostileFiles) {
+  const std::string maxLumps = test::MakeHeader("PWAD", 0x7FFFFFFF, 12);
+  const std::string pastEnd = test::MakeHeader("PWAD", 1, 12, test::MakeEntry(4, 1 << 30, "MAP01"));
+  const std::string longLine = "namespace=\"doom\";" + std::string(1 << 20, 'x');
+  for (const std::string& bytes :
+       {maxLumps, pastEnd, MakeWad("PWAD", {{"MAP01", ""}, {"TEXTMAP", longLine}, {"ENDMAP", ""}}),
+        MakeWad("PWAD", {{"UMAPINFO", std::string(5000, '{') + std::string(3, '}')}}),
+        std::string("PWA")}) {
+    const WadNeeds needs = Analyze(bytes);
+    EXPECT_TRUE(!needs.Ok() || !needs.problems.empty() || !needs.umapinfoError.empty() ||
+                (needs.maps.size() == 1 && !needs.maps[0].problems.empty()));
+    EXPECT_TRUE(needs.Ok() || !needs.error.empty());
+  }
+}
+
+TEST(MapInfoText, ReadsComplevelsAndDehackedKinds) {
+  const std::pair<const char*, int> levels[] = {{"vanilla", 2}, {" Boom\r\n", 9}, {"mbf", 11},
+                                                {"MBF21", 21},  {"zdoom", -1},    {"", -1}};
+  for (const auto& [text, level] : levels) EXPECT_EQ(ComplevelFromLump(text), level) << text;
+
+  EXPECT_TRUE(ReadDehackedKind("Thing 1\nMBF21 Bits = 4\n").mbf21);
+  EXPECT_TRUE(ReadDehackedKind("Thing 300\nID # = 5000\n").newThings);
+  EXPECT_FALSE(ReadDehackedKind("Thing 1\nHit points = 5\n").bex);
+  EXPECT_EQ(ReadEMapinfoTitles("[MAP02]\nlevelname = Two\n").titles.at(0).title, "Two");
+  EXPECT_EQ(ReadZMapinfoTitles("map map03 \"Three\" { next = MAP04 }").titles.at(0).map, "MAP03");
+}
+
+}  // namespace
+}  // namespace quillon::wad
