@@ -45,18 +45,6 @@ const char* FormatName(wad::MapFormat format) {
   return "?";
 }
 
-QString VerdictWord(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::kRuns:
-      return QStringLiteral("runs");
-    case Verdict::kDiffers:
-      return QStringLiteral("differs");
-    case Verdict::kFails:
-      return QStringLiteral("fails");
-  }
-  return {};
-}
-
 // A tip stays a tip: a megawad's thirty-two maps are named by their first few.
 constexpr std::size_t kMapsNamed = 8;
 
@@ -144,14 +132,15 @@ QString JudgementLine(const PortJudgement& judgement) {
   const QString line = Qs(std::string(judgement.profile->name)) + QStringLiteral(": ");
   if (!judgement.ready) return line + QStringLiteral("checking…");
   const PortVerdict& verdict = judgement.verdict;
-  if (verdict.why.empty()) return line + VerdictWord(verdict.verdict);
-  return line + VerdictWord(verdict.verdict) + QStringLiteral(": ") + Qs(verdict.why.front());
+  const QString word = Qs(std::string(VerdictWord(verdict.verdict)));
+  if (verdict.why.empty()) return line + word;
+  return line + word + QStringLiteral(": ") + Qs(verdict.why.front());
 }
 
 std::string JudgementFindings(const PortJudgement& judgement) {
   if (!judgement.profile || !judgement.ready || judgement.verdict.why.empty()) return {};
   std::string text =
-      std::string(judgement.profile->name) + ": " + Ss(VerdictWord(judgement.verdict.verdict));
+      std::string(judgement.profile->name) + ": " + std::string(VerdictWord(judgement.verdict.verdict));
   for (const std::string& reason : judgement.verdict.why) text += "\n- " + reason;
   return text;
 }
