@@ -139,8 +139,8 @@ QString JudgementLine(const PortJudgement& judgement) {
 
 std::string JudgementFindings(const PortJudgement& judgement) {
   if (!judgement.profile || !judgement.ready || judgement.verdict.why.empty()) return {};
-  std::string text =
-      std::string(judgement.profile->name) + ": " + std::string(VerdictWord(judgement.verdict.verdict));
+  std::string text = std::string(judgement.profile->name) + ": " +
+                     std::string(VerdictWord(judgement.verdict.verdict));
   for (const std::string& reason : judgement.verdict.why) text += "\n- " + reason;
   return text;
 }
