@@ -107,7 +107,7 @@ memcheck: deps-test
 # libFuzzer targets over the core, each for FUZZ_SECONDS; new inputs collect in
 # build-fuzz/corpus, crashes in build-fuzz/artifacts.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := dialect ini number scheme testlaunch wad
+FUZZ_TARGETS := dialect ini number scheme startspot testlaunch wad
 fuzz:
 	$(call ensure_packages,$(FUZZ_PACKAGES))
 	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo

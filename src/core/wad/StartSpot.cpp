@@ -123,6 +123,7 @@ class Copier {
     std::uint64_t at = 0;
     const std::int64_t start = PlayerStartIndex(map_);
     if (start >= 0) {
+      if (OverWadFrame(things)) return FailOverFrame("THINGS");
       copy_.bytes.assign(wad_);
       at = map_.things[static_cast<std::size_t>(start)].fileOffset;
     } else {
@@ -201,6 +202,7 @@ class Copier {
     if (block.size() <= old) {
       // Blanks before the closing brace keep the block, and every byte after it, in place.
       block.insert(block.size() - 1, old - block.size(), ' ');
+      if (OverWadFrame(textmap)) return FailOverFrame("TEXTMAP");
       copy_.bytes.assign(wad_);
       copy_.bytes.replace(textAt + found.begin, old, block);
       return true;
@@ -226,6 +228,21 @@ class Copier {
       return 0;
     }
     return 0;
+  }
+
+  // A lump whose bytes lie over the header or the directory: writing into it in place
+  // would change the file's own layout, and the copy would no longer read as a WAD.
+  bool OverWadFrame(std::size_t index) const {
+    const Lump& lump = directory_.lumps[index];
+    const std::uint64_t end = lump.offset + lump.size;
+    const std::uint64_t table = GetUint32(wad_, 8);
+    const std::uint64_t tableEnd = table + std::uint64_t{GetUint32(wad_, 4)} * 16;
+    return lump.size > 0 && (lump.offset < 12 || (lump.offset < tableEnd && end > table));
+  }
+
+  bool FailOverFrame(std::string_view name) {
+    return Fail("its " + std::string(name) +
+                " lump lies over the WAD's header or directory, so the file is damaged");
   }
 
   std::string LumpBytes(std::size_t index) const {

@@ -35,6 +35,26 @@ std::string UdmfWad(const std::string& text) {
   return MakeWad("PWAD", {{"MAP01", ""}, {"TEXTMAP", text}, {"ENDMAP", ""}});
 }
 
+// The WAD with the directory entry of lump `name` pointed at `offset`, `size` bytes long.
+std::string WithLumpAt(std::string wad, std::string_view name, std::uint32_t offset,
+                       std::uint32_t size) {
+  const auto get = [&](std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(wad[at + i]);
+    return value;
+  };
+  const auto put = [&](std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) wad[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  for (std::size_t entry = get(8), n = 0; n < get(4); ++n, entry += 16) {
+    if (wad.compare(entry + 8, name.size(), name) == 0) {
+      put(entry, offset);
+      put(entry + 4, size);
+    }
+  }
+  return wad;
+}
+
 TEST(StartSpot, FindsTheSectorOfAPoint) {
   const MapData nested = Read(MakeWad("PWAD", BinaryMap("MAP01", RoomInRoom())));
   test::TestMapSpec broken = SquareRoom();
@@ -155,12 +175,21 @@ TEST(StartSpot, RefusesWhatItCannotCopy) {
   noStart.things = {{64, 64, 0, 3004, 7}};
   std::vector<TestLump> cutNoStart = BinaryMap("MAP01", noStart);
   cutNoStart[1].data += "xyz";
+  // Read from offset 0, the THINGS lump's second record begins at byte 10, inside the
+  // header, and its type is the real start's angle, 1.
+  test::TestMapSpec overHeader = SquareRoom();
+  overHeader.things = {{64, 64, 1, 1, 7}};
   const struct {
     const char* name;
     std::string wad;
     StartSpot spot;
     const char* error;
   } rows[] = {
+      {"ThingsOverTheHeader",
+       WithLumpAt(MakeWad("PWAD", BinaryMap("MAP01", overHeader)), "THINGS", 0, 20),
+       {40, 50, 90},
+       "header or directory"},
+
       {"NotAWad", "hello", {}, "WAD"},
       {"NoSuchMap", MakeWad("PWAD", BinaryMap("MAP02", SquareRoom())), {}, "no map MAP01"},
       {"CutThingsWithoutStart", MakeWad("PWAD", cutNoStart), {}, "no start can be added"},
