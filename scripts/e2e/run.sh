@@ -418,5 +418,52 @@ start_check_step() {
 }
 start_check_step
 
+# Start Here: a click in the drawn room moves player 1's start in a copy the port is given;
+# the user's file stays byte for byte as it was.
+start_here_step() {
+  step "12. Start Here: a click in the room, Enter, Chocolate Doom starts from a copy"
+  local room="$work/my maps/room.wad" doom view copy
+  cp "$room" "$work/room.before"
+  start_quillon
+  main=$(window "^Quillon$")
+  focus "$main"; key F8
+  view=$(window "^Start Here$")
+  focus "$view"
+  pause 1  # the map is read on its own thread
+  # The window opens at 800 x 640 with the room fitted to the middle: 150 pixels left of the
+  # middle is about a quarter of the room's width west of its centre (256, 256).
+  xdotool mousemove --window "$view" 250 320 click 1; pause 0.5
+  shot e2e-12-start-here
+  key Return
+  doom=$(port_pid chocolate-doom)
+  copy=$(args_of "$doom" | sed -n '/^-file$/{n;p;}')
+  [ -n "$copy" ] && [ "$copy" != "$room" ] || fail "the port was given $copy, not a copy"
+  expect_args "$doom" "$(printf '%s\n' /usr/games/chocolate-doom -iwad freedoom2.wad \
+    -file "$copy" -warp 1 -nomonsters -skill 4 -window)"
+  cmp -s "$room" "$work/room.before" || fail "the user's room.wad was written"
+  # The copy differs from the room only in player 1's x and y (the first thing's first 4 bytes).
+  python3 - "$work/room.before" "$copy" <<'PY' || fail "the copy is not the room with its start moved"
+import struct, sys
+a, b = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+count, table = struct.unpack_from("<ii", a, 4)
+things = next(struct.unpack_from("<ii", a, table + 16 * i)[0] for i in range(count)
+              if a[table + 16 * i + 8:table + 16 * i + 16].rstrip(b"\0") == b"THINGS")
+x, y, angle, kind = struct.unpack_from("<hhhh", b, things)
+print(f"player 1 start in the copy: ({x}, {y}) facing {angle}; {len(b)} bytes, the room {len(a)}")
+assert len(a) == len(b) and kind == 1
+changed = [i for i in range(len(a)) if a[i] != b[i]]
+print(f"bytes changed: {changed}")
+assert all(things <= i < things + 6 for i in changed)
+assert 40 <= x <= 200 and 180 <= y <= 330, (x, y)
+PY
+  window "Chocolate Doom" >/dev/null
+  pause 2
+  shot e2e-12-started-here
+  focus "$view"; key Escape  # the view is modal: closed before the main window
+  close_quillon "Quillon did not close"
+  kill "$doom" 2>/dev/null || true
+}
+start_here_step
+
 echo
-echo "E2E: 11 passed, 0 failed"
+echo "E2E: 12 passed, 0 failed"

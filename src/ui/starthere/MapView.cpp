@@ -38,6 +38,90 @@ void DrawArrow(QPainter& painter, QPointF at, double degrees, double length) {
   painter.drawLines(lines, 3);
 }
 
+// The map's own layer, drawn straight into the pixels of an RGB32 image: one-pixel lines
+// without blending and small dots. For a map of 100 000 lines this is many times faster than
+// the painter's stroker, which pays its set-up for every line.
+class Raster {
+ public:
+  explicit Raster(QImage& image)
+      : bits_(reinterpret_cast<QRgb*>(image.bits())),
+        stride_(image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))),
+        width_(image.width()),
+        height_(image.height()) {}
+
+  // A line between two points in pixels; `thick` doubles it across its direction.
+  void Line(QPointF a, QPointF b, QRgb colour, bool thick) {
+    if (!Clip(a, b)) return;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double steps = std::max(std::abs(dx), std::abs(dy));
+    const int count = static_cast<int>(std::ceil(steps));
+    const double sx = count > 0 ? dx / count : 0;
+    const double sy = count > 0 ? dy / count : 0;
+    const bool steep = std::abs(dy) > std::abs(dx);
+    double x = a.x();
+    double y = a.y();
+    for (int i = 0; i <= count; ++i, x += sx, y += sy) {
+      const int px = static_cast<int>(x + 0.5);
+      const int py = static_cast<int>(y + 0.5);
+      Put(px, py, colour);
+      if (thick) Put(px + (steep ? 1 : 0), py + (steep ? 0 : 1), colour);
+    }
+  }
+
+  // A dot four pixels across, its corners cut.
+  void Dot(QPointF at, QRgb colour) {
+    const int left = static_cast<int>(std::floor(at.x())) - 1;
+    const int top = static_cast<int>(std::floor(at.y())) - 1;
+    for (int row = 0; row < 4; ++row) {
+      for (int col = 0; col < 4; ++col) {
+        if ((row == 0 || row == 3) && (col == 0 || col == 3)) continue;
+        Put(left + col, top + row, colour);
+      }
+    }
+  }
+
+ private:
+  void Put(int x, int y, QRgb colour) {
+    if (x >= 0 && y >= 0 && x < width_ && y < height_) bits_[y * stride_ + x] = colour;
+  }
+
+  // Liang-Barsky: the part of the line inside the image, or false when none is.
+  bool Clip(QPointF& a, QPointF& b) const {
+    const double right = width_ - 0.5;
+    const double bottom = height_ - 0.5;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    double from = 0;
+    double to = 1;
+    const auto edge = [&](double p, double q) {
+      if (p == 0) return q >= 0;
+      const double r = q / p;
+      if (p < 0) {
+        if (r > to) return false;
+        from = std::max(from, r);
+      } else {
+        if (r < from) return false;
+        to = std::min(to, r);
+      }
+      return true;
+    };
+    if (!edge(-dx, a.x() + 0.5) || !edge(dx, right - a.x()) || !edge(-dy, a.y() + 0.5) ||
+        !edge(dy, bottom - a.y())) {
+      return false;
+    }
+    const QPointF start = a;
+    a = start + QPointF(dx, dy) * from;
+    b = start + QPointF(dx, dy) * to;
+    return true;
+  }
+
+  QRgb* bits_;
+  qsizetype stride_;
+  int width_;
+  int height_;
+};
+
 }  // namespace
 
 MapPicture MakeMapPicture(std::shared_ptr<const wad::MapData> map) {
@@ -122,28 +206,28 @@ QPointF MapView::ToView(QPointF point) const {
 }
 
 void MapView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), kGround);
-  // One transform for every line: Qt maps them as it rasterises, with cosmetic pens of one
-  // pixel whatever the zoom.
-  painter.save();
-  painter.setTransform(QTransform(scale_, 0, 0, -scale_, width() / 2.0 - centre_.x() * scale_,
-                                  height() / 2.0 + centre_.y() * scale_));
-  const auto draw = [&](const QVector<QLineF>& lines, const QColor& colour, qreal width) {
-    QPen pen(colour, width);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.drawLines(lines);
+  // Lines and things go into an image of the view's device pixels, then onto the widget;
+  // the starts and the marker are drawn over it, smoothed.
+  const qreal ratio = devicePixelRatioF();
+  const QSize pixels = (QSizeF(size()) * ratio).toSize();
+  if (layer_.size() != pixels) layer_ = QImage(pixels, QImage::Format_RGB32);
+  layer_.setDevicePixelRatio(ratio);
+  layer_.fill(kGround);
+  Raster raster(layer_);
+  const auto toPixels = [&](const QPointF& point) { return ToView(point) * ratio; };
+  const auto draw = [&](const QVector<QLineF>& lines, const QColor& colour, bool thick) {
+    const QRgb rgb = colour.rgb();
+    for (const QLineF& line : lines)
+      raster.Line(toPixels(line.p1()), toPixels(line.p2()), rgb, thick);
   };
-  draw(picture_.twoSided, kTwoSided, 1);
-  draw(picture_.oneSided, kOneSided, 1);
-  draw(picture_.special, kSpecial, 1.5);
-  QPen dots(kThing, 4, Qt::SolidLine, Qt::RoundCap);
-  dots.setCosmetic(true);
-  painter.setPen(dots);
-  painter.drawPoints(picture_.things.constData(), static_cast<int>(picture_.things.size()));
-  painter.restore();
+  draw(picture_.twoSided, kTwoSided, false);
+  draw(picture_.oneSided, kOneSided, false);
+  draw(picture_.special, kSpecial, true);
+  const QRgb thing = kThing.rgb();
+  for (const QPointF& at : picture_.things) raster.Dot(toPixels(at), thing);
 
+  QPainter painter(this);
+  painter.drawImage(QPointF(0, 0), layer_);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(kStart, 2));
   for (qsizetype i = 0; i < picture_.starts.size(); ++i) {

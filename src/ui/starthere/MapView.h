@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QLineF>
 #include <QPointF>
 #include <QRectF>
@@ -70,6 +71,7 @@ class MapView : public QWidget {
   enum class Gesture { None, Click, Pan, Turn };
 
   MapPicture picture_;
+  QImage layer_;  // the lines and things of the last frame, kept for its memory
   std::optional<wad::StartSpot> marker_;
   double scale_ = 1;  // pixels per map unit
   QPointF centre_;    // the map point in the middle of the view
