@@ -42,7 +42,8 @@ test::TestMapSpec Grid(int side) {
     }
   }
   for (int y = 0; y + 1 < side; y += 5) {
-    for (int x = 0; x + 1 < side; x += 1) spec.things.push_back({x * 64 + 32, y * 64 + 32, 0, 3004});
+    for (int x = 0; x + 1 < side; x += 1)
+      spec.things.push_back({x * 64 + 32, y * 64 + 32, 0, 3004});
   }
   spec.things.push_back({32, 32, 90, 1});
   return spec;

@@ -1,5 +1,6 @@
 // What the window says each port will do with the files: tips, the several-ports list, the
 // look before a start, titled completions and Automatic compatibility, with scripted judging.
+#include <QComboBox>
 #include <QCompleter>
 #include <QHelpEvent>
 #include <QListWidget>
@@ -142,6 +143,13 @@ TEST_F(VerdictsTest, FileTipWarpTitlesAndAutomaticComplevelComeFromTheAnalysis) 
   EXPECT_TRUE(List("cmbComplevel")
                   ->toolTip()
                   .endsWith("\nAutomatic: 21, as UMAPINFO is read from complevel 21"));
+  // Start Here names the maps with the same titles.
+  QString shown;
+  desktop.modalScripts.push_back(
+      [&](QDialog* dialog) { shown = dialog->findChild<QComboBox*>("cmbMaps")->itemText(0); });
+  QApplication::setActiveWindow(window.get());
+  QTest::keyClick(window.get(), Qt::Key_F8);
+  EXPECT_EQ(shown.toStdString(), "MAP07 — Dead Simple");
 }
 
 }  // namespace

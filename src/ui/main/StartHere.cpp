@@ -39,7 +39,8 @@ std::vector<StartMap> frmQLN2::StartMaps() const {
   std::vector<StartMap> maps;
   for (wad::MapChoice& choice : wad::CollectMaps(loaded, wadFacts_->Cache())) {
     const bool fromIwad = iwad && choice.file == *iwad;
-    maps.push_back({std::move(choice.map), {}, std::move(choice.file), fromIwad});
+    std::string title = MapTitle(choice.file, choice.map);
+    maps.push_back({std::move(choice.map), std::move(title), std::move(choice.file), fromIwad});
   }
   return maps;
 }

@@ -140,17 +140,22 @@ void frmQLN2::ShowMaps() {
   ShowMapTitles();
 }
 
+// The title `file` gives map `map`, empty where it gives none or is not analysed yet.
+std::string frmQLN2::MapTitle(const std::string& file, const std::string& map) const {
+  std::string title;
+  if (const auto needs = analyses_->Find(file)) {
+    for (const wad::MapNeeds& each : needs->maps) {
+      if (each.name == map) title = each.title;
+    }
+  }
+  return title;
+}
+
 // Titles come from the file that supplies each map, and may arrive after the maps.
 void frmQLN2::ShowMapTitles() {
   std::vector<std::string> titles;
   for (const wad::MapChoice& choice : wadFacts_->Maps()) {
-    std::string title;
-    if (const auto needs = analyses_->Find(choice.file)) {
-      for (const wad::MapNeeds& map : needs->maps) {
-        if (map.name == choice.map) title = map.title;
-      }
-    }
-    titles.push_back(std::move(title));
+    titles.push_back(MapTitle(choice.file, choice.map));
   }
   mapChoices_->SetTitles(std::move(titles));
   // The list shows each map with its title and file, wider than the short box it completes.

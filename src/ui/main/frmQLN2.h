@@ -231,6 +231,7 @@ class frmQLN2 : public QMainWindow,
   QString VerdictTip(const LaunchOptionValues& options, int entry) const;
   void ShowNeeds();
   void ShowMapTitles();
+  std::string MapTitle(const std::string& file, const std::string& map) const;
   void ShowAutomaticComplevel();
 
   // Schemes (Schemes.cpp).

@@ -76,7 +76,7 @@ frmStartHere::frmStartHere(StartHereHost& host, Desktop& desktop, const QString&
   layout->addLayout(buttons);
 
   for (const StartMap& map : maps_) {
-    cmbMaps->addItem(Qs(map.title.empty() ? map.map : map.map + " - " + map.title));
+    cmbMaps->addItem(Qs(map.title.empty() ? map.map : map.map + " — " + map.title));
   }
   // The warp box's map where the files hold it, else the first.
   const std::string warped = host_.WarpedMap(
