@@ -144,7 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{nullptr, "ProgramTestSeveral", "modal:frmTestPorts"},
                       // The entry's file does not exist: the copy says why instead.
                       CommandCase{nullptr, "ProgramCopyCommand", "message"},
-                      // No PWAD holds the warp map: it says so.
                       CommandCase{nullptr, "ProgramEditMap", "message"},
                       CommandCase{nullptr, "ProgramSave", "file"},
                       CommandCase{nullptr, "ProgramLoad", "file"},
