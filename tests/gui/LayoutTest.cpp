@@ -91,6 +91,7 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAccessKeysAndShortcuts) {
         {"ProgramCopyCommand", "&Copy Command Line",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
         {"ProgramStartHere", "Start &Here...", QKeySequence(Qt::Key_F8)},
+        {"ProgramEditMap", "Edit &Map", QKeySequence(Qt::CTRL | Qt::Key_E)},
         {"Separator1", "", {}},
         {"ProgramSave", "&Save Scheme...", QKeySequence(Qt::Key_F3)},
         {"ProgramLoad", "&Load Scheme...", QKeySequence(Qt::Key_F4)},

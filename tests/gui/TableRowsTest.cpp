@@ -144,6 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{nullptr, "ProgramTestSeveral", "modal:frmTestPorts"},
                       // The entry's file does not exist: the copy says why instead.
                       CommandCase{nullptr, "ProgramCopyCommand", "message"},
+                      CommandCase{nullptr, "ProgramEditMap", "message"},
                       CommandCase{nullptr, "ProgramSave", "file"},
                       CommandCase{nullptr, "ProgramLoad", "file"},
                       CommandCase{"cmdExit", "ProgramExit", "closed"},

@@ -75,4 +75,22 @@ std::string ShellCommandLine(std::string_view directory, std::string_view progra
   return line;
 }
 
+void CommandLineParts::Switch(std::string_view shown) {
+  text += shown;
+  const auto first = shown.find_first_not_of(' ');
+  if (first != std::string_view::npos) {
+    arguments.emplace_back(shown.substr(first, shown.find_last_not_of(' ') - first + 1));
+  }
+}
+
+void CommandLineParts::Path(std::string_view path) {
+  text.append("\"").append(path).append("\"");
+  arguments.emplace_back(path);
+}
+
+void CommandLineParts::Typed(std::string_view typed) {
+  text += typed;
+  for (std::string& part : SplitParameters(typed)) arguments.push_back(std::move(part));
+}
+
 }  // namespace quillon

@@ -20,4 +20,18 @@ std::string QuoteForShell(std::string_view argument);
 std::string ShellCommandLine(std::string_view directory, std::string_view program,
                              const std::vector<std::string>& arguments);
 
+// A command line built as the text the user reads and as the exact argument list, side by
+// side from the same pieces.
+struct CommandLineParts {
+  std::string text;
+  std::vector<std::string> arguments;
+
+  // A switch as the text shows it (" -warp "), and as its own argument ("-warp").
+  void Switch(std::string_view shown);
+  // A path: quoted in the text, one argument whatever it holds.
+  void Path(std::string_view path);
+  // Typed text: as typed in the text, split as typed into arguments.
+  void Typed(std::string_view typed);
+};
+
 }  // namespace quillon

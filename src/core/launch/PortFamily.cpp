@@ -43,12 +43,11 @@ constexpr bool RowsInFamilyOrder() {
 }
 static_assert(RowsInFamilyOrder(), "a row's place is its family");
 
-// An engine name, or with a trailing '*' every name that begins so.
-struct NamePattern {
+struct FamilyName {
   std::string_view pattern;
   PortFamily family;
 };
-constexpr NamePattern kNames[] = {
+constexpr FamilyName kNames[] = {
     {"chocolate-*", Chocolate}, {"crispy-*", Chocolate},
     {"doomretro", Chocolate},   {"russian-doom", Chocolate},
     {"prboom", Boom},           {"prboom-plus", Boom},
@@ -73,14 +72,6 @@ constexpr FlatpakEngine kFlatpaks[] = {
     {"net.odamex.Odamex", "Odamex", Odamex, "odamex"},
 };
 
-bool Matches(std::string_view pattern, std::string_view name) {
-  if (pattern.ends_with('*')) {
-    pattern.remove_suffix(1);
-    return name.size() > pattern.size() && name.starts_with(pattern);
-  }
-  return name == pattern;
-}
-
 // "-4.11", "-0.25.6", "_2": a separator and digits with dots, at the end.
 std::string_view WithoutVersion(std::string_view name) {
   const auto separator = name.find_last_of("-_");
@@ -94,6 +85,14 @@ std::string_view WithoutVersion(std::string_view name) {
 }
 
 }  // namespace
+
+bool NameMatches(std::string_view pattern, std::string_view name) {
+  if (pattern.ends_with('*')) {
+    pattern.remove_suffix(1);
+    return name.size() > pattern.size() && name.starts_with(pattern);
+  }
+  return name == pattern;
+}
 
 std::span<const FamilyRow> Families() {
   return kFamilies;
@@ -134,8 +133,8 @@ const FlatpakEngine* FlatpakEngineOf(std::string_view applicationId) {
 std::optional<PortFamily> FamilyFromName(std::string_view path) {
   if (const FlatpakEngine* engine = FlatpakEngineOf(FileNameOf(path))) return engine->family;
   const std::string name = EngineName(path);
-  for (const NamePattern& known : kNames) {
-    if (Matches(known.pattern, name)) return known.family;
+  for (const FamilyName& known : kNames) {
+    if (NameMatches(known.pattern, name)) return known.family;
   }
   return std::nullopt;
 }

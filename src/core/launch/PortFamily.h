@@ -54,6 +54,10 @@ std::optional<PortFamily> FamilyFromKey(std::string_view key);
 // knows, the engine it runs ("org.zdoom.GZDoom" -> "gzdoom").
 std::string EngineName(std::string_view path);
 
+// Whether an engine name (as EngineName gives it) is `pattern`: a name, or with a trailing
+// '*' every longer name that begins so ("chocolate-*").
+bool NameMatches(std::string_view pattern, std::string_view name);
+
 // The family the table knows for an executable's path or a Flatpak application id; none when
 // the name is nothing it knows.
 std::optional<PortFamily> FamilyFromName(std::string_view path);

@@ -30,31 +30,6 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// The text and the argument list, built side by side from the same pieces.
-struct CommandLineParts {
-  std::string text;
-  std::vector<std::string> arguments;
-
-  // A switch as the text shows it (" -warp "), and as its own argument ("-warp").
-  void Switch(std::string_view shown) {
-    text += shown;
-    const std::string_view bare = Trimmed(shown);
-    if (!bare.empty()) arguments.emplace_back(bare);
-  }
-
-  // A path: quoted in the text, one argument whatever it holds.
-  void Path(std::string_view path) {
-    text.append("\"").append(path).append("\"");
-    arguments.emplace_back(path);
-  }
-
-  // Typed text: as typed in the text, split as typed into arguments.
-  void Typed(std::string_view typed) {
-    text += typed;
-    for (std::string& part : SplitParameters(typed)) arguments.push_back(std::move(part));
-  }
-};
-
 // PWADs first, then patches, each group in list order; other kinds are left out. A family
 // that misses a PWAD's own graphics under -file gets those PWADs under -merge, before the
 // others. In the text each path is quoted; as arguments a path is never split or joined.

@@ -334,17 +334,24 @@ bool frmQLN2::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void frmQLN2::LaunchProgram() {
-  const auto chosen = OptionsToStart(cmbProgs);
-  if (!chosen) return;
-  const LaunchOptionValues& options = *chosen;
+LaunchRequest frmQLN2::ProgramRequest(const LaunchOptionValues& options) const {
   LaunchRequest request;
   request.File = options.Text(LaunchOptionId::Prog);
   request.Parameters = options.Text(LaunchOptionId::ProgParams);
   request.Directory = DirectoryOf(request.File);
   request.Title = Ss(cmbProgs->currentText());
+  return request;
+}
+
+void frmQLN2::StartProgram(const LaunchRequest& request) {
   const LaunchResult result = desktop_.Launch(this, request);
   if (!result.Started()) TellStartFailure(request, result.failure);
+}
+
+void frmQLN2::LaunchProgram() {
+  const auto chosen = OptionsToStart(cmbProgs);
+  if (!chosen) return;
+  StartProgram(ProgramRequest(*chosen));
 }
 
 void frmQLN2::ShowHelpFile() {

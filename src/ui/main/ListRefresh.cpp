@@ -283,6 +283,7 @@ void frmQLN2::PortChosen() {
 
 void frmQLN2::ProgramChosen() {
   SetCommandEnabled(CommandId::Launch, !PlaceholderOrNone(cmbProgs));
+  SetCommandEnabled(CommandId::EditMap, !PlaceholderOrNone(cmbProgs));
 }
 
 }  // namespace quillon

@@ -43,7 +43,10 @@ void frmQLN2::FormLoad() {
     SetCommandEnabled(CommandId::Test, false);
     SetCommandEnabled(CommandId::CopyCommandLine, false);
   }
-  if (PlaceholderOrNone(cmbProgs)) SetCommandEnabled(CommandId::Launch, false);
+  if (PlaceholderOrNone(cmbProgs)) {
+    SetCommandEnabled(CommandId::Launch, false);
+    SetCommandEnabled(CommandId::EditMap, false);
+  }
 }
 
 void frmQLN2::GiveEachListItsPlaceholder() {

@@ -11,9 +11,11 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/launch/LaunchRequest.h"
+#include "core/launch/MapEditors.h"
 #include "core/launch/TestLaunch.h"
 #include "core/settings/ConfigLayout.h"
 #include "core/settings/LaunchOptions.h"
@@ -178,10 +180,18 @@ class frmQLN2 : public QMainWindow,
   // The exact command Test would run, as one line for a POSIX shell, or why it cannot run.
   QString TestCommandText(bool& runnable);
   void CopyCommandLine();
+  // Quick Launch's request for the chosen program, whose file is in `options`.
+  LaunchRequest ProgramRequest(const LaunchOptionValues& options) const;
+  void StartProgram(const LaunchRequest& request);
   void LaunchProgram();
   void ShowHelpFile();
   void CloseWindow() { close(); }
   void StartHere();
+
+  // "Edit Map": the warp map's PWAD opened in the chosen program (EditMap.cpp).
+  void EditMap();
+  // The map to open with the options now, or why there is none, as the user is told it.
+  std::variant<MapToEdit, QString> MapToEditNow(const LaunchOptionValues& options) const;
 
   // The setup dialogs, the search for installed ports and IWADs, and the About box
   // (OtherWindows.cpp).
