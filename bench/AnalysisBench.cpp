@@ -230,9 +230,9 @@ void BM_QuillonCheckFiles(benchmark::State& state) {
   const std::string iwad = "/usr/share/games/doom/freedoom2.wad";
   const std::string command =
       std::string(QUILLON_CHECK) +
-      (state.range(0) == 0 ? " --help"
-                           : (std::filesystem::exists(iwad) ? " --iwad " + iwad : "") + " --json" +
-                                 files) +
+      (state.range(0) == 0
+           ? " --help"
+           : (std::filesystem::exists(iwad) ? " --iwad " + iwad : "") + " --json" + files) +
       " > /dev/null";
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) return state.SkipWithError(command.c_str());

@@ -109,7 +109,9 @@ TEST(QuillonCheck, ExitStatusOfEachCommandLine) {
       {"an IWAD that is not a WAD", {"--iwad=@notawad", "@good"}, 2},
       {"a required port that runs", {"--require", "gzdoom", "@udmf"}, 0},
       {"a required port that fails on one file", {"--require", "dsda-doom", "@good", "@udmf"}, 1},
-      {"a required port not among those listed", {"--port", "gzdoom", "--require=woof", "@udmf"}, 1},
+      {"a required port not among those listed",
+       {"--port", "gzdoom", "--require=woof", "@udmf"},
+       1},
       {"a required port on a file that is not a WAD", {"--require", "woof", "@notawad"}, 1},
       {"a missing texture stops the required port",
        {"--iwad", "@iwad", "--require", "chocolate-doom", "@good"},
@@ -184,7 +186,8 @@ TEST(QuillonCheck, JsonHasEachKeyWhereItBelongs) {
   EXPECT_EQ(files[1]["ports"]["dsda-doom"]["verdict"].toString(), "fails");
   EXPECT_EQ(files[2]["features"].toArray().first().toString(), "UMAPINFO");
 
-  const QJsonObject two = ParseJson(RunIn({"--json", "--port", "woof", "--port", "gzdoom", "@udmf"}).out);
+  const QJsonObject two =
+      ParseJson(RunIn({"--json", "--port", "woof", "--port", "gzdoom", "@udmf"}).out);
   EXPECT_EQ(Keys(two["files"][0]["ports"]), (QStringList{"gzdoom", "woof"}));
 }
 
@@ -221,7 +224,8 @@ TEST(QuillonCheck, TheExecutableAnswersThroughItsStatusAndStreams) {
     ASSERT_NE(pipe, nullptr);
     std::string out;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      out.append(buffer, n);
     const int wait = pclose(pipe);
     ASSERT_TRUE(WIFEXITED(wait));
     EXPECT_EQ(WEXITSTATUS(wait), c.status);

@@ -213,9 +213,9 @@ TEST(WadAnalysis, DescribesHostileFilesInBoundedMemory) {
          return 0.0;
        }},
       {"a lump past the end",
-       bytes(test::MakeHeader("PWAD", 2, 12,
-                              test::MakeEntry(0, 0, "MAP01\0\0\0") +
-                                  test::MakeEntry(4, 1 << 30, "TEXTMAP\0")))},
+       bytes(test::MakeHeader(
+           "PWAD", 2, 12,
+           test::MakeEntry(0, 0, "MAP01\0\0\0") + test::MakeEntry(4, 1 << 30, "TEXTMAP\0")))},
       {"a TEXTMAP of 100 MB on one line", writeLongTextmap,
        [](const WadNeeds& w) {
          return w.maps.size() == 1 && w.maps[0].vertices == 100 * 65536 && !w.maps[0].player1Start;
