@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "BenchSupport.h"
 #include "core/wad/WadAnalysis.h"
 #include "support/WadWriter.h"
 #include "ui/main/WadAnalyses.h"
@@ -139,13 +140,6 @@ double CheckPeakMiB(const std::string& path) {
 double CheckBaselineMiB() {
   static const BenchFile empty(test::MakeWad("PWAD", {}));
   return CheckPeakMiB(empty.path);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(std::filesystem::file_size(path), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
 }
 
 // Arg: 0 the megawad, 1 the map of 100 000 sidedefs.
