@@ -5,10 +5,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
+#include <tuple>
 
 #include "check/QuillonCheck.h"
 #include "core/launch/PortProfiles.h"
@@ -48,6 +50,12 @@ class CheckFiles {
     }
     return out;
   }
+  // The same as one line for a shell.
+  std::string Shell(const std::vector<std::string>& args) const {
+    std::string line;
+    for (const std::string& arg : Args(args)) line += " '" + arg + "'";
+    return line;
+  }
 
  private:
   void Write(const std::string& name, const std::string& bytes) {
@@ -81,54 +89,41 @@ QJsonObject ParseJson(const std::string& text) {
   return document.object();
 }
 
-QStringList Keys(const QJsonValue& value) {
-  return value.toObject().keys();  // sorted
+// The object's keys, sorted, joined by commas.
+QString Keys(const QJsonValue& value) {
+  return value.toObject().keys().join(',');
 }
 
 TEST(QuillonCheck, ExitStatusOfEachCommandLine) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> args;
-    int status;
+  const std::pair<std::vector<std::string>, int> cases[] = {
+      {{}, 2},                               // no file
+      {{"--json", "--port", "woof"}, 2},     // options only
+      {{"@good", "--port"}, 2},              // a port without its name
+      {{"--port=", "@good"}, 2},             // an empty name
+      {{"--port", "doom95", "@good"}, 2},    // no such port
+      {{"--fast", "@good"}, 2},              // no such option
+      {{"@good", "@missing"}, 2},            // a file that is not there
+      {{"@good", "/"}, 2},                   // a folder
+      {{"--", "--json"}, 2},                 // after --, a file named like an option
+      {{"--iwad", "@missing", "@good"}, 2},  // an IWAD that is not there
+      {{"--iwad=@notawad", "@good"}, 2},     // an IWAD that is not a WAD
+      {{"--help"}, 0},                       //
+      {{"--port", "DSDA-Doom", "--port=gzdoom", "@good"}, 0},
+      {{"--json", "@notawad"}, 0},            // a file that is not a WAD is checked
+      {{"--require", "gzdoom", "@udmf"}, 0},  // a required port that runs
+      {{"--require", "dsda-doom", "@good", "@udmf"}, 1},
+      {{"--port", "gzdoom", "--require=woof", "@udmf"}, 1},  // required, not listed
+      {{"--require", "woof", "@notawad"}, 1},
+      {{"--iwad", "@iwad", "--require", "chocolate-doom", "@good"}, 1},  // a missing texture
+      {{"--iwad", "@iwad", "--require", "woof", "@good"}, 0},            // drawn as missing
   };
-  const Case cases[] = {
-      {"no file", {}, 2},
-      {"options only", {"--json", "--port", "woof"}, 2},
-      {"a port without its name", {"@good", "--port"}, 2},
-      {"an empty name", {"--port=", "@good"}, 2},
-      {"an unknown port", {"--port", "doom95", "@good"}, 2},
-      {"an unknown option", {"--fast", "@good"}, 2},
-      {"help", {"--help"}, 0},
-      {"a good file", {"@good"}, 0},
-      {"a port in any letter case", {"--port", "DSDA-Doom", "--port=gzdoom", "@good"}, 0},
-      {"a file that is not a WAD is checked", {"--json", "@notawad"}, 0},
-      {"a file that is not there", {"@good", "@missing"}, 2},
-      {"a folder", {"@good", "/"}, 2},
-      {"after --, a file named like an option", {"--", "--json"}, 2},
-      {"an IWAD that is not there", {"--iwad", "@missing", "@good"}, 2},
-      {"an IWAD that is not a WAD", {"--iwad=@notawad", "@good"}, 2},
-      {"a required port that runs", {"--require", "gzdoom", "@udmf"}, 0},
-      {"a required port that fails on one file", {"--require", "dsda-doom", "@good", "@udmf"}, 1},
-      {"a required port not among those listed",
-       {"--port", "gzdoom", "--require=woof", "@udmf"},
-       1},
-      {"a required port on a file that is not a WAD", {"--require", "woof", "@notawad"}, 1},
-      {"a missing texture stops the required port",
-       {"--iwad", "@iwad", "--require", "chocolate-doom", "@good"},
-       1},
-      {"a missing texture is drawn by the required port",
-       {"--iwad", "@iwad", "--require", "woof", "@good"},
-       0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Outcome run = RunIn(c.args);
-    EXPECT_EQ(run.status, c.status) << run.err;
+  for (const auto& [args, status] : cases) {
+    SCOPED_TRACE(Files().Shell(args));
+    const Outcome run = RunIn(args);
+    EXPECT_EQ(run.status, status) << run.err;
     // A wrong command line or an unopened file is said on standard error, and only then.
-    EXPECT_EQ(run.err.empty(), c.status != 2) << run.err;
-    if (c.status == 2) {
-      EXPECT_TRUE(run.err.starts_with("quillon-check: ")) << run.err;
-    }
+    EXPECT_EQ(run.err.empty(), status != 2) << run.err;
+    EXPECT_EQ(run.err.rfind("quillon-check: ", 0), status == 2 ? 0 : std::string::npos);
   }
 }
 
@@ -139,103 +134,69 @@ TEST(QuillonCheck, JsonHasEachKeyWhereItBelongs) {
   EXPECT_EQ(top.keys(), QStringList{"files"});
   const QJsonArray files = top["files"].toArray();
   ASSERT_EQ(files.size(), 4);
-
   QStringList everyPort;
   for (const PortProfile& profile : PortProfiles()) everyPort << QString::fromUtf8(profile.key);
   everyPort.sort();
-  const QStringList fileKeys = {"features", "maps", "path", "ports", "wad"};
-  struct Expected {
-    const char* wad;  // nullptr: "wad" is null and "error" says why
-    QStringList mapKeys;
-    const char* extraKey;
-    const char* extra;
-  };
-  const Expected expected[] = {
-      {"pwad", {"format", "name"}, nullptr, nullptr},
-      {"pwad", {"format", "name", "namespace"}, "namespace", "zdoom"},
-      {"pwad", {"format", "name", "title"}, "title", "Caf\u00e9"},  // a Latin-1 byte, read so
-      {nullptr, {}, nullptr, nullptr},
-  };
+  // The file's keys, its first map's keys, and the map's namespace or title.
+  const std::array<std::array<QString, 3>, 4> expected = {{
+      {"features,maps,path,ports,wad", "format,name", ""},
+      {"features,maps,path,ports,wad", "format,name,namespace", "zdoom"},
+      {"features,maps,path,ports,wad", "format,name,title", "Caf\u00e9"},  // from Latin-1
+      {"error,features,maps,path,ports,wad", "", ""},
+  }};
   for (qsizetype i = 0; i < files.size(); ++i) {
     SCOPED_TRACE(i);
-    const QJsonObject file = files[i].toObject();
-    const Expected& e = expected[i];
-    QStringList keys = fileKeys;
-    if (e.wad == nullptr) keys << "error";
-    keys.sort();
-    EXPECT_EQ(file.keys(), keys);
-    EXPECT_EQ(Keys(file["ports"]), everyPort);
+    const QJsonValue file = files[i];
+    const auto& [fileKeys, mapKeys, extra] = expected[static_cast<std::size_t>(i)];
+    EXPECT_EQ(Keys(file), fileKeys);
+    EXPECT_EQ(Keys(file["maps"][0]), mapKeys);
+    EXPECT_EQ(file["maps"][0]["namespace"].toString() + file["maps"][0]["title"].toString(), extra);
+    EXPECT_EQ(Keys(file["ports"]), everyPort.join(','));
     for (const QJsonValue& port : file["ports"].toObject()) {
-      EXPECT_EQ(Keys(port), (QStringList{"verdict", "why"}));
+      EXPECT_EQ(Keys(port), "verdict,why");
       EXPECT_TRUE(QStringList({"runs", "differs", "fails"}).contains(port["verdict"].toString()));
     }
-    if (e.wad == nullptr) {
-      EXPECT_TRUE(file["wad"].isNull());
-      EXPECT_FALSE(file["error"].toString().isEmpty());
-      EXPECT_TRUE(file["maps"].toArray().isEmpty());
-      EXPECT_EQ(file["ports"]["woof"]["verdict"].toString(), "fails");
-      continue;
-    }
-    EXPECT_EQ(file["wad"].toString(), e.wad);
-    const QJsonObject map = file["maps"][0].toObject();
-    EXPECT_EQ(map.keys(), e.mapKeys);
-    if (e.extraKey != nullptr) {
-      EXPECT_EQ(map[e.extraKey].toString(), QString::fromUtf8(e.extra));
-    }
+    EXPECT_EQ(file["wad"].isNull(), fileKeys.startsWith("error"));
   }
+  EXPECT_EQ(files[0]["wad"].toString(), "pwad");
   EXPECT_EQ(files[1]["ports"]["dsda-doom"]["verdict"].toString(), "fails");
-  EXPECT_EQ(files[2]["features"].toArray().first().toString(), "UMAPINFO");
-
+  EXPECT_EQ(files[2]["features"][0].toString(), "UMAPINFO");
+  EXPECT_EQ(files[3]["ports"]["woof"]["verdict"].toString(), "fails");
   const QJsonObject two =
-      ParseJson(RunIn({"--json", "--port", "woof", "--port", "gzdoom", "@udmf"}).out);
-  EXPECT_EQ(Keys(two["files"][0]["ports"]), (QStringList{"gzdoom", "woof"}));
+      ParseJson(RunIn({"--json", "--port", "woof", "--port=gzdoom", "@udmf"}).out);
+  EXPECT_EQ(Keys(two["files"][0]["ports"]), "gzdoom,woof");
 }
 
 TEST(QuillonCheck, TableHasARowPerPortAndALinePerReason) {
-  const Outcome run = RunIn({"--port", "dsda-doom", "--port", "gzdoom", "@udmf"});
-  EXPECT_EQ(run.out, Files().Path("udmf") +
-                         ": PWAD, 1 map: MAP01 (UDMF zdoom)\n"
-                         "  dsda-doom       fails    MAP01 is in UDMF format, namespace zdoom; "
-                         "dsda-doom 0.25 takes no UDMF\n"
-                         "  gzdoom          runs\n");
+  EXPECT_EQ(RunIn({"--port", "dsda-doom", "--port", "gzdoom", "@udmf"}).out,
+            Files().Path("udmf") +
+                ": PWAD, 1 map: MAP01 (UDMF zdoom)\n"
+                "  dsda-doom       fails    MAP01 is in UDMF format, namespace zdoom; "
+                "dsda-doom 0.25 takes no UDMF\n"
+                "  gzdoom          runs\n");
 }
 
-// The installed executable as a map project's CI runs it: a shell, a status, two streams.
+// The built executable as a map project's CI runs it: a shell, a status, two streams.
 TEST(QuillonCheck, TheExecutableAnswersThroughItsStatusAndStreams) {
-  struct Case {
-    std::string args;
-    int status;
-    bool json;  // standard output is one JSON document
-    const char* onStderr;
+  const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
+      {{"--json", "--require", "dsda-doom", "@udmf"}, 1, ""},
+      {{"--json", "--require", "gzdoom", "@udmf"}, 0, ""},
+      {{"--json", "@udmf", "@missing"}, 2, "quillon-check: "},
   };
-  const std::string udmf = "'" + Files().Path("udmf") + "'";
-  const std::string missing = "'" + Files().Path("missing") + "'";
-  const Case cases[] = {
-      {"--json --require dsda-doom " + udmf, 1, true, ""},
-      {"--json --require gzdoom " + udmf, 0, true, ""},
-      {"--json " + udmf + " " + missing, 2, true, "there is no such file"},
-      {"--frobnicate " + udmf, 2, false, "unknown option --frobnicate"},
-  };
-  const std::string errFile = Files().Path("stderr");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args);
-    const std::string command = std::string(QUILLON_CHECK) + " " + c.args + " 2>'" + errFile + "'";
-    FILE* pipe = popen(command.c_str(), "r");
+  for (const auto& [args, status, onStderr] : cases) {
+    SCOPED_TRACE(Files().Shell(args));
+    const std::string errFile = Files().Path("stderr");
+    FILE* pipe = popen((QUILLON_CHECK + Files().Shell(args) + " 2>'" + errFile + "'").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      out.append(buffer, n);
+    std::string out(1 << 16, '\0');
+    out.resize(std::fread(out.data(), 1, out.size(), pipe));
     const int wait = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(wait));
-    EXPECT_EQ(WEXITSTATUS(wait), c.status);
-    if (c.json) {
-      EXPECT_EQ(ParseJson(out)["files"].toArray().size(), 1);
-    }
-    std::ifstream errIn(errFile);
-    const std::string err{std::istreambuf_iterator<char>(errIn), {}};
-    EXPECT_NE(err.find(c.onStderr), std::string::npos) << err;
-    EXPECT_EQ(err.empty(), *c.onStderr == '\0') << err;
+    EXPECT_TRUE(WIFEXITED(wait) && WEXITSTATUS(wait) == status) << wait;
+    EXPECT_EQ(ParseJson(out)["files"].toArray().size(), 1);  // the file that could be opened
+    std::stringstream err;
+    err << std::ifstream(errFile).rdbuf();
+    EXPECT_EQ(err.str().substr(0, std::strlen(onStderr)), onStderr) << err.str();
+    EXPECT_EQ(err.str().empty(), *onStderr == '\0') << err.str();
   }
 }
 

@@ -206,12 +206,6 @@ TEST(WadAnalysis, DescribesHostileFilesInBoundedMemory) {
   };
   const Case cases[] = {
       {"2^31-1 lumps declared", bytes(test::MakeHeader("PWAD", 0x7FFFFFFF, 12))},
-      {"2^31-1 lumps in a 32 GiB sparse file",
-       [](const std::string& path) {
-         test::WriteBytes(path, test::MakeHeader("PWAD", 0x7FFFFFFF, 12));
-         std::filesystem::resize_file(path, std::uint64_t{32} << 30);
-         return 0.0;
-       }},
       {"a lump past the end",
        bytes(test::MakeHeader(
            "PWAD", 2, 12,
@@ -231,15 +225,12 @@ TEST(WadAnalysis, DescribesHostileFilesInBoundedMemory) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = folder.File("hostile.wad");
-    const double lumps = c.write(path);
-    const auto [described, peak] = AnalyzeInChild(path, c.check);
+    [[maybe_unused]] const double lumps = c.write(path);
+    [[maybe_unused]] const auto [described, peak] = AnalyzeInChild(path, c.check);
     EXPECT_TRUE(described);
     // The lump's bytes, what is read of them, and a margin for the directory and allocator.
 #ifndef __SANITIZE_ADDRESS__  // AddressSanitizer's shadow and quarantine are no one's lumps
     EXPECT_LT(peak - baseline, 3 * lumps + 64) << "peak " << peak << " MiB";
-#else
-    static_cast<void>(peak);
-    static_cast<void>(lumps);
 #endif
     std::filesystem::remove(path);
   }
