@@ -9,7 +9,7 @@ CMAKE_ARGS ?=
 # Debian packages each goal needs.
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
 TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
-BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev
+BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev time
 RUN_PACKAGES   := $(BUILD_PACKAGES) xdg-utils
 LOOK_PACKAGES  := xvfb xauth imagemagick xdotool
 E2E_PACKAGES   := $(LOOK_PACKAGES) openbox python3 chocolate-doom crispy-doom dsda-doom freedoom procps
@@ -105,9 +105,12 @@ memcheck: deps-test
 	tests/sanitizer/memcheck.sh $(BUILD)/tests/quillon_memcheck_driver
 
 # libFuzzer targets over the core, each for FUZZ_SECONDS; new inputs collect in
-# build-fuzz/corpus, crashes in build-fuzz/artifacts.
+# build-fuzz/corpus, crashes in build-fuzz/artifacts. The analysis reads lumps of up to
+# 16 MiB: a run of it that holds more than FUZZ_ANALYSIS_MB, or asks for half that at once,
+# fails.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := dialect ini number scheme startspot testlaunch wad
+FUZZ_TARGETS := analysis dialect ini number scheme startspot testlaunch wad
+FUZZ_ANALYSIS_MB ?= 1024
 fuzz:
 	$(call ensure_packages,$(FUZZ_PACKAGES))
 	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -116,7 +119,9 @@ fuzz:
 	@for t in $(FUZZ_TARGETS); do \
 	  mkdir -p build-fuzz/corpus/$$t; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s (log: build-fuzz/fuzz_$$t.log)"; \
-	  if build-fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  limits=""; [ $$t = analysis ] && \
+	    limits="-rss_limit_mb=$(FUZZ_ANALYSIS_MB) -malloc_limit_mb=$$(($(FUZZ_ANALYSIS_MB) / 2))"; \
+	  if build-fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$limits \
 	       -artifact_prefix=build-fuzz/artifacts/$$t- build-fuzz/corpus/$$t fuzz/corpus/$$t \
 	       > build-fuzz/fuzz_$$t.log 2>&1; then \
 	    grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' build-fuzz/fuzz_$$t.log; \

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <fstream>
 
 #include "core/settings/ConfigLayout.h"
 
@@ -56,6 +58,13 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   file.open(QIODevice::WriteOnly | QIODevice::Truncate);
   file.write(bytes);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(std::filesystem::file_size(path), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 }  // namespace quillon::bench

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "ui/desktop/Desktop.h"
 
@@ -37,5 +38,9 @@ class QuietDesktop : public Desktop {
 QByteArray Configuration(int entries);
 
 void WriteFile(const QString& path, const QByteArray& bytes);
+
+// One read of the whole file into a buffer of its size: the cheapest way to load it all, the
+// baseline of the WAD benchmarks.
+std::string ReadWholeFile(const std::string& path);
 
 }  // namespace quillon::bench

@@ -7,9 +7,8 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QWheelEvent>
-#include <filesystem>
-#include <fstream>
 
+#include "BenchSupport.h"
 #include "core/wad/MapData.h"
 #include "support/WadWriter.h"
 #include "ui/starthere/MapView.h"
@@ -69,9 +68,7 @@ const BigMap& Big() {
 void BM_StartHereReadWholeFile(benchmark::State& state) {
   const std::string& path = Big().path;
   for (auto _ : state) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(std::filesystem::file_size(path), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const std::string bytes = bench::ReadWholeFile(path);
     benchmark::DoNotOptimize(bytes.data());
   }
 }

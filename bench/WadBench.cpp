@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "BenchSupport.h"
 #include "core/wad/MapMerge.h"
 #include "core/wad/WadCache.h"
 #include "core/wad/WadReader.h"
@@ -46,13 +47,7 @@ struct PwadSet {
   }
 };
 
-// One read of the whole file into a buffer of its size: the cheapest way to load it all.
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(std::filesystem::file_size(path), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
+using bench::ReadWholeFile;
 
 void BM_WadDirectoryFreedoom2(benchmark::State& state) {
   if (!std::filesystem::exists(kFreedoom2)) return state.SkipWithError("freedoom2.wad missing");

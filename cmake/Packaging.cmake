@@ -8,7 +8,7 @@ set(quillon_packaging_out "${CMAKE_BINARY_DIR}/packaging")
 
 # Qt is found in the system library folders; no search path of our own.
 set_target_properties(quillon PROPERTIES OUTPUT_NAME quillon INSTALL_RPATH "")
-install(TARGETS quillon RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS quillon quillon-check RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${quillon_resource_dir}/QLN2.txt" DESTINATION "${CMAKE_INSTALL_DATADIR}/quillon")
 install(FILES "${quillon_resource_dir}/quillon.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
@@ -25,7 +25,7 @@ install(FILES "${quillon_resource_dir}/quillon.svg"
 # Debian keeps manual pages and changelogs compressed, without a time stamp in the header.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(quillon_gzipped)
-foreach(pair "quillon.6|quillon.6.gz" "changelog|changelog.gz")
+foreach(pair "quillon.6|quillon.6.gz" "quillon-check.1|quillon-check.1.gz" "changelog|changelog.gz")
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 source)
   list(GET pair 1 output)
@@ -38,6 +38,8 @@ foreach(pair "quillon.6|quillon.6.gz" "changelog|changelog.gz")
 endforeach()
 add_custom_target(quillon_packaging_docs ALL DEPENDS ${quillon_gzipped})
 install(FILES "${quillon_packaging_out}/quillon.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+install(FILES "${quillon_packaging_out}/quillon-check.1.gz"
+        DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${quillon_packaging_out}/changelog.gz" "${quillon_packaging_dir}/copyright"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/quillon")
 
@@ -55,7 +57,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "source ports, IWADs, programs (level editors and tools) and custom files\n"
   "(PWADs and Dehacked patches). One click starts the chosen port with the\n"
   "command line built from them. Set-ups can be saved as schemes and loaded\n"
-  "again in one step.")
+  "again in one step.\n"
+  "quillon-check says, for WAD files and without starting anything,\n"
+  "whether each port will start their maps as made, for a map\n"
+  "project's continuous integration.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,7 +1,8 @@
-# A portable folder: the executable, its help file, its icon and a desktop entry side by side.
+# A portable folder: the executables, the help file, its icon and a desktop entry side by side.
 # Quillon finds it is portable by the lack of share/quillon/QLN2.txt beside a bin folder
 # (src/core/launch/ProgramLocations.h) and keeps QLN2.ini there too.
-install(TARGETS quillon RUNTIME DESTINATION .)
+# quillon-check lies beside it, as in bin/ of a package.
+install(TARGETS quillon quillon-check RUNTIME DESTINATION .)
 install(FILES resources/QLN2.txt DESTINATION .)
 install(FILES "${quillon_resource_dir}/quillon-256.png" DESTINATION . RENAME quillon.png)
 

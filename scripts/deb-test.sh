@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package as a user meets it: its file list and validators, `apt install`, a first
-# start of `quillon` with a fresh home (settings in ~/.config/quillon, nothing beside the
-# executable), a port added through the setup dialog and still there after a restart, then
-# `apt remove`, which must take every installed file and leave the user's settings.
+# The Debian package as a user meets it: its file list and validators, `apt install`, a run
+# of `quillon-check` as a map project's CI makes it, a first start of `quillon` with a fresh
+# home (settings in ~/.config/quillon, nothing beside the executable), a port added through
+# the setup dialog and still there after a restart, then `apt remove`, which must take every
+# installed file and leave the user's settings.
 # Usage: deb-test.sh quillon_<version>_<arch>.deb; run as root inside an X server with a
 # window manager (see Makefile: deb-test). Installs into this machine's /usr.
 set -euo pipefail
@@ -33,9 +34,10 @@ step "1. The package holds what it should"
 # Files only; the folders /usr, /usr/share, ... belong to other packages too.
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sed 's|^\./|/|' | sort)
 expected=$( (
-  printf '%s\n' /usr/bin/quillon /usr/share/applications/quillon.desktop \
+  printf '%s\n' /usr/bin/quillon /usr/bin/quillon-check /usr/share/applications/quillon.desktop \
     /usr/share/metainfo/quillon.metainfo.xml /usr/share/quillon/QLN2.txt \
-    /usr/share/man/man6/quillon.6.gz /usr/share/doc/quillon/copyright \
+    /usr/share/man/man6/quillon.6.gz /usr/share/man/man1/quillon-check.1.gz \
+    /usr/share/doc/quillon/copyright \
     /usr/share/doc/quillon/changelog.gz /usr/share/icons/hicolor/scalable/apps/quillon.svg
   for size in 16 24 32 48 64 128 256; do
     echo "/usr/share/icons/hicolor/${size}x${size}/apps/quillon.png"
@@ -56,9 +58,11 @@ ok "desktop-file-validate"
 (cd "$work" && appstreamcli validate --no-net "$work/root/usr/share/metainfo/quillon.metainfo.xml") ||
   fail "metainfo"
 ok "appstreamcli validate --no-net"
-warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
-  man --warnings -E UTF-8 -l "$work/root/usr/share/man/man6/quillon.6.gz" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "manual page: $warnings"
+for page in man6/quillon.6.gz man1/quillon-check.1.gz; do
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+    man --warnings -E UTF-8 -l "$work/root/usr/share/man/$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "manual page $page: $warnings"
+done
 ok "man --warnings"
 for size in 16 24 32 48 64 128 256; do
   got=$(identify -format '%wx%h' "$work/root/usr/share/icons/hicolor/${size}x${size}/apps/quillon.png")
@@ -74,6 +78,22 @@ dpkg-query -W -f='${Status}' quillon 2>/dev/null | grep -q 'ok installed' && apt
 apt_get install "$deb" >/dev/null
 [ "$(command -v quillon)" = /usr/bin/quillon ] || fail "quillon is not on the PATH"
 ok "installed"
+
+step "3b. quillon-check on the PATH, as a map project's CI runs it"
+[ "$(command -v quillon-check)" = /usr/bin/quillon-check ] || fail "quillon-check is not on the PATH"
+quillon-check --help | grep -q '^usage: quillon-check' || fail "quillon-check --help"
+printf 'PWAD\0\0\0\0\14\0\0\0' >"$work/empty.wad"  # a PWAD of no lumps
+echo "not a WAD" >"$work/text.wad"
+iwad=/usr/share/games/doom/freedoom2.wad
+[ -f "$iwad" ] && iwad_args=(--iwad "$iwad") || iwad_args=()
+quillon-check "${iwad_args[@]}" --require dsda-doom --json "$work/empty.wad" >"$work/check.json" ||
+  fail "quillon-check on an empty PWAD exited with $?"
+grep -q '^{"files":\[{"path":"[^"]*/empty.wad","wad":"pwad","maps":\[\]' "$work/check.json" ||
+  fail "quillon-check --json: $(cat "$work/check.json")"
+status=0
+quillon-check --require dsda-doom "$work/text.wad" >/dev/null || status=$?
+[ "$status" = 1 ] || fail "quillon-check --require on a file that is not a WAD exited with $status"
+ok "quillon-check: --help, JSON of an empty PWAD, status 1 for a required port that fails"
 
 step "4. First start of a user with a fresh home"
 export HOME="$work/home"

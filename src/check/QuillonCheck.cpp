@@ -40,19 +40,26 @@ bool ReadArguments(const std::vector<std::string>& args, Options& options, std::
       options.files.push_back(arg);
       continue;
     }
+    // "--port=NAME" is "--port NAME", as in most GNU tools.
+    const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string::npos;
+    const std::string option = arg.substr(0, equals);
     if (arg == "--") {
       filesOnly = true;
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--help" || arg == "-h") {
       help = true;
-    } else if (arg == "--iwad" || arg == "--port" || arg == "--require") {
-      if (i + 1 >= args.size()) {
-        err << "quillon-check: " << arg << " needs a value\n" << kUsage;
+    } else if (option == "--iwad" || option == "--port" || option == "--require") {
+      if (equals == std::string::npos && i + 1 >= args.size()) {
+        err << "quillon-check: " << option << " needs a value\n" << kUsage;
         return false;
       }
-      const std::string& value = args[++i];
-      if (arg == "--iwad") {
+      const std::string value = equals == std::string::npos ? args[++i] : arg.substr(equals + 1);
+      if (value.empty()) {
+        err << "quillon-check: " << option << " needs a value\n" << kUsage;
+        return false;
+      }
+      if (option == "--iwad") {
         options.iwad = value;
         continue;
       }
@@ -62,7 +69,7 @@ bool ReadArguments(const std::vector<std::string>& args, Options& options, std::
             << "\n";
         return false;
       }
-      auto& list = arg == "--port" ? options.ports : options.required;
+      auto& list = option == "--port" ? options.ports : options.required;
       if (std::find(list.begin(), list.end(), profile) == list.end()) list.push_back(profile);
     } else {
       err << "quillon-check: unknown option " << arg << "\n" << kUsage;
@@ -76,10 +83,37 @@ bool ReadArguments(const std::vector<std::string>& args, Options& options, std::
   return true;
 }
 
+// Bytes in the well-formed UTF-8 character at text[i], or 0 where none starts.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned lead = byte(i);
+  const std::size_t length = lead < 0x80   ? 1
+                             : lead < 0xC2 ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  }
+  // Overlong forms, surrogates and code points past U+10FFFF.
+  const unsigned second = length > 1 ? byte(i + 1) : 0;
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+    return 0;
+  }
+  return length;
+}
+
+// A JSON string. Paths and titles are bytes: a byte that is not part of valid UTF-8 is read
+// as Latin-1, so the output stays valid JSON (which is UTF-8) whatever a file holds.
 std::string Json(std::string_view text) {
   std::string out = "\"";
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
+    const std::size_t length = Utf8Length(text, i);
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
@@ -87,13 +121,16 @@ std::string Json(std::string_view text) {
       out += "\\n";
     } else if (c == '\t') {
       out += "\\t";
-    } else if (u < 0x20) {
+    } else if (u < 0x20 || length == 0) {
       char escaped[8];
       std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
       out += escaped;
     } else {
-      out += c;
+      out.append(text.substr(i, length));
+      i += length;
+      continue;
     }
+    ++i;
   }
   return out + "\"";
 }
@@ -173,8 +210,11 @@ void WriteTable(const std::vector<Checked>& checked, std::ostream& out) {
       key.resize(std::max<std::size_t>(key.size(), 16), ' ');
       std::string word(VerdictWord(verdict.verdict));
       word.resize(9, ' ');
+      if (verdict.why.empty()) {
+        out << "  " << key << VerdictWord(verdict.verdict) << "\n";
+        continue;
+      }
       out << "  " << key << word;
-      if (verdict.why.empty()) out << "\n";
       for (std::size_t w = 0; w < verdict.why.size(); ++w) {
         out << (w ? std::string(2 + key.size() + 9, ' ') : "") << verdict.why[w] << "\n";
       }
@@ -195,9 +235,10 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   wad::WadNeeds iwad;
   if (!options.iwad.empty()) {
+    // Without a readable IWAD no texture could be checked: that is a wrong command line.
     iwad = wad::AnalyzeWadFile(options.iwad);
-    if (CannotOpen(iwad)) {
-      err << "quillon-check: " << options.iwad << ": " << iwad.error << "\n";
+    if (!iwad.Ok()) {
+      err << "quillon-check: --iwad " << options.iwad << ": " << iwad.error << "\n";
       return 2;
     }
   }
@@ -216,7 +257,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
       continue;
     }
     const std::vector<const wad::WadNeeds*> files = {&file.needs};
-    const wad::WadNeeds* base = options.iwad.empty() || !iwad.Ok() ? nullptr : &iwad;
+    const wad::WadNeeds* base = options.iwad.empty() ? nullptr : &iwad;
     for (const PortProfile* profile : ports) {
       file.verdicts.emplace_back(profile, Judge(*profile, files, base));
     }

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "core/wad/MapInfoText.h"
@@ -149,6 +154,85 @@ TEST(WadAnalysis, DescribesHostileFiles) {
     EXPECT_TRUE(!needs.Ok() || !needs.problems.empty() || !needs.umapinfoError.empty() ||
                 (needs.maps.size() == 1 && !needs.maps[0].problems.empty()));
     EXPECT_TRUE(needs.Ok() || !needs.error.empty());
+  }
+}
+
+// A hostile file is described: not a WAD, or a problem noted for the file or its map.
+bool Described(const WadNeeds& needs) {
+  if (!needs.Ok()) return !needs.error.empty();
+  return !needs.problems.empty() || !needs.umapinfoError.empty() ||
+         std::any_of(needs.maps.begin(), needs.maps.end(),
+                     [](const MapNeeds& map) { return !map.problems.empty(); });
+}
+
+// The file's analysis in a child process: whether `check` held, and the most memory the child
+// held (its peak resident set, MiB).
+std::pair<bool, double> AnalyzeInChild(const std::string& path,
+                                       const std::function<bool(const WadNeeds&)>& check) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(check(AnalyzeWadFile(path)) ? 0 : 1);
+  int status = 0;
+  rusage usage{};
+  EXPECT_EQ(wait4(pid, &status, 0, &usage), pid);
+  EXPECT_TRUE(WIFEXITED(status)) << "the analysis crashed: " << status;
+  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, usage.ru_maxrss / 1024.0};
+}
+
+TEST(WadAnalysis, DescribesHostileFilesInBoundedMemory) {
+  const test::ScratchFolder folder;
+  // One line of 100 MB: a namespace, then vertices without end.
+  const auto writeLongTextmap = [](const std::string& path) {
+    std::string vertices;
+    while (vertices.size() < (1u << 20)) vertices += "vertex{x=0;y=0;}";
+    std::ofstream out(path, std::ios::binary);
+    const std::uint32_t size = 17 + 100 * vertices.size();
+    out << test::MakeHeader("PWAD", 3, static_cast<std::int32_t>(12 + size))
+        << "namespace=\"doom\";";
+    for (int i = 0; i < 100; ++i) out << vertices;
+    out << test::MakeEntry(12, 0, "MAP01\0\0\0") << test::MakeEntry(12, size, "TEXTMAP\0")
+        << test::MakeEntry(12, 0, "ENDMAP\0\0");
+    return static_cast<double>(size) / (1 << 20);
+  };
+  struct Case {
+    const char* name;
+    std::function<double(const std::string& path)> write;  // the MiB of lumps read
+    std::function<bool(const WadNeeds&)> check = Described;
+  };
+  const auto bytes = [](std::string data) {
+    return [data](const std::string& path) {
+      test::WriteBytes(path, data);
+      return 0.0;
+    };
+  };
+  const Case cases[] = {
+      {"2^31-1 lumps declared", bytes(test::MakeHeader("PWAD", 0x7FFFFFFF, 12))},
+      {"a lump past the end",
+       bytes(test::MakeHeader(
+           "PWAD", 2, 12,
+           test::MakeEntry(0, 0, "MAP01\0\0\0") + test::MakeEntry(4, 1 << 30, "TEXTMAP\0")))},
+      {"a TEXTMAP of 100 MB on one line", writeLongTextmap,
+       [](const WadNeeds& w) {
+         return w.maps.size() == 1 && w.maps[0].vertices == 100 * 65536 && !w.maps[0].player1Start;
+       }},
+      {"a UMAPINFO of a million open braces",
+       bytes(MakeWad("PWAD", Join({Room(), {{"UMAPINFO", std::string(1 << 20, '{')}}})))},
+      {"a UMAPINFO closing more than it opens",
+       bytes(MakeWad("PWAD", Join({Room(), {{"UMAPINFO", "map MAP01 { } } } levelname"}}})))},
+  };
+  const std::string plain = folder.File("plain.wad");
+  test::WriteBytes(plain, MakeWad("PWAD", Room()));
+  const double baseline = AnalyzeInChild(plain, [](const WadNeeds& w) { return w.Ok(); }).second;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder.File("hostile.wad");
+    [[maybe_unused]] const double lumps = c.write(path);
+    [[maybe_unused]] const auto [described, peak] = AnalyzeInChild(path, c.check);
+    EXPECT_TRUE(described);
+    // The lump's bytes, what is read of them, and a margin for the directory and allocator.
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer's shadow and quarantine are no one's lumps
+    EXPECT_LT(peak - baseline, 3 * lumps + 64) << "peak " << peak << " MiB";
+#endif
+    std::filesystem::remove(path);
   }
 }
 
