@@ -146,6 +146,10 @@ int main(int argc, char** argv) {
   TestMapSpec unknownThing = room;
   unknownThing.things.push_back({320, 256, 0, 4242, 7});
   const std::string umapinfo = "map MAP01\n{\n  levelname = \"Quillon Test Room\"\n}\n";
+  const std::string titles =
+      "map MAP01 { levelname = \"Quillon Test Room\" }\n"
+      "map MAP02 { levelname = \"The Second Room\" }\n"
+      "map MAP03 { levelname = \"Dead Simple Copy\" }\n";
   const std::string brokenUmapinfo = "map MAP01\n{\n  levelname = \"Quillon Test Room\"\n";
   const std::string dehacked =
       "Patch File for DeHackEd v3.0\nDoom version = 19\nPatch format = 6\n\n"
@@ -191,6 +195,10 @@ int main(int argc, char** argv) {
                    Join({BinaryMap("MAP01", room), {{"MAPINFO", mapinfo}}}), ""});
   cases.push_back({"animated", "Boom's ANIMATED lump",
                    Join({BinaryMap("MAP01", room), {{"ANIMATED", animated}}}), ""});
+  cases.push_back({"titled", "three maps titled by UMAPINFO, extended nodes",
+                   Join({BinaryMap("MAP01", room), BinaryMap("MAP02", room), BinaryMap("MAP03", room),
+                         {{"UMAPINFO", titles}}}),
+                   "-X"});
   cases.push_back({"limits", "40 000 sidedefs", BinaryMap("MAP01", LongRoom(40000)), ""});
   cases.push_back({"notawad", "not a WAD", {}, nullptr, "This is not a WAD file.\n"});
   cases.push_back({"pastend", "its SIDEDEFS lump runs past the end of the file",
