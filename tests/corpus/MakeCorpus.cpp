@@ -196,7 +196,9 @@ int main(int argc, char** argv) {
   cases.push_back({"animated", "Boom's ANIMATED lump",
                    Join({BinaryMap("MAP01", room), {{"ANIMATED", animated}}}), ""});
   cases.push_back({"titled", "three maps titled by UMAPINFO, extended nodes",
-                   Join({BinaryMap("MAP01", room), BinaryMap("MAP02", room), BinaryMap("MAP03", room),
+                   Join({BinaryMap("MAP01", room),
+                         BinaryMap("MAP02", room),
+                         BinaryMap("MAP03", room),
                          {{"UMAPINFO", titles}}}),
                    "-X"});
   cases.push_back({"limits", "40 000 sidedefs", BinaryMap("MAP01", LongRoom(40000)), ""});
@@ -207,8 +209,7 @@ int main(int argc, char** argv) {
                      if (at != std::string::npos) Put32At(bytes, at + 4, 1u << 20);
                    }});
   cases.push_back({"hugecount", "a header declaring 2^31-1 lumps", BinaryMap("MAP01", room), "",
-                   nullptr, false,
-                   [](std::string& bytes) { Put32At(bytes, 4, 0x7FFFFFFFu); }});
+                   nullptr, false, [](std::string& bytes) { Put32At(bytes, 4, 0x7FFFFFFFu); }});
 
   int failed = 0;
   for (const Case& c : cases) {
@@ -223,9 +224,9 @@ int main(int argc, char** argv) {
       // glbsp takes its input before -o (man glbsp), zdbsp after.
       const std::string from = "'" + source.string() + "'";
       const std::string to = "-o '" + out.string() + "'";
-      const std::string command =
-          (c.glbsp ? glbsp + " -q " + from + " " + to : zdbsp + " -t " + c.zdbsp + " " + to + " " + from) +
-          " > /dev/null 2>&1";
+      const std::string command = (c.glbsp ? glbsp + " -q " + from + " " + to
+                                           : zdbsp + " -t " + c.zdbsp + " " + to + " " + from) +
+                                  " > /dev/null 2>&1";
       if (std::system(command.c_str()) != 0) {
         std::cerr << (c.glbsp ? "glbsp" : "zdbsp") << " failed on " << c.name << "\n";
         ++failed;
