@@ -465,5 +465,22 @@ PY
 }
 start_here_step
 
+# A few cases of `make verdicts`: quillon-check's verdict beside what the real port did with
+# a file of the corpus: the room (runs everywhere), extended nodes (Chocolate Doom hangs in
+# its level set-up, dsda-doom plays it) and a texture no file has (Chocolate Doom stops,
+# dsda-doom draws it as missing).
+verdicts_step() {
+  step "13. Verdicts of quillon-check against Chocolate Doom and dsda-doom"
+  stop_started
+  local bin
+  bin=$(dirname "$exe")
+  python3 "$here/../verdicts/run.py" --check "$bin/quillon-check" --corpus "$bin/quillon_corpus" \
+    --cases good,xnod,missingtex --ports chocolate-doom,dsda-doom > "$work/verdicts.log" 2>&1 ||
+    fail "verdicts: $(cat "$work/verdicts.log")"
+  cat "$work/verdicts.log"
+  grep -q "^VERDICTS: 6 of 6 agree" "$work/verdicts.log" || fail "not every verdict agreed"
+}
+verdicts_step
+
 echo
-echo "E2E: 12 passed, 0 failed"
+echo "E2E: 13 passed, 0 failed"

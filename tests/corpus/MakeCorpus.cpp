@@ -1,11 +1,16 @@
 // Writes the corpus of small WADs `make verdicts` starts in the real ports: one feature each,
-// the same square room throughout, nodes built with Debian's zdbsp where the case wants them.
-// Usage: quillon_corpus FOLDER [ZDBSP]; prints each file's name and what it holds.
+// the same square room throughout, nodes built with Debian's zdbsp (or glbsp) where the case
+// wants them. Usage: quillon_corpus FOLDER [ZDBSP [GLBSP]]; prints each file's name and what
+// it holds, a tab between.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <iostream>
+#include <iterator>
 
 #include "support/WadWriter.h"
 
@@ -79,7 +84,35 @@ struct Case {
   std::vector<TestLump> lumps;
   const char* zdbsp;          // its options, or nullptr to leave the map without nodes
   const char* raw = nullptr;  // bytes written as they are (not a WAD)
+  bool glbsp = false;         // nodes by glbsp (its defaults) instead of zdbsp
+  // Damage done to the finished file's bytes (a broken directory).
+  std::function<void(std::string&)> damage = nullptr;
 };
+
+void Put32At(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// The directory entry of the first lump called `name`, or npos.
+std::size_t EntryOf(const std::string& bytes, const char* name) {
+  const auto word = [&](std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+  };
+  const std::uint32_t count = word(4);
+  const std::uint32_t offset = word(8);
+  for (std::uint32_t i = 0; i < count && offset + i * 16 + 16 <= bytes.size(); ++i) {
+    const std::size_t at = offset + i * 16;
+    if (std::strncmp(bytes.data() + at + 8, name, 8) == 0) return at;
+  }
+  return std::string::npos;
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::vector<TestLump> Udmf(const std::string& ns, const TestMapSpec& spec) {
   return {{"MAP01", ""}, {"TEXTMAP", UdmfText(spec, ns)}, {"ENDMAP", ""}};
@@ -94,6 +127,7 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path folder = argv[1];
   const std::string zdbsp = argc > 2 ? argv[2] : "/usr/bin/zdbsp";
+  const std::string glbsp = argc > 3 ? argv[3] : "/usr/bin/glbsp";
   std::filesystem::create_directories(folder);
 
   const TestMapSpec room = SquareRoom(512);
@@ -112,10 +146,23 @@ int main(int argc, char** argv) {
   TestMapSpec unknownThing = room;
   unknownThing.things.push_back({320, 256, 0, 4242, 7});
   const std::string umapinfo = "map MAP01\n{\n  levelname = \"Quillon Test Room\"\n}\n";
+  const std::string titles =
+      "map MAP01 { levelname = \"Quillon Test Room\" }\n"
+      "map MAP02 { levelname = \"The Second Room\" }\n"
+      "map MAP03 { levelname = \"Dead Simple Copy\" }\n";
   const std::string brokenUmapinfo = "map MAP01\n{\n  levelname = \"Quillon Test Room\"\n";
   const std::string dehacked =
       "Patch File for DeHackEd v3.0\nDoom version = 19\nPatch format = 6\n\n"
       "Thing 1 (Player)\nInitial health = 200\n";
+  const std::string bex = dehacked + "\n[STRINGS]\nHUSTR_1 = Quillon Test Room\n";
+  const std::string mbf21Dehacked =
+      "Patch File for DeHackEd v3.0\nDoom version = 2021\nPatch format = 6\n\n"
+      "Thing 12 (Imp)\nMBF21 Bits = HIGHERMPROB\n";
+  const std::string mapinfo = "map MAP01 \"Quillon Test Room\"\n{\n  sky1 = \"SKY1\"\n}\n";
+  // Boom's ANIMATED: one animated flat (type 0, last and first frame, 8 tics), then the
+  // terminating 0xFF.
+  std::string animated(std::string("\0NUKAGE3\0NUKAGE1\0\x08\0\0\0", 23));
+  animated += '\xFF';
 
   std::vector<Case> cases;
   cases.push_back({"good", "a Doom map with classic nodes", BinaryMap("MAP01", room), ""});
@@ -123,6 +170,8 @@ int main(int argc, char** argv) {
   cases.push_back({"xnod", "extended nodes (XNOD)", BinaryMap("MAP01", room), "-X"});
   cases.push_back({"znod", "compressed nodes (ZNOD)", BinaryMap("MAP01", room), "-z"});
   cases.push_back({"glonly", "GL nodes only", BinaryMap("MAP01", room), "-x"});
+  cases.push_back(
+      {"glbsp", "classic and GL nodes by glbsp", BinaryMap("MAP01", room), "", nullptr, true});
   cases.push_back({"hexen", "a Hexen format map", HexenMap("MAP01", room), ""});
   cases.push_back({"udmf-zdoom", "UDMF, namespace zdoom", Udmf("zdoom", room), "-z"});
   cases.push_back({"udmf-doom", "UDMF, namespace doom", Udmf("doom", room), "-z"});
@@ -138,8 +187,29 @@ int main(int argc, char** argv) {
                    Join({BinaryMap("MAP01", room), {{"UMAPINFO", brokenUmapinfo}}}), ""});
   cases.push_back({"dehacked", "a DEHACKED lump",
                    Join({BinaryMap("MAP01", room), {{"DEHACKED", dehacked}}}), ""});
+  cases.push_back({"dehacked-bex", "a DEHACKED lump with a BEX section",
+                   Join({BinaryMap("MAP01", room), {{"DEHACKED", bex}}}), ""});
+  cases.push_back({"dehacked-mbf21", "a DEHACKED lump with MBF21 fields",
+                   Join({BinaryMap("MAP01", room), {{"DEHACKED", mbf21Dehacked}}}), ""});
+  cases.push_back({"mapinfo", "a ZDoom MAPINFO giving a title",
+                   Join({BinaryMap("MAP01", room), {{"MAPINFO", mapinfo}}}), ""});
+  cases.push_back({"animated", "Boom's ANIMATED lump",
+                   Join({BinaryMap("MAP01", room), {{"ANIMATED", animated}}}), ""});
+  cases.push_back({"titled", "three maps titled by UMAPINFO, extended nodes",
+                   Join({BinaryMap("MAP01", room),
+                         BinaryMap("MAP02", room),
+                         BinaryMap("MAP03", room),
+                         {{"UMAPINFO", titles}}}),
+                   "-X"});
   cases.push_back({"limits", "40 000 sidedefs", BinaryMap("MAP01", LongRoom(40000)), ""});
   cases.push_back({"notawad", "not a WAD", {}, nullptr, "This is not a WAD file.\n"});
+  cases.push_back({"pastend", "its SIDEDEFS lump runs past the end of the file",
+                   BinaryMap("MAP01", room), "", nullptr, false, [](std::string& bytes) {
+                     const std::size_t at = EntryOf(bytes, "SIDEDEFS");
+                     if (at != std::string::npos) Put32At(bytes, at + 4, 1u << 20);
+                   }});
+  cases.push_back({"hugecount", "a header declaring 2^31-1 lumps", BinaryMap("MAP01", room), "",
+                   nullptr, false, [](std::string& bytes) { Put32At(bytes, 4, 0x7FFFFFFFu); }});
 
   int failed = 0;
   for (const Case& c : cases) {
@@ -151,14 +221,23 @@ int main(int argc, char** argv) {
     } else {
       const std::filesystem::path source = folder / (std::string(c.name) + ".src");
       quillon::test::WriteBytes(source, MakeWad("PWAD", c.lumps));
-      const std::string command = zdbsp + " -t " + c.zdbsp + " -o '" + out.string() + "' '" +
-                                  source.string() + "' > /dev/null 2>&1";
+      // glbsp takes its input before -o (man glbsp), zdbsp after.
+      const std::string from = "'" + source.string() + "'";
+      const std::string to = "-o '" + out.string() + "'";
+      const std::string command = (c.glbsp ? glbsp + " -q " + from + " " + to
+                                           : zdbsp + " -t " + c.zdbsp + " " + to + " " + from) +
+                                  " > /dev/null 2>&1";
       if (std::system(command.c_str()) != 0) {
-        std::cerr << "zdbsp failed on " << c.name << "\n";
+        std::cerr << (c.glbsp ? "glbsp" : "zdbsp") << " failed on " << c.name << "\n";
         ++failed;
       } else {
         std::filesystem::remove(source);
       }
+    }
+    if (c.damage != nullptr) {
+      std::string bytes = ReadAll(out);
+      c.damage(bytes);
+      quillon::test::WriteBytes(out, bytes);
     }
     std::cout << c.name << ".wad\t" << c.holds << "\n";
   }

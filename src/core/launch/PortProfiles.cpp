@@ -28,10 +28,13 @@ const std::vector<PortProfile> kProfiles = {
      .source = "man 6 chocolate-doom (3.0.1): behaves as the DOS executable; DEHACKED lumps "
                "only with -dehlump"},
     {.key = "crispy-doom", .name = "Crispy Doom 5.12",
-     .extendedNodes = true, .compressedNodes = true, .mapLimit = 65535,
-     .dehackedLump = true, .bex = true, .missingStops = false, .unknownThingStops = false,
+     .hexenGeometryOnly = true, .extendedNodes = true, .compressedNodes = true,
+     .mapLimit = 65535, .dehackedLump = true, .bex = true, .animated = true,
+     .missingStops = false, .unknownThingStops = false,
      .source = "man 6 crispy-doom (5.12.0): DEHACKED lumps load by default; its README: "
-               "static limits removed, DeePBSP and ZDBSP nodes"},
+               "static limits removed, DeePBSP and ZDBSP nodes; its changelog: Hexen format "
+               "LINEDEFS and THINGS load, \"all interactions with their environment are most "
+               "probably broken\" (2.3), ANIMATED and SWITCHES lumps (3.3)"},
     {.key = "prboom-plus", .name = "PrBoom+ 2.6",
      .glNodes = true, .extendedNodes = true, .compressedNodes = true, .mapLimit = 65535,
      .boom = true, .mbf = true, .dehackedLump = true, .bex = true, .umapinfo = true,
@@ -148,8 +151,12 @@ class Reasons {
 void JudgeMap(const PortProfile& port, const MapNeeds& map, Reasons& reasons) {
   const std::string who(port.name);
   if (map.format == MapFormat::kHexen && !port.hexenFormat) {
-    reasons.Fails(map.name + " is in Hexen format; " + who + " takes only Doom format maps");
-    return;
+    if (!port.hexenGeometryOnly) {
+      reasons.Fails(map.name + " is in Hexen format; " + who + " takes only Doom format maps");
+      return;
+    }
+    reasons.Differs(map.name + " is in Hexen format; " + who +
+                    " loads its lines and things, but its specials and scripts do nothing");
   }
   if (map.format == MapFormat::kUdmf) {
     const std::string ns = map.udmfNamespace.empty() ? "none given" : map.udmfNamespace;

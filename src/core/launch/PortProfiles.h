@@ -31,6 +31,8 @@ struct PortProfile {
   // Map formats: Doom's is taken by all; Hexen's ("Doom in Hexen") by some; UDMF in these
   // namespaces (lower case), none where empty.
   bool hexenFormat = false;
+  // Loads a Hexen format map's lines and things, but its specials and scripts do nothing.
+  bool hexenGeometryOnly = false;
   std::span<const std::string_view> udmfNamespaces = {};
   // Node formats beyond the classic ones; whether it builds nodes itself where none are.
   bool glNodes = false;

@@ -52,6 +52,16 @@ TEST(PortProfiles, JudgesEachPortByWhatItTakes) {
        Verdict::kRuns, ""},
       {"chocolate-doom", OneMap([](auto& m, auto&) { m.nodes = NodeFormat::kExtended; }),
        Verdict::kFails, "MAP01 has extended nodes; Chocolate Doom 3.0 takes only classic nodes"},
+      // Crispy Doom loads a Hexen format map's geometry and plays it without its specials;
+      // Chocolate Doom reads its THINGS as Doom's and finds no player 1 start.
+      {"crispy-doom", OneMap([](auto& m, auto&) { m.format = MapFormat::kHexen; }),
+       Verdict::kDiffers,
+       "MAP01 is in Hexen format; Crispy Doom 5.12 loads its lines and things, but its specials "
+       "and scripts do nothing"},
+      {"chocolate-doom", OneMap([](auto& m, auto&) { m.format = MapFormat::kHexen; }),
+       Verdict::kFails, "MAP01 is in Hexen format; Chocolate Doom 3.0 takes only Doom format maps"},
+      {"crispy-doom", OneMap([](auto&, auto& f) { f.features = {"ANIMATED"}; }), Verdict::kRuns,
+       ""},
       {"chocolate-doom", OneMap([](auto& m, auto&) { m.boomSpecials = true; }), Verdict::kDiffers,
        "MAP01 uses Boom specials; Chocolate Doom 3.0 ignores them"},
       {"chocolate-doom", OneMap([](auto& m, auto&) { m.textures = {"WALL42"}; }), Verdict::kFails,
