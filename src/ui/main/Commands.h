@@ -10,6 +10,7 @@ enum class CommandId {
   TestSeveralPorts,
   CopyCommandLine,
   StartHere,
+  RestartOnSave,
   SaveScheme,
   LoadScheme,
   Exit,
