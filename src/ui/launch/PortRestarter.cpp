@@ -62,7 +62,9 @@ void PortRestarter::HoldCopies(bool held) {
 
 QString PortRestarter::Status() const {
   if (!on_) return {};
-  if (starts_.empty()) return QStringLiteral("Restart on save: no Test to repeat yet.");
+  if (starts_.empty() && note_.isEmpty()) {
+    return QStringLiteral("Restart on save: no Test to repeat yet.");
+  }
   QString text = QStringLiteral("Watching %1 file%2 for saves; %3 restart%4.")
                      .arg(files_.size())
                      .arg(files_.size() == 1 ? "" : "s")

@@ -28,6 +28,10 @@ bool frmQLN2::RestartsOnSave() const {
 }
 
 // The watch is made with the first Test that has ports to watch.
+void frmQLN2::SetNodeBuildTimeout(int ms) {
+  Restarter().Builds().SetTimeout(ms);
+}
+
 void frmQLN2::ToggleRestartOnSave() {
   if (restarter_) restarter_->SetOn(RestartsOnSave());
   ShowWatch();

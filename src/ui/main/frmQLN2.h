@@ -71,6 +71,8 @@ class frmQLN2 : public QMainWindow,
   // Quillon's own folder for temporary copies (see TempFolderRoot); by default "temp" in
   // programDir. What an earlier Quillon left there is removed now.
   void SetTempFolder(const QString& root);
+  // How long a node builder may run before it is ended (NodeBuilds::kTimeoutMs).
+  void SetNodeBuildTimeout(int ms);
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.
