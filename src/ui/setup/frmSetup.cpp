@@ -125,8 +125,9 @@ void frmSetup::CreateControls() {
         this, "cmbNodeBuilder", {},
         QStringLiteral("The program that builds the maps' nodes in a copy before each Test."));
     lblNodeBuilder =
-        MakeControl<QLabel>(this, "lblNodeBuilder", QStringLiteral("Build nodes &with:"));
+        MakeControl<QLabel>(this, "lblNodeBuilder", QStringLiteral("Build nodes with:"));
     lblNodeBuilder->setBuddy(cmbNodeBuilder);
+    QWidget::setTabOrder(cmdRemove, cmbNodeBuilder);  // after the buttons, before Done again
     connect(cmbNodeBuilder, &QComboBox::currentIndexChanged, this, &frmSetup::NodeBuilderChosen);
   }
 }
