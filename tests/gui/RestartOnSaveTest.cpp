@@ -25,8 +25,8 @@ class RestartOnSaveTest : public MainWindowTest {
  public:  // the table's saves drive the fixture
   void SetUp() override {
     // Beside the test binary rather than in /tmp, which may be mounted noexec.
-    bin_ = std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() +
-                                           "/restart-XXXXXX");
+    bin_ =
+        std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() + "/restart-XXXXXX");
     desktop.launcher = [this](QWidget* owner, const LaunchRequest& request) {
       return real_.Launch(owner, request);
     };
@@ -141,52 +141,52 @@ TEST_P(SaveFaultTest, RestartsOncePerSaveWithTheSameLineAndNoNotice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SaveFaultTest,
-    ::testing::Values(
-        SaveCase{"SavedInPlace", [](auto& t, auto&) { t.SaveMap(2); }, 1},
-        SaveCase{"SavedTwiceWithinTheWait",
-                 [](auto& t, auto&) {
-                   t.SaveMap(2);
-                   QTest::qWait(20);
-                   t.SaveMap(3);
-                 },
-                 1},
-        SaveCase{"TwentySavesInARow",
-                 [](auto& t, auto&) {
-                   for (int i = 0; i < 20; ++i) t.SaveMap(1 + i % 3);
-                 },
-                 1},
-        SaveCase{"RenamedOverByTheEditor",
-                 [](auto&, const std::string& map) {
-                   WriteBytes(map + ".tmp", MakeWad("PWAD", DoomMap("MAP05")));
-                   ASSERT_EQ(::rename((map + ".tmp").c_str(), map.c_str()), 0);
-                 },
-                 1},
-        SaveCase{"RenamedAwayAndBack",
-                 [](auto&, const std::string& map) {
-                   ASSERT_EQ(::rename(map.c_str(), (map + ".bak").c_str()), 0);
-                   ASSERT_EQ(::rename((map + ".bak").c_str(), map.c_str()), 0);
-                 },
-                 1},
-        SaveCase{"SavedAgainAfterARenameOver",
-                 [](auto& t, const std::string& map) {
-                   WriteBytes(map + ".tmp", MakeWad("PWAD", DoomMap("MAP05")));
-                   ASSERT_EQ(::rename((map + ".tmp").c_str(), map.c_str()), 0);
-                   ASSERT_TRUE(t.WaitUntil([&] { return t.Restarts() == 1 && t.Running() == 1; }));
-                   t.SaveMap(2);  // the file is watched again under its name
-                 },
-                 2},
-        SaveCase{"SavedWhileThePortIsBeingEnded",
-                 [](auto& t, auto&) {
-                   t.SaveMap(2);
-                   ASSERT_TRUE(t.WaitUntil([&] { return !t.desktop.ended.empty(); }));
-                   t.SaveMap(3);
-                 },
-                 2},
-        SaveCase{"HalfWritten",
-                 [](auto&, const std::string& map) {
-                   WriteBytes(map, MakeHeader("PWAD", 40, 1 << 20));
-                 },
-                 0}),
+    ::testing::Values(SaveCase{"SavedInPlace", [](auto& t, auto&) { t.SaveMap(2); }, 1},
+                      SaveCase{"SavedTwiceWithinTheWait",
+                               [](auto& t, auto&) {
+                                 t.SaveMap(2);
+                                 QTest::qWait(20);
+                                 t.SaveMap(3);
+                               },
+                               1},
+                      SaveCase{"TwentySavesInARow",
+                               [](auto& t, auto&) {
+                                 for (int i = 0; i < 20; ++i) t.SaveMap(1 + i % 3);
+                               },
+                               1},
+                      SaveCase{"RenamedOverByTheEditor",
+                               [](auto&, const std::string& map) {
+                                 WriteBytes(map + ".tmp", MakeWad("PWAD", DoomMap("MAP05")));
+                                 ASSERT_EQ(::rename((map + ".tmp").c_str(), map.c_str()), 0);
+                               },
+                               1},
+                      SaveCase{"RenamedAwayAndBack",
+                               [](auto&, const std::string& map) {
+                                 ASSERT_EQ(::rename(map.c_str(), (map + ".bak").c_str()), 0);
+                                 ASSERT_EQ(::rename((map + ".bak").c_str(), map.c_str()), 0);
+                               },
+                               1},
+                      SaveCase{"SavedAgainAfterARenameOver",
+                               [](auto& t, const std::string& map) {
+                                 WriteBytes(map + ".tmp", MakeWad("PWAD", DoomMap("MAP05")));
+                                 ASSERT_EQ(::rename((map + ".tmp").c_str(), map.c_str()), 0);
+                                 ASSERT_TRUE(t.WaitUntil(
+                                     [&] { return t.Restarts() == 1 && t.Running() == 1; }));
+                                 t.SaveMap(2);  // the file is watched again under its name
+                               },
+                               2},
+                      SaveCase{"SavedWhileThePortIsBeingEnded",
+                               [](auto& t, auto&) {
+                                 t.SaveMap(2);
+                                 ASSERT_TRUE(t.WaitUntil([&] { return !t.desktop.ended.empty(); }));
+                                 t.SaveMap(3);
+                               },
+                               2},
+                      SaveCase{"HalfWritten",
+                               [](auto&, const std::string& map) {
+                                 WriteBytes(map, MakeHeader("PWAD", 40, 1 << 20));
+                               },
+                               0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RestartOnSaveTest, ADeletedFileIsToldAndThePortRunsOn) {
@@ -234,8 +234,8 @@ TEST_F(RestartOnSaveTest, TheMenuItemIsRememberedOnlyOnceItWasOn) {
     int presses;
     const char* written;  // empty: still not in the file
   };
-  const Row rows[] = {{"", 0, ""}, {"", 1, "1"}, {"", 2, ""}, {"1", 0, "1"}, {"1", 1, "0"},
-                      {"0", 0, "0"}, {"junk", 0, "0"}};
+  const Row rows[] = {{"", 0, ""},   {"", 1, "1"},  {"", 2, ""},     {"1", 0, "1"},
+                      {"1", 1, "0"}, {"0", 0, "0"}, {"junk", 0, "0"}};
   for (const Row& row : rows) {
     WriteDefaultIni();
     if (*row.stored) Put("Memory", "RestartOnSave", row.stored);
@@ -313,7 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(RestartOnSaveTest, ASaveBuildsTheNodesAgainIntoTheSameCopyThenRestarts) {
   Put("Programs", "NumProgs", "1");
   Put("Programs", "Prog1Name", "ZDBSP");
-  Put("Programs", "Prog1Path", WriteScript(bin_->path(), "zdbsp", "cp \"$3\" \"$2\"\n").toStdString());
+  Put("Programs", "Prog1Path",
+      WriteScript(bin_->path(), "zdbsp", "cp \"$3\" \"$2\"\n").toStdString());
   Put("Memory", "NodeBuilder", "1");
   TestWatched();
   const QString copy = Starts().front().section("-file ", 1);

@@ -129,8 +129,8 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
        {"Add/Change IWAD", "IWAD Name:", "Filename:", "Browse", "OK", "Cancel"}},
       {Qt::Key_F7,
        "frmProgSetup",
-       {"Program Setup", "Program Info", "[No program selected]", "Add", "Change", "Remove",
-        "Done", "Build nodes with:"},
+       {"Program Setup", "Program Info", "[No program selected]", "Add", "Change", "Remove", "Done",
+        "Build nodes with:"},
        "frmAddProg",
        {"Add/Change Program", "Name:", "Path:", "Browse", "OK", "Cancel"}},
   };

@@ -52,10 +52,10 @@ class FakeDesktop : public Desktop {
   std::vector<QString> modalDialogs;  // objectName of each dialog shown
   std::vector<LaunchRequest> launches;
   std::vector<std::int64_t> ended;  // the programs End was asked to end
-  QStringList documents;   // paths opened with the desktop's handler
-  QStringList copied;      // texts put on the clipboard
-  QStringList calls;       // "message", "file", "modal:<name>", "launch", "open", "copy"
-  QStringList unscripted;  // what appeared without an answer
+  QStringList documents;            // paths opened with the desktop's handler
+  QStringList copied;               // texts put on the clipboard
+  QStringList calls;                // "message", "file", "modal:<name>", "launch", "open", "copy"
+  QStringList unscripted;           // what appeared without an answer
 
   MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
                             MessageIcon icon, MessageButtons buttons) override;

@@ -35,13 +35,13 @@ CopyFolder::CopyFolder(Desktop& desktop, QString root, QObject* parent)
 }
 
 std::string CopyFolder::NewPath(std::string_view kind, std::string_view name) {
-  return Ss(QDir(folder_).filePath(QStringLiteral("%1-%2-").arg(Qs(std::string(kind))).arg(++made_) +
-                                   Qs(std::string(name))));
+  return Ss(QDir(folder_).filePath(
+      QStringLiteral("%1-%2-").arg(Qs(std::string(kind))).arg(++made_) + Qs(std::string(name))));
 }
 
 void CopyFolder::UsedBy(const std::string& path, std::vector<std::int64_t> pids) {
-  const auto found =
-      std::find_if(inUse_.begin(), inUse_.end(), [&](const auto& copy) { return copy.first == path; });
+  const auto found = std::find_if(inUse_.begin(), inUse_.end(),
+                                  [&](const auto& copy) { return copy.first == path; });
   if (found == inUse_.end()) {
     inUse_.emplace_back(path, std::move(pids));
   } else {
@@ -53,7 +53,8 @@ void CopyFolder::UsedBy(const std::string& path, std::vector<std::int64_t> pids)
 void CopyFolder::Hold(const std::string& path, bool held) {
   if (held) {
     held_.insert(path);
-    if (std::none_of(inUse_.begin(), inUse_.end(), [&](const auto& c) { return c.first == path; })) {
+    if (std::none_of(inUse_.begin(), inUse_.end(),
+                     [&](const auto& c) { return c.first == path; })) {
       inUse_.emplace_back(path, std::vector<std::int64_t>{});
     }
   } else {

@@ -1,10 +1,10 @@
 #include "ui/launch/NodeBuilds.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <utility>
-#include <QFileInfo>
 
 #include "core/files/PathHelpers.h"
 #include "core/launch/NodeBuilder.h"

@@ -2,16 +2,15 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/launch/LaunchRequest.h"
-
 
 namespace quillon {
 

@@ -10,8 +10,8 @@
 
 namespace quillon {
 
-PortRestarter::PortRestarter(Desktop& desktop, CopyFolder& copies, QWidget* owner,
-                             QObject* parent, int stillMs)
+PortRestarter::PortRestarter(Desktop& desktop, CopyFolder& copies, QWidget* owner, QObject* parent,
+                             int stillMs)
     : QObject(parent),
       desktop_(desktop),
       copies_(copies),
@@ -163,8 +163,8 @@ void PortRestarter::StartPorts() {
     copies_.UsedBy(job.copy, std::move(pids));
   }
   ++restarts_;
-  note_ = failed.isEmpty() ? QString()
-                           : QStringLiteral("Could not start %1.").arg(failed.join("; "));
+  note_ =
+      failed.isEmpty() ? QString() : QStringLiteral("Could not start %1.").arg(failed.join("; "));
   emit StatusChanged();
   emit Restarted();
 }

@@ -2,9 +2,9 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,7 +12,6 @@
 #include "core/launch/LaunchRequest.h"
 #include "ui/launch/NodeBuilds.h"
 #include "ui/launch/SaveWatcher.h"
-
 
 namespace quillon {
 
@@ -42,8 +41,8 @@ class PortRestarter : public QObject {
   bool On() const { return on_; }
   // What the last Test started, the files it gave them (full paths, the IWAD's too), and
   // the node builds it ran; what was watched before is let go.
-  void Watch(std::vector<WatchedStart> starts, std::vector<std::string> files,
-             NodeBuilder builder, std::vector<NodeJob> jobs);
+  void Watch(std::vector<WatchedStart> starts, std::vector<std::string> files, NodeBuilder builder,
+             std::vector<NodeJob> jobs);
   NodeBuilds& Builds() { return builds_; }
 
   int Restarts() const { return restarts_; }

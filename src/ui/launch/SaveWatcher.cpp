@@ -11,8 +11,7 @@
 
 namespace quillon {
 
-SaveWatcher::SaveWatcher(QObject* parent, int stillMs)
-    : QObject(parent), settle_(stillMs) {
+SaveWatcher::SaveWatcher(QObject* parent, int stillMs) : QObject(parent), settle_(stillMs) {
   clock_.start();
   due_.setSingleShot(true);
   connect(&due_, &QTimer::timeout, this, &SaveWatcher::Look);

@@ -68,8 +68,9 @@ void frmQLN2::RemoveEntry(ListId id, int position) {
   ForgetChoice(id);
   QComboBox* list = DropDownOf(id);
   if (!list || position < 0 || position >= list->count()) return;
-  KeepEntryNumbers(
-      id, [position](std::string_view text) { return EntryNumbersAfterRemoval(text, position + 1); });
+  KeepEntryNumbers(id, [position](std::string_view text) {
+    return EntryNumbersAfterRemoval(text, position + 1);
+  });
   RelearnWads();
   if (position != list->currentIndex()) {
     list->removeItem(position);

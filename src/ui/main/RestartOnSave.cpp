@@ -98,7 +98,8 @@ bool frmQLN2::BuildNodesFirst(const LaunchOptionValues& options, std::function<v
   std::vector<NodeJob> jobs = NodeJobsFor(options);
   if (jobs.empty()) return false;
   if (!CreatePrivateFolders(Ss(Copy().Folder()))) {
-    desktop_.Tell(this, Copy().Folder() + QStringLiteral(" cannot be made, so no nodes were built."),
+    desktop_.Tell(this,
+                  Copy().Folder() + QStringLiteral(" cannot be made, so no nodes were built."),
                   MessageIcon::Exclamation);
     return true;
   }

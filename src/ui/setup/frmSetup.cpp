@@ -221,7 +221,7 @@ void frmSetup::FillNodeBuilders() {
   for (int i = 0; i < cmbList->count(); ++i) cmbNodeBuilder->addItem(cmbList->itemText(i));
   const auto chosen = ToInt16(iniFile_.Load(memory::kSection, memory::kNodeBuilder));
   cmbNodeBuilder->setCurrentIndex(chosen && *chosen > 0 && *chosen <= cmbList->count() ? *chosen
-                                                                                      : 0);
+                                                                                       : 0);
 }
 
 void frmSetup::NodeBuilderChosen() {

@@ -12,10 +12,14 @@ TEST(NodeBuilderArguments, FollowEachBuildersOwnDocumentation) {
     std::vector<std::string> arguments;
   };
   const Row rows[] = {
-      {"/usr/bin/zdbsp", {"-o", "OUT", "IN"}},      {"C:\\Tools\\ZDBSP.EXE", {"-o", "OUT", "IN"}},
-      {"/opt/zdbsp-1.19/zdbsp", {"-o", "OUT", "IN"}}, {"/usr/bin/glbsp", {"IN", "-o", "OUT"}},
-      {"/opt/ZenNode.exe", {"IN", "-o", "OUT"}},    {"/usr/games/bsp", {"IN", "-o", "OUT"}},
-      {"/opt/ajbsp", {"IN", "-o", "OUT"}},          {"zdbspx", {"IN", "-o", "OUT"}},
+      {"/usr/bin/zdbsp", {"-o", "OUT", "IN"}},
+      {"C:\\Tools\\ZDBSP.EXE", {"-o", "OUT", "IN"}},
+      {"/opt/zdbsp-1.19/zdbsp", {"-o", "OUT", "IN"}},
+      {"/usr/bin/glbsp", {"IN", "-o", "OUT"}},
+      {"/opt/ZenNode.exe", {"IN", "-o", "OUT"}},
+      {"/usr/games/bsp", {"IN", "-o", "OUT"}},
+      {"/opt/ajbsp", {"IN", "-o", "OUT"}},
+      {"zdbspx", {"IN", "-o", "OUT"}},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(NodeBuilderArguments(row.builder, "IN", "OUT"), row.arguments) << row.builder;
