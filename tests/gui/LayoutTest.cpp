@@ -53,6 +53,7 @@ TEST_F(MainWindowTest, EveryControlHasItsNameCaptionAndTooltip) {
        "Drop .wad, .deh and .bex files here to add them. Alt+Up and Alt+Down move the "
        "selected file earlier or later in the load order."},
       {"lstFileDirs", "", ""},
+      {"lblWatch", "", ""},
       {"fraLauncher", "Quick Launch", ""},
       {"cmbProgs", "", "List of programs. Click setup to edit."},
       {"cmdProgs", "Setup", "Set up programs."},
@@ -92,6 +93,7 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAccessKeysAndShortcuts) {
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
         {"ProgramStartHere", "Start &Here...", QKeySequence(Qt::Key_F8)},
         {"ProgramEditMap", "Edit &Map", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {"ProgramRestartOnSave", "&Restart Ports on Save", QKeySequence(Qt::CTRL | Qt::Key_R)},
         {"Separator1", "", {}},
         {"ProgramSave", "&Save Scheme...", QKeySequence(Qt::Key_F3)},
         {"ProgramLoad", "&Load Scheme...", QKeySequence(Qt::Key_F4)},

@@ -129,8 +129,8 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
        {"Add/Change IWAD", "IWAD Name:", "Filename:", "Browse", "OK", "Cancel"}},
       {Qt::Key_F7,
        "frmProgSetup",
-       {"Program Setup", "Program Info", "[No program selected]", "Add", "Change", "Remove",
-        "Done"},
+       {"Program Setup", "Program Info", "[No program selected]", "Add", "Change", "Remove", "Done",
+        "Build nodes with:"},
        "frmAddProg",
        {"Add/Change Program", "Name:", "Path:", "Browse", "OK", "Cancel"}},
   };
@@ -143,10 +143,16 @@ TEST_P(SetupDialogFontTest, EachKeyOpensItsWindowsCentredWithEveryTextWhole) {
       EXPECT_EQ(setup->parentWidget(), window.get());
       EXPECT_EQ(Captions(setup), c.setupCaptions);
       const QString list = ListIn(setup)->objectName();
-      ExpectTidy(setup, {298, 138}, {"cmdDone", list, "cmdAdd", "cmdChange", "cmdRemove"});
-      ExpectRows(setup, {{"lblTitle"},
-                         {list, setup->findChild<QGroupBox*>()->objectName()},
-                         {"cmdAdd", "cmdChange", "cmdRemove", "cmdDone"}});
+      // The programs' dialog also names the one that builds the nodes, below the buttons.
+      const bool builder = c.key == Qt::Key_F7;
+      QStringList tabs{"cmdDone", list, "cmdAdd", "cmdChange", "cmdRemove"};
+      if (builder) tabs << "cmbNodeBuilder";
+      ExpectTidy(setup, {298, 138}, tabs);
+      std::vector<QStringList> rows{{"lblTitle"},
+                                    {list, setup->findChild<QGroupBox*>()->objectName()},
+                                    {"cmdAdd", "cmdChange", "cmdRemove", "cmdDone"}};
+      if (builder) rows.push_back({"lblNodeBuilder", "cmbNodeBuilder"});
+      ExpectRows(setup, rows);
       EXPECT_EQ(InfoIn(setup)->parentWidget(), setup->findChild<QGroupBox*>());
       Click(setup, "cmdAdd");
     });

@@ -71,6 +71,20 @@ LaunchResult FakeDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
   return result;
 }
 
+void FakeDesktop::WhenEnded(std::int64_t pid, std::function<void(const LaunchEnd&)> then) {
+  if (ender) {
+    ender->WhenEnded(pid, std::move(then));
+  } else {
+    then(LaunchEnd{});
+  }
+}
+
+void FakeDesktop::End(std::int64_t pid, bool quietly) {
+  ended.push_back(pid);
+  calls << "end";
+  if (ender) ender->End(pid, quietly);
+}
+
 bool FakeDesktop::OpenDocument(const QString& path) {
   documents << path;
   calls << "open";

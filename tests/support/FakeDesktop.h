@@ -42,16 +42,20 @@ class FakeDesktop : public Desktop {
   std::function<LaunchResult(QWidget*, const LaunchRequest&)> launcher;
   // Whether a started program still runs; unset: none does.
   std::function<bool(std::int64_t)> running;
+  // When set, waits for and ends programs through it (a real desktop); unset: a program
+  // has always ended already.
+  Desktop* ender = nullptr;
 
   // Records.
   std::vector<Message> messages;
   std::vector<FileDialogRequest> fileDialogs;
   std::vector<QString> modalDialogs;  // objectName of each dialog shown
   std::vector<LaunchRequest> launches;
-  QStringList documents;   // paths opened with the desktop's handler
-  QStringList copied;      // texts put on the clipboard
-  QStringList calls;       // "message", "file", "modal:<name>", "launch", "open", "copy"
-  QStringList unscripted;  // what appeared without an answer
+  std::vector<std::int64_t> ended;  // the programs End was asked to end
+  QStringList documents;            // paths opened with the desktop's handler
+  QStringList copied;               // texts put on the clipboard
+  QStringList calls;                // "message", "file", "modal:<name>", "launch", "open", "copy"
+  QStringList unscripted;           // what appeared without an answer
 
   MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& title,
                             MessageIcon icon, MessageButtons buttons) override;
@@ -59,6 +63,8 @@ class FakeDesktop : public Desktop {
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
   bool Running(std::int64_t pid) override { return running && running(pid); }
+  void WhenEnded(std::int64_t pid, std::function<void(const LaunchEnd&)> then) override;
+  void End(std::int64_t pid, bool quietly) override;
   bool OpenDocument(const QString& path) override;
   void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;

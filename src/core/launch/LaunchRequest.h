@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,15 @@ struct LaunchResult {
 
   bool Started() const { return failure.empty(); }
   bool operator==(const LaunchResult&) const = default;
+};
+
+// How a started program ended.
+struct LaunchEnd {
+  bool bySignal = false;
+  int code = 0;         // exit status, or the signal number
+  std::string logPath;  // empty: not logged
+
+  bool Failed() const { return bySignal || code != 0; }
 };
 
 }  // namespace quillon

@@ -68,6 +68,11 @@ namespace memory {
 inline constexpr std::string_view kSection = "Memory";
 // The ports "Test in Several Ports" starts: their entry numbers (EntryNumbers.h).
 inline constexpr std::string_view kTestPorts = "TestPorts";
+// "1" while the ports of the last Test restart when its files are saved; written only once
+// turned on, so an older file stays as it was.
+inline constexpr std::string_view kRestartOnSave = "RestartOnSave";
+// The program entry that builds the nodes before a Test; "0" or none: no builder.
+inline constexpr std::string_view kNodeBuilder = "NodeBuilder";
 }  // namespace memory
 
 // The 26 lines of a new configuration file: each list empty, then the options' defaults.

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "core/launch/LaunchRequest.h"
@@ -58,6 +59,12 @@ class Desktop {
   virtual LaunchResult Launch(QWidget* owner, const LaunchRequest& request) = 0;
   // Whether the program started as `pid` (LaunchResult::pid) still runs.
   virtual bool Running(std::int64_t pid) = 0;
+  // `ended` runs once the program started as `pid` has ended (at once when it no longer runs).
+  virtual void WhenEnded(std::int64_t pid, std::function<void(const LaunchEnd&)> ended) = 0;
+  // Ends the program started as `pid`: asked to (SIGTERM) first, made to after kEndGraceMs.
+  // Ended `quietly`, its end shows no "stopped" notice.
+  virtual void End(std::int64_t pid, bool quietly) = 0;
+  static constexpr int kEndGraceMs = 2000;
   // Opens a document or folder with the desktop's handler for its type; never executes it.
   // False when the desktop has no handler (ShowDocument then shows it itself).
   virtual bool OpenDocument(const QString& path) = 0;

@@ -266,6 +266,28 @@ void PortLauncher::Reap(pid_t pid) {
     end.code = WEXITSTATUS(status);
   }
   emit Ended(end);
+  for (const auto& ended : child->whenEnded) ended(end);
+}
+
+void PortLauncher::WhenEnded(std::int64_t pid, std::function<void(const PortEnd&)> ended) {
+  const auto found = children_.find(static_cast<pid_t>(pid));
+  if (found == children_.end()) {
+    ended(PortEnd{});
+    return;
+  }
+  found->second->whenEnded.push_back(std::move(ended));
+}
+
+void PortLauncher::End(std::int64_t pid, bool quiet, int graceMs) {
+  const auto found = children_.find(static_cast<pid_t>(pid));
+  if (found == children_.end()) return;
+  found->second->end.quiet = found->second->end.quiet || quiet;
+  const auto child = static_cast<pid_t>(pid);
+  ::kill(child, SIGTERM);
+  // The pid stays ours until it is reaped, so the kill cannot reach another process.
+  QTimer::singleShot(graceMs, this, [this, child] {
+    if (children_.contains(child)) ::kill(child, SIGKILL);
+  });
 }
 
 }  // namespace quillon

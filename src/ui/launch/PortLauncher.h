@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "core/launch/LaunchRequest.h"
 #include "core/launch/ProgramLookup.h"
@@ -26,6 +28,7 @@ struct PortEnd {
   QString logPath;      // empty: not logged
   qint64 logStart = 0;  // where its own output begins in the log, after our header
   bool watched = false;
+  bool quiet = false;  // ended by us on purpose: no notice
   bool bySignal = false;
   int code = 0;  // exit status, or the signal number
   qint64 ranMs = 0;
@@ -54,6 +57,11 @@ class PortLauncher : public QObject {
   int Running() const { return static_cast<int>(children_.size()); }
   // Whether a program this launcher started as `pid` still runs (is not reaped yet).
   bool Runs(std::int64_t pid) const { return children_.contains(static_cast<pid_t>(pid)); }
+  // `ended` runs once `pid` is reaped; at once for a program this launcher does not run.
+  void WhenEnded(std::int64_t pid, std::function<void(const PortEnd&)> ended);
+  // SIGTERM now, SIGKILL after `graceMs` if it still runs; `quiet`: its end is no failure
+  // to tell.
+  void End(std::int64_t pid, bool quiet, int graceMs);
 
  signals:
   // Every started program, once reaped.
@@ -66,6 +74,7 @@ class PortLauncher : public QObject {
     int pidfd = -1;
     QSocketNotifier* notifier = nullptr;
     QTimer* poll = nullptr;  // only where the kernel has no pidfd: once a second
+    std::vector<std::function<void(const PortEnd&)>> whenEnded;
   };
 
   void Watch(std::unique_ptr<Child> child);

@@ -41,6 +41,7 @@ void frmQLN2::CreateCommands() {
     int shortcut = 0;
     const char* separatorBefore = nullptr;
     void (frmQLN2::*handler)() = nullptr;
+    bool checkable = false;  // an item that is on or off
   };
   // clang-format off
   static constexpr Command kCommands[] = {
@@ -60,6 +61,9 @@ void frmQLN2::CreateCommands() {
       {EditMap, nullptr, nullptr, nullptr,
        MenuId::Program, "ProgramEditMap", "Edit &Map",
        QKeyCombination(Qt::ControlModifier, Qt::Key_E).toCombined(), nullptr, &frmQLN2::EditMap},
+      {RestartOnSave, nullptr, nullptr, nullptr,
+       MenuId::Program, "ProgramRestartOnSave", "&Restart Ports on Save",
+       (Qt::CTRL | Qt::Key_R).toCombined(), nullptr, &frmQLN2::ToggleRestartOnSave, true},
       {SaveScheme, nullptr, nullptr, nullptr,
        MenuId::Program, "ProgramSave", "&Save Scheme...", Qt::Key_F3, "Separator1",
        &frmQLN2::SaveScheme},
@@ -124,6 +128,7 @@ void frmQLN2::CreateCommands() {
       QAction* item = menu->addAction(QString::fromLatin1(command.itemCaption));
       item->setObjectName(QString::fromLatin1(command.item));
       if (command.shortcut) item->setShortcut(QKeySequence(command.shortcut));
+      item->setCheckable(command.checkable);
       connect(item, &QAction::triggered, this, command.handler);
       menuItems_[index] = item;
     }

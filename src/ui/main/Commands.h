@@ -11,6 +11,7 @@ enum class CommandId {
   CopyCommandLine,
   StartHere,
   EditMap,
+  RestartOnSave,
   SaveScheme,
   LoadScheme,
   Exit,

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 #include "core/files/PathHelpers.h"
 #include "core/files/PrivateFolders.h"
@@ -117,6 +118,7 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
     used.Set(LaunchOptionId::UseFiles, true);
     files = fileSwap_(std::move(files));
   }
+  if (nodesBuilt_) files = WithBuiltNodes(std::move(files));
   LaunchRequest request = BuildTestLaunch(used, files, context);
   request.Findings = JudgementFindings(JudgePort(options, entry));
   // Watched: its output goes to a log, and a failure is shown.
@@ -137,6 +139,7 @@ LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
   }
   LaunchResult result = desktop_.Launch(this, request);
   if (fileSwap_ && result.Started() && result.pid != 0) startedPids_.push_back(result.pid);
+  if (result.Started() && result.pid != 0) lastStarts_.push_back({request, result.pid});
   return result;
 }
 
@@ -204,9 +207,13 @@ void frmQLN2::TestGame() {
   const auto options = OptionsToStart(cmbPorts);
   if (!options) return;
   const int entry = cmbPorts->currentIndex() + 1;
+  // The nodes are built first, off this thread; Test then runs again with the copies.
+  if (BuildNodesFirst(*options, [this] { TestGame(); })) return;
   if (!ConfirmStart(*options, {entry})) return;
   LaunchRequest request;
+  lastStarts_.clear();
   const LaunchResult result = StartTest(*options, entry, request);
+  WatchLastTest(*options);
   // A failed start keeps the window open, so the user can read why and fix the entry.
   if (!result.Started()) {
     TellStartFailure(request, result.failure);
@@ -238,6 +245,11 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
     return false;
   }
   LaunchOptionValues options = StartOptions();
+  if (BuildNodesFirst(options, [this, entries] {
+        if (TestPorts(entries) && std::exchange(closeAfterBuild_, false)) close();
+      })) {
+    return true;
+  }
   const ListKind& kind = KindOf(ListId::Ports);
   std::vector<std::pair<LaunchRequest, std::string>> failed;
   // Windows side by side: the screen's width shared out, each 4:3 within its height.
@@ -270,12 +282,14 @@ bool frmQLN2::TestPorts(const std::vector<int>& entries) {
     current.push_back(entry);
   }
   if (!current.empty() && !ConfirmStart(options, current)) return false;
+  lastStarts_.clear();
   for (const int entry : current) {
     options.Set(LaunchOptionId::Port, StoredFile(iniFile_, kind, entry));
     LaunchRequest request;
     const LaunchResult result = StartTest(options, entry, request, window);
     if (!result.Started()) failed.emplace_back(request, result.failure);
   }
+  WatchLastTest(options);
   // Told once every port had its start: a message box waiting for the user would hold up
   // the ports after it.
   for (const auto& [request, reason] : failed) TellStartFailure(request, reason);
@@ -289,7 +303,13 @@ void frmQLN2::TestInSeveralPorts() {
   }
   frmTestPorts dialog(*this, desktop_, programDir_, this);
   if (desktop_.ShowModal(&dialog) != QDialog::Accepted || !dialog.AllStarted()) return;
-  if (ReadOptions(ListValue::Remembered).IsOn(LaunchOptionId::ExitOnTest)) close();
+  if (!ReadOptions(ListValue::Remembered).IsOn(LaunchOptionId::ExitOnTest)) return;
+  // While the nodes are built nothing has started yet: the window closes after the starts.
+  if (restarter_ && restarter_->Builds().Busy()) {
+    closeAfterBuild_ = true;
+    return;
+  }
+  close();
 }
 
 QString frmQLN2::TestCommandText(bool& runnable) {

@@ -19,13 +19,18 @@ QComboBox* frmQLN2::DropDownOf(ListId id) const {
 
 // Inserting before the selection moves it along; Qt reports that as a change and the
 // list's reaction runs again with the same outcome.
-// The ports "Test in Several Ports" remembers are entry numbers: they follow their entries
-// when the setup dialog inserts or removes one before them.
-void frmQLN2::KeepTestPorts(const std::function<std::string(std::string_view)>& renumber) {
-  const std::string before = iniFile_.LoadWhole(memory::kSection, memory::kTestPorts);
+// The ports "Test in Several Ports" remembers and the program that builds the nodes are
+// entry numbers: they follow their entries when the setup dialog inserts or removes one
+// before them. A builder removed leaves none, "0".
+void frmQLN2::KeepEntryNumbers(ListId id,
+                               const std::function<std::string(std::string_view)>& renumber) {
+  if (id != ListId::Ports && id != ListId::Programs) return;
+  const std::string_view key = id == ListId::Ports ? memory::kTestPorts : memory::kNodeBuilder;
+  const std::string before = iniFile_.LoadWhole(memory::kSection, key);
   if (before.empty()) return;
-  const std::string after = renumber(before);
-  if (after != before) iniFile_.Save(memory::kSection, memory::kTestPorts, after);
+  std::string after = renumber(before);
+  if (after.empty() && id == ListId::Programs) after = "0";
+  if (after != before) iniFile_.Save(memory::kSection, key, after);
 }
 
 void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
@@ -46,11 +51,9 @@ void frmQLN2::InsertEntry(ListId id, int position, const QString& name) {
       list->setCurrentIndex(position);
     }
   }
-  if (id == ListId::Ports) {
-    KeepTestPorts([position](std::string_view text) {
-      return EntryNumbersAfterInsertion(text, position + 1);
-    });
-  }
+  KeepEntryNumbers(id, [position](std::string_view text) {
+    return EntryNumbersAfterInsertion(text, position + 1);
+  });
   RelearnWads();
 }
 
@@ -65,10 +68,9 @@ void frmQLN2::RemoveEntry(ListId id, int position) {
   ForgetChoice(id);
   QComboBox* list = DropDownOf(id);
   if (!list || position < 0 || position >= list->count()) return;
-  if (id == ListId::Ports) {
-    KeepTestPorts(
-        [position](std::string_view text) { return EntryNumbersAfterRemoval(text, position + 1); });
-  }
+  KeepEntryNumbers(id, [position](std::string_view text) {
+    return EntryNumbersAfterRemoval(text, position + 1);
+  });
   RelearnWads();
   if (position != list->currentIndex()) {
     list->removeItem(position);

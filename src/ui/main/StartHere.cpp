@@ -5,6 +5,7 @@
 #include "core/launch/StartCheck.h"
 #include "core/wad/IwadLookup.h"
 #include "core/wad/MapMerge.h"
+#include "ui/desktop/CopyFolder.h"
 #include "ui/desktop/Desktop.h"
 #include "ui/desktop/QtText.h"
 #include "ui/main/frmQLN2.h"
@@ -64,12 +65,22 @@ std::vector<std::int64_t> frmQLN2::TestWith(const FileSwap& swap, bool several) 
 }
 
 void frmQLN2::SetTempFolder(const QString& root) {
-  delete startCopies_;
-  startCopies_ = new StartCopies(desktop_, root, this);
+  // The watch keeps its copies in the folder: it starts again with the next Test.
+  delete restarter_;
+  restarter_ = nullptr;
+  startCopies_.reset();
+  delete copyFolder_;
+  copyFolder_ = new CopyFolder(desktop_, root, this);
+  startCopies_ = std::make_unique<StartCopies>(*copyFolder_);
+}
+
+CopyFolder& frmQLN2::Copy() {
+  if (copyFolder_ == nullptr) SetTempFolder(Qs(JoinPath(Ss(programDir_), "temp")));
+  return *copyFolder_;
 }
 
 StartCopies& frmQLN2::Copies() {
-  if (startCopies_ == nullptr) SetTempFolder(Qs(JoinPath(Ss(programDir_), "temp")));
+  Copy();
   return *startCopies_;
 }
 

@@ -15,6 +15,7 @@ void frmQLN2::FormLoad() {
   if (desktop_.FileExists(Qs(iniFile_.FileName()))) {
     RefreshLists(QStringLiteral("All"));
     if (!RestoreMemory()) ShowIniError();
+    RestoreRestartOnSave();
   } else {
     bool created = true;
     try {
@@ -101,6 +102,7 @@ void frmQLN2::FormUnload() {
     }
     iniFile_.Save(memory::kSection, option->key, value);
   }
+  KeepRestartOnSave();
 }
 
 }  // namespace quillon

@@ -20,6 +20,7 @@
 #include "ui/desktop/QtText.h"
 #include "ui/desktop/WindowParts.h"
 #include "ui/main/Appearance.h"
+#include "ui/starthere/StartCopies.h"
 
 namespace quillon {
 
@@ -116,6 +117,9 @@ void frmQLN2::CreateControls() {
   lstFiles->viewport()->setAcceptDrops(true);
   lstFiles->installEventFilter(this);
   lstFiles->viewport()->installEventFilter(this);
+  lblWatch = MakeControl<QLabel>(client, "lblWatch", QString());
+  lblWatch->setWordWrap(true);
+  lblWatch->setVisible(false);
 
   txtWarp->setMaximumWidth(txtWarp->fontMetrics().horizontalAdvance(QLatin1String(kWarpWidthText)));
   for (CommandId id : {CommandId::AddPWAD, CommandId::AddPatch, CommandId::RemoveFile}) {
@@ -195,6 +199,7 @@ void frmQLN2::ArrangeControls() {
       {button(RemoveFile), FileButtons, 3, 0},
       {lstFiles, Files, 0, 1},
       {lstFileDirs, Files, 0, 1},
+      {lblWatch, Files, 1, 0, 1, 2},
       {control(Warp), Warp_, 0, 0},
       {control(WarpTo), Warp_, 0, 1},
       {control(OpenGL), Misc, 1, 0},

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@
 #include "core/settings/LaunchOptions.h"
 #include "core/settings/ReadWrite.h"
 #include "ui/desktop/CommonDialog.h"
+#include "ui/launch/PortRestarter.h"
 #include "ui/launch/PortTester.h"
 #include "ui/main/Commands.h"
 #include "ui/main/WadAnalyses.h"
@@ -42,6 +44,7 @@ class QPushButton;
 
 namespace quillon {
 
+class CopyFolder;
 class Desktop;
 class EntryTexts;
 
@@ -70,6 +73,8 @@ class frmQLN2 : public QMainWindow,
   // Quillon's own folder for temporary copies (see TempFolderRoot); by default "temp" in
   // programDir. What an earlier Quillon left there is removed now.
   void SetTempFolder(const QString& root);
+  // How long a node builder may run before it is ended (NodeBuilds::kTimeoutMs).
+  void SetNodeBuildTimeout(int ms);
 
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.
@@ -192,6 +197,21 @@ class frmQLN2 : public QMainWindow,
   void EditMap();
   // The map to open with the options now, or why there is none, as the user is told it.
   std::variant<MapToEdit, QString> MapToEditNow(const LaunchOptionValues& options) const;
+  // Restart Ports on Save and the nodes built before a Test (RestartOnSave.cpp).
+  PortRestarter& Restarter();
+  void ToggleRestartOnSave();
+  bool RestartsOnSave() const;
+  void ShowWatch();
+  void RestoreRestartOnSave();
+  void KeepRestartOnSave();
+  NodeBuilder ChosenNodeBuilder() const;
+  std::vector<NodeJob> NodeJobsFor(const LaunchOptionValues& options);
+  // Starts the builds Test needs first, then runs `again` with their copies in place of the
+  // user's files; false when there is nothing to build (or it is built) and Test goes on.
+  bool BuildNodesFirst(const LaunchOptionValues& options, std::function<void()> again);
+  std::vector<CustomFile> WithBuiltNodes(std::vector<CustomFile> files) const;
+  void WatchLastTest(const LaunchOptionValues& options);
+  CopyFolder& Copy();
 
   // The setup dialogs, the search for installed ports and IWADs, and the About box
   // (OtherWindows.cpp).
@@ -251,7 +271,7 @@ class frmQLN2 : public QMainWindow,
   QComboBox* DropDownOf(ListId id) const;
   // A setup dialog changed a drop-down list: what it has selected is to be read again.
   void ForgetChoice(ListId id);
-  void KeepTestPorts(const std::function<std::string(std::string_view)>& renumber);
+  void KeepEntryNumbers(ListId id, const std::function<std::string(std::string_view)>& renumber);
 
   Desktop& desktop_;
   QString programDir_;
@@ -277,8 +297,16 @@ class frmQLN2 : public QMainWindow,
   // While Start Here tests: the custom files as its copy changes them, and what started.
   FileSwap fileSwap_;
   std::vector<std::int64_t> startedPids_;
-  StartCopies* startCopies_ = nullptr;
+  CopyFolder* copyFolder_ = nullptr;
+  std::unique_ptr<StartCopies> startCopies_;
   std::map<std::string, wad::StartSpot> startMarkers_;
+
+  // What the last Test started, to be watched once it is done; the nodes it built.
+  PortRestarter* restarter_ = nullptr;
+  std::vector<WatchedStart> lastStarts_;
+  std::vector<NodeJob> nodeJobs_;
+  bool nodesBuilt_ = false;
+  bool closeAfterBuild_ = false;  // Test in Several Ports with "Exit when testing"
 
   // The file's generation (IniCache::Generation) the lists were last filled from.
   std::uint64_t shownGeneration_ = 0;
@@ -310,6 +338,7 @@ class frmQLN2 : public QMainWindow,
   // Both show the one model of the custom files: the name, and where the file lies.
   QListView* lstFiles = nullptr;
   QListView* lstFileDirs = nullptr;
+  QLabel* lblWatch = nullptr;  // what Restart Ports on Save watches, while it is on
 };
 
 }  // namespace quillon

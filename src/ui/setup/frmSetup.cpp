@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QListView>
 #include <QLocale>
 #include <QStyle>
@@ -118,6 +119,17 @@ void frmSetup::CreateControls() {
   connect(cmdChange, &QPushButton::clicked, this, &frmSetup::ChangeEntry);
   connect(cmdRemove, &QPushButton::clicked, this, &frmSetup::RemoveSelectedEntry);
   connect(cmdDone, &QPushButton::clicked, this, &QDialog::accept);
+
+  if (kind_.id == ListId::Programs) {
+    cmbNodeBuilder = MakeControl<QComboBox>(
+        this, "cmbNodeBuilder", {},
+        QStringLiteral("The program that builds the maps' nodes in a copy before each Test."));
+    lblNodeBuilder =
+        MakeControl<QLabel>(this, "lblNodeBuilder", QStringLiteral("Build nodes with:"));
+    lblNodeBuilder->setBuddy(cmbNodeBuilder);
+    QWidget::setTabOrder(cmdRemove, cmbNodeBuilder);  // after the buttons, before Done again
+    connect(cmbNodeBuilder, &QComboBox::currentIndexChanged, this, &frmSetup::NodeBuilderChosen);
+  }
 }
 
 namespace {
@@ -170,6 +182,13 @@ void frmSetup::ArrangeControls() {
     layout->setColumnStretch(column++, 1);
   }
 
+  if (cmbNodeBuilder) {
+    auto* builder = new QHBoxLayout;
+    builder->addWidget(lblNodeBuilder);
+    builder->addWidget(cmbNodeBuilder, 1);
+    layout->addLayout(builder, 3, 0, 1, 4);
+  }
+
   // Room for the label's first text, the lookup failure, and a name above a date that may
   // itself take two lines, each with the file below, so the window keeps its size whatever
   // the label shows.
@@ -190,6 +209,24 @@ void frmSetup::FormLoad() {
   CentreOnScreen(this, desktop_.ScreenSize());
   iniFile_.SetFileName(JoinPath(Ss(programDir_), kIniFileName));
   FillList();
+  FillNodeBuilders();
+}
+
+// "None" first, then the programs by their entry numbers, the remembered one chosen.
+void frmSetup::FillNodeBuilders() {
+  if (!cmbNodeBuilder) return;
+  const QSignalBlocker quiet(cmbNodeBuilder);
+  cmbNodeBuilder->clear();
+  cmbNodeBuilder->addItem(QStringLiteral("(none)"));
+  for (int i = 0; i < cmbList->count(); ++i) cmbNodeBuilder->addItem(cmbList->itemText(i));
+  const auto chosen = ToInt16(iniFile_.Load(memory::kSection, memory::kNodeBuilder));
+  cmbNodeBuilder->setCurrentIndex(chosen && *chosen > 0 && *chosen <= cmbList->count() ? *chosen
+                                                                                       : 0);
+}
+
+void frmSetup::NodeBuilderChosen() {
+  iniFile_.Save(memory::kSection, memory::kNodeBuilder,
+                std::to_string(std::max(0, cmbNodeBuilder->currentIndex())));
 }
 
 // A count that is missing, not a number or beyond what the main window reads gives an
@@ -281,6 +318,7 @@ void frmSetup::ShowEntryDialog(const EntryTag& tag) {
   desktop_.ShowModal(&entryDialog);
   // Only now is the entry in the file, where the label reads it.
   if (saved) ShowSelectedInfo();
+  if (saved) FillNodeBuilders();
 }
 
 // This dialog's list and the main window's show the saved entry at its position.
@@ -321,6 +359,7 @@ void frmSetup::RemoveSelectedEntry() {
     EmptyEntry(iniFile_, kind_, count);
   }
   ShowSelectedInfo();
+  FillNodeBuilders();  // its number followed the removal (MainWindowLists)
 }
 
 std::string frmSetup::StoredName(int entry) const {

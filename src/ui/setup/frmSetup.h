@@ -50,6 +50,9 @@ class frmSetup : public QDialog {
   std::string StoredName(int entry) const;
   std::string StoredFile(int entry) const;
   void Complain(const QString& text);
+  // The programs' dialog: which of them builds the nodes before a Test.
+  void FillNodeBuilders();
+  void NodeBuilderChosen();
 
   const SetupInstance& instance_;
   const ListKind& kind_;
@@ -69,6 +72,8 @@ class frmSetup : public QDialog {
   QPushButton* const cmdChange = MakeControl<QPushButton>(this, "cmdChange");
   QPushButton* const cmdRemove = MakeControl<QPushButton>(this, "cmdRemove");
   QPushButton* const cmdDone = MakeControl<QPushButton>(this, "cmdDone");
+  QLabel* lblNodeBuilder = nullptr;  // only in the programs' dialog
+  QComboBox* cmbNodeBuilder = nullptr;
 };
 
 }  // namespace quillon

@@ -10,15 +10,12 @@
 
 #include "core/files/PathHelpers.h"
 #include "core/files/PrivateFolders.h"
-#include "ui/desktop/Desktop.h"
+#include "ui/desktop/CopyFolder.h"
 #include "ui/desktop/QtText.h"
 
 namespace quillon {
 
 namespace {
-
-// How often the copies in use are looked at while a port runs.
-constexpr int kSweepMs = 2000;
 
 bool ReadWhole(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
@@ -29,25 +26,9 @@ bool ReadWhole(const std::string& path, std::string& out) {
 
 }  // namespace
 
-StartCopies::StartCopies(Desktop& desktop, QString root, QObject* parent)
-    : QObject(parent), desktop_(desktop) {
-  const QDir rootDir(root);
-  const QString own = QString::number(QCoreApplication::applicationPid());
-  folder_ = rootDir.filePath(own);
-  // Each Quillon keeps its copies in a folder named by its process; one whose Quillon no
-  // longer runs (Linux lists the running ones under /proc) is left over.
-  for (const QString& name : rootDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    bool number = false;
-    name.toLongLong(&number);
-    if (number && (name == own || !QFileInfo::exists(QStringLiteral("/proc/") + name))) {
-      QDir(rootDir.filePath(name)).removeRecursively();
-    }
-  }
-  sweeper_.setInterval(kSweepMs);
-  connect(&sweeper_, &QTimer::timeout, this, &StartCopies::Sweep);
+QString StartCopies::Folder() const {
+  return folder_.Folder();
 }
-
-StartCopies::~StartCopies() = default;
 
 StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& spot) {
   std::string bytes;
@@ -70,8 +51,8 @@ StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& s
   }
   const wad::StartCopy copy = wad::CopyWithStart(bytes, map.map, spot);
   if (!copy.ok) return {{}, "No copy with the start moved can be made: " + copy.error + "."};
-  if (!CreatePrivateFolders(Ss(folder_))) return {{}, Ss(folder_) + " cannot be made"};
-  const QString path = QDir(folder_).filePath(QStringLiteral("start-%1-").arg(++made_) + Qs(name));
+  if (!CreatePrivateFolders(Ss(Folder()))) return {{}, Ss(Folder()) + " cannot be made"};
+  const QString path = Qs(folder_.NewPath("start", name));
   QFile out(path);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
       out.write(copy.bytes.data(), static_cast<qint64>(copy.bytes.size())) !=
@@ -85,22 +66,7 @@ StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& s
 }
 
 void StartCopies::UsedBy(const std::string& path, std::vector<std::int64_t> pids) {
-  inUse_.emplace_back(path, std::move(pids));
-  Sweep();
-}
-
-void StartCopies::Sweep() {
-  std::erase_if(inUse_, [&](auto& copy) {
-    std::erase_if(copy.second, [&](std::int64_t pid) { return !desktop_.Running(pid); });
-    if (!copy.second.empty()) return false;
-    QFile::remove(Qs(copy.first));
-    return true;
-  });
-  if (inUse_.empty()) {
-    sweeper_.stop();
-  } else if (!sweeper_.isActive()) {
-    sweeper_.start();
-  }
+  folder_.UsedBy(path, std::move(pids));
 }
 
 }  // namespace quillon

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
-#include <QTimer>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -13,17 +11,13 @@
 
 namespace quillon {
 
-class Desktop;
+class CopyFolder;
 
-// The copies of WADs with a moved start, in a folder of this Quillon's own under `root`
-// (made 0700): each is removed once no port started from it runs, and what a Quillon no
-// longer running left behind goes at the next start.
-class StartCopies : public QObject {
-  Q_OBJECT
-
+// The copies of WADs with a moved start, in Quillon's own folder for copies (CopyFolder):
+// each is removed once no port started from it runs.
+class StartCopies {
  public:
-  StartCopies(Desktop& desktop, QString root, QObject* parent = nullptr);
-  ~StartCopies() override;
+  explicit StartCopies(CopyFolder& folder) : folder_(folder) {}
 
   struct Made {
     std::string path;   // empty when none could be made
@@ -34,16 +28,10 @@ class StartCopies : public QObject {
   Made Make(const StartMap& map, const wad::StartSpot& spot);
   // The processes started from `path`; with none, the copy goes at once.
   void UsedBy(const std::string& path, std::vector<std::int64_t> pids);
-  QString Folder() const { return folder_; }
-  // Removes the copies no port uses any more.
-  void Sweep();
+  QString Folder() const;
 
  private:
-  Desktop& desktop_;
-  QString folder_;
-  std::uint64_t made_ = 0;
-  std::vector<std::pair<std::string, std::vector<std::int64_t>>> inUse_;
-  QTimer sweeper_;
+  CopyFolder& folder_;
 };
 
 }  // namespace quillon

@@ -43,7 +43,7 @@ QString AnyCaseGlob(const QString& pattern) {
 
 QtDesktop::QtDesktop() {
   QObject::connect(&launcher_, &PortLauncher::Ended, &launcher_, [this](const PortEnd& end) {
-    if (!end.watched || !end.Failed()) return;
+    if (!end.watched || end.quiet || !end.Failed()) return;
     auto* notice = new frmPortStopped(end, *this, end.owner);
     notice->show();
   });
@@ -165,6 +165,12 @@ LaunchResult QtDesktop::Launch(QWidget* owner, const LaunchRequest& request) {
   // No show mode travels: X11 and Wayland give a launcher no portable way to ask for a
   // maximized first window, and the ports choose their own window size anyway.
   return launcher_.Start(owner, request);
+}
+
+void QtDesktop::WhenEnded(std::int64_t pid, std::function<void(const LaunchEnd&)> ended) {
+  launcher_.WhenEnded(pid, [ended = std::move(ended)](const PortEnd& end) {
+    ended({end.bySignal, end.code, Ss(end.logPath)});
+  });
 }
 
 bool QtDesktop::OpenDocument(const QString& path) {

@@ -22,6 +22,8 @@ class QtDesktop : public Desktop {
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget* owner, const LaunchRequest& request) override;
   bool Running(std::int64_t pid) override { return launcher_.Runs(pid); }
+  void WhenEnded(std::int64_t pid, std::function<void(const LaunchEnd&)> ended) override;
+  void End(std::int64_t pid, bool quietly) override { launcher_.End(pid, quietly, kEndGraceMs); }
   bool OpenDocument(const QString& path) override;
   void CopyText(const QString& text) override;
   bool FileExists(const QString& path) override;
