@@ -221,7 +221,8 @@ TEST(WadAnalysis, DescribesHostileFilesInBoundedMemory) {
   };
   const std::string plain = folder.File("plain.wad");
   test::WriteBytes(plain, MakeWad("PWAD", Room()));
-  const double baseline = AnalyzeInChild(plain, [](const WadNeeds& w) { return w.Ok(); }).second;
+  [[maybe_unused]] const double baseline =
+      AnalyzeInChild(plain, [](const WadNeeds& w) { return w.Ok(); }).second;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = folder.File("hostile.wad");
