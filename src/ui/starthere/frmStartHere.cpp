@@ -107,9 +107,12 @@ frmStartHere::frmStartHere(StartHereHost& host, Desktop& desktop, const QString&
 }
 
 frmStartHere::~frmStartHere() {
-  // A read still under way finishes first: it is a map's lumps, well under a second.
+  // A read still under way finishes first: it is a map's lumps, well under a second. Its
+  // thread goes with the window, as its finished signal no longer reaches anyone.
   for (const QPointer<QThread>& loader : loaders_) {
-    if (loader) loader->wait();
+    if (!loader) continue;
+    loader->wait();
+    delete loader.data();
   }
 }
 
