@@ -159,9 +159,9 @@ int main(int argc, char** argv) {
       "Patch File for DeHackEd v3.0\nDoom version = 2021\nPatch format = 6\n\n"
       "Thing 12 (Imp)\nMBF21 Bits = HIGHERMPROB\n";
   const std::string mapinfo = "map MAP01 \"Quillon Test Room\"\n{\n  sky1 = \"SKY1\"\n}\n";
-  // Boom's ANIMATED: one animated flat (type 0, last and first frame, 8 tics), then the
-  // terminating 0xFF.
-  std::string animated(std::string("\0NUKAGE3\0NUKAGE1\0\x08\0\0\0", 23));
+  // Boom's ANIMATED: one animated flat (type 0, last and first frame, each 9 bytes with its
+  // padding, 8 tics), then the terminating 0xFF.
+  std::string animated(std::string("\0NUKAGE3\0\0NUKAGE1\0\0\x08\0\0\0", 23));
   animated += '\xFF';
 
   std::vector<Case> cases;
