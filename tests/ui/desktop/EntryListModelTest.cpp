@@ -210,38 +210,38 @@ TEST_P(SharedTextsTest, StayAsReadWhileTheFileChanges) {
 
   GetParam().change(ini, dir);
   QStringList shown;
-  for (int row = 0; row < texts.Count(); ++row) shown << QString::fromStdString(std::string(texts.At(row)));
+  for (int row = 0; row < texts.Count(); ++row)
+    shown << QString::fromStdString(std::string(texts.At(row)));
   EXPECT_EQ(shown, PortNames(3));
   EXPECT_NE(ini.LoadWhole("Ports", "Port1Name"), "Port number 1");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, SharedTextsTest,
-    testing::Values(
-        SharedCase{"InPlace",
-                   [](ReadWrite& ini, const test::TempDir&) {
-                     ini.Save("Ports", "Port1Name", "Port number 9");
-                   }},
-        SharedCase{"Longer",
-                   [](ReadWrite& ini, const test::TempDir&) {
-                     ini.Save("Ports", "Port1Name", "A much longer name than before");
-                   }},
-        SharedCase{"Packed",
-                   [](ReadWrite& ini, const test::TempDir&) {
-                     for (int n = 0; n < 1000; ++n) {
-                       ini.Save("Ports", "Port1Name", std::string(100 + n % 2, 'x'));
-                     }
-                   }},
-        SharedCase{"ParsedAnew",
-                   [](ReadWrite& ini, const test::TempDir&) {
-                     ini.Save("Ports", "[Port1Name", "x");
-                     ini.Save("Ports", "Port1Name", "Port number 9");
-                   }},
-        SharedCase{"OutsideEdit",
-                   [](ReadWrite&, const test::TempDir& dir) {
-                     dir.Write(QStringLiteral("QLN2.ini"),
-                               "[Ports]\r\nNumPorts=1\r\nPort1Name=Other\r\n");
-                   }}),
+    testing::Values(SharedCase{"InPlace",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 ini.Save("Ports", "Port1Name", "Port number 9");
+                               }},
+                    SharedCase{"Longer",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 ini.Save("Ports", "Port1Name", "A much longer name than before");
+                               }},
+                    SharedCase{"Packed",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 for (int n = 0; n < 1000; ++n) {
+                                   ini.Save("Ports", "Port1Name", std::string(100 + n % 2, 'x'));
+                                 }
+                               }},
+                    SharedCase{"ParsedAnew",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 ini.Save("Ports", "[Port1Name", "x");
+                                 ini.Save("Ports", "Port1Name", "Port number 9");
+                               }},
+                    SharedCase{"OutsideEdit",
+                               [](ReadWrite&, const test::TempDir& dir) {
+                                 dir.Write(QStringLiteral("QLN2.ini"),
+                                           "[Ports]\r\nNumPorts=1\r\nPort1Name=Other\r\n");
+                               }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The setup dialogs edit a drop-down list through QComboBox's own calls.
