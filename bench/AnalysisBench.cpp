@@ -31,32 +31,32 @@ using test::TestMapSpec;
 // A comb of `teeth` two-sided lines between two rooms, every line and side of its own, with
 // textures and flats from a few dozen names, as a large map uses them.
 TestMapSpec Comb(int teeth) {
-  TestMapSpec spec;
+  TestMapSpec layout;
   for (int i = 0; i <= teeth; ++i) {
-    spec.vertices.push_back({i * 16, 0});
-    spec.vertices.push_back({i * 16, 128});
+    layout.vertices.push_back({i * 16, 0});
+    layout.vertices.push_back({i * 16, 128});
   }
-  spec.sectors.resize(64);
-  for (int s = 0; s < 64; ++s) spec.sectors[s].floor = "FLAT" + std::to_string(s % 40);
+  layout.sectors.resize(64);
+  for (int s = 0; s < 64; ++s) layout.sectors[s].floor = "FLAT" + std::to_string(s % 40);
   for (int i = 0; i < teeth; ++i) {
-    const int side = static_cast<int>(spec.sides.size());
-    spec.lines.push_back({2 * i, 2 * i + 1, side, side + 1, i % 7 == 0 ? 1 : 0, 0, 4});
+    const int side = static_cast<int>(layout.sides.size());
+    layout.lines.push_back({2 * i, 2 * i + 1, side, side + 1, i % 7 == 0 ? 1 : 0, 0, 4});
     for (int k = 0; k < 2; ++k) {
       TestMapSpec::Side s;
       s.upper = "WALL" + std::to_string((i + k) % 50);
       s.lower = "WALL" + std::to_string((i + 3 * k) % 50);
       s.middle = "-";
       s.sector = (i + k) % 64;
-      spec.sides.push_back(s);
+      layout.sides.push_back(s);
     }
   }
-  spec.things = {{8, 64, 0, 1, 7}};
-  for (int i = 0; i < teeth / 20; ++i) spec.things.push_back({i * 320, 64, 0, 3001, 7});
-  return spec;
+  layout.things = {{8, 64, 0, 1, 7}};
+  for (int i = 0; i < teeth / 20; ++i) layout.things.push_back({i * 320, 64, 0, 3001, 7});
+  return layout;
 }
 
-std::vector<TestLump> MapWithNodes(const std::string& marker, const TestMapSpec& spec) {
-  std::vector<TestLump> lumps = test::BinaryMap(marker, spec);
+std::vector<TestLump> MapWithNodes(const std::string& marker, const TestMapSpec& layout) {
+  std::vector<TestLump> lumps = test::BinaryMap(marker, layout);
   for (TestLump& lump : lumps) {
     if (lump.name == "SSECTORS") lump.data = std::string(4, '\0');
   }

@@ -31,15 +31,15 @@ void Put16(std::string& out, int value) {
 
 // The room in Hexen's format: 16-byte lines with five arguments, 20-byte things with a
 // height and arguments, and an empty compiled script as BEHAVIOR.
-std::vector<TestLump> HexenMap(const std::string& marker, const TestMapSpec& spec) {
-  std::vector<TestLump> lumps = BinaryMap(marker, spec);
+std::vector<TestLump> HexenMap(const std::string& marker, const TestMapSpec& layout) {
+  std::vector<TestLump> lumps = BinaryMap(marker, layout);
   std::string things;
-  for (const auto& t : spec.things) {
+  for (const auto& t : layout.things) {
     for (int v : {0, t.x, t.y, 0, t.angle, t.type, t.flags | 0x700}) Put16(things, v);
     things += std::string(6, '\0');  // special and five arguments
   }
   std::string lines;
-  for (const auto& l : spec.lines) {
+  for (const auto& l : layout.lines) {
     for (int v : {l.v1, l.v2, l.flags}) Put16(lines, v);
     lines += std::string(6, '\0');  // special and five arguments
     Put16(lines, l.front);
@@ -56,26 +56,26 @@ std::vector<TestLump> HexenMap(const std::string& marker, const TestMapSpec& spe
 // A room whose south wall is cut into `pieces` lines, so the map holds that many sidedefs,
 // linedefs and vertices (and segs, once built).
 TestMapSpec LongRoom(int pieces) {
-  TestMapSpec spec;
+  TestMapSpec layout;
   const int left = -16000;
   const int step = 32000 / pieces > 0 ? 32000 / pieces : 1;
   const int right = left + step * pieces;
   // Clockwise: west wall up, north wall east, east wall down, then the south wall west.
-  spec.vertices = {{left, 0}, {left, 512}, {right, 512}};
-  for (int i = pieces; i >= 0; --i) spec.vertices.push_back({left + step * i, 0});
-  const int count = static_cast<int>(spec.vertices.size());
+  layout.vertices = {{left, 0}, {left, 512}, {right, 512}};
+  for (int i = pieces; i >= 0; --i) layout.vertices.push_back({left + step * i, 0});
+  const int count = static_cast<int>(layout.vertices.size());
   for (int i = 0; i < count; ++i) {
     const int next = (i + 1) % count;
-    if (spec.vertices[i].x == spec.vertices[next].x &&
-        spec.vertices[i].y == spec.vertices[next].y) {
+    if (layout.vertices[i].x == layout.vertices[next].x &&
+        layout.vertices[i].y == layout.vertices[next].y) {
       continue;
     }
-    spec.lines.push_back({i, next, static_cast<int>(spec.lines.size())});
+    layout.lines.push_back({i, next, static_cast<int>(layout.lines.size())});
   }
-  spec.sides.resize(spec.lines.size());
-  spec.sectors.resize(1);
-  spec.things = {{right - 256, 256, 0, 1, 7}};
-  return spec;
+  layout.sides.resize(layout.lines.size());
+  layout.sectors.resize(1);
+  layout.things = {{right - 256, 256, 0, 1, 7}};
+  return layout;
 }
 
 struct Case {
@@ -114,8 +114,8 @@ std::string ReadAll(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<TestLump> Udmf(const std::string& ns, const TestMapSpec& spec) {
-  return {{"MAP01", ""}, {"TEXTMAP", UdmfText(spec, ns)}, {"ENDMAP", ""}};
+std::vector<TestLump> Udmf(const std::string& ns, const TestMapSpec& layout) {
+  return {{"MAP01", ""}, {"TEXTMAP", UdmfText(layout, ns)}, {"ENDMAP", ""}};
 }
 
 }  // namespace

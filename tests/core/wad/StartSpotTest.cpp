@@ -14,15 +14,15 @@ using test::UdmfText;
 
 // A 512 room (sector 0) with a 256 room (sector 1) in its middle, joined by two-sided lines.
 test::TestMapSpec RoomInRoom() {
-  test::TestMapSpec spec = SquareRoom(512);
-  spec.vertices.insert(spec.vertices.end(), {{128, 128}, {128, 384}, {384, 384}, {384, 128}});
+  test::TestMapSpec layout = SquareRoom(512);
+  layout.vertices.insert(layout.vertices.end(), {{128, 128}, {128, 384}, {384, 384}, {384, 128}});
   for (int i = 0; i < 4; ++i) {
-    spec.lines.push_back({4 + i, 4 + (i + 1) % 4, 4 + i, 8 + i});
+    layout.lines.push_back({4 + i, 4 + (i + 1) % 4, 4 + i, 8 + i});
   }
-  spec.sides.resize(12);
-  for (int i = 4; i < 8; ++i) spec.sides[static_cast<std::size_t>(i)].sector = 1;
-  spec.sectors.resize(2);
-  return spec;
+  layout.sides.resize(12);
+  for (int i = 4; i < 8; ++i) layout.sides[static_cast<std::size_t>(i)].sector = 1;
+  layout.sectors.resize(2);
+  return layout;
 }
 
 MapData Read(const std::string& wad) {

@@ -27,8 +27,9 @@ WadNeeds Analyze(const std::string& bytes) {
 }
 
 // The room with a subsector of its own, as a node builder leaves a one-sector map.
-std::vector<TestLump> Room(const TestMapSpec& spec = SquareRoom(), const std::string& nodes = "") {
-  std::vector<TestLump> lumps = BinaryMap("MAP01", spec);
+std::vector<TestLump> Room(const TestMapSpec& layout = SquareRoom(),
+                           const std::string& nodes = "") {
+  std::vector<TestLump> lumps = BinaryMap("MAP01", layout);
   for (TestLump& lump : lumps) {
     if (lump.name == "SSECTORS") lump.data = nodes.empty() ? std::string(4, '\0') : nodes;
   }
@@ -36,9 +37,9 @@ std::vector<TestLump> Room(const TestMapSpec& spec = SquareRoom(), const std::st
 }
 
 TestMapSpec With(const std::function<void(TestMapSpec&)>& change) {
-  TestMapSpec spec = SquareRoom();
-  change(spec);
-  return spec;
+  TestMapSpec layout = SquareRoom();
+  change(layout);
+  return layout;
 }
 
 TEST(WadAnalysis, ReadsWhatEachMapAndFileBrings) {
