@@ -25,6 +25,8 @@ class QuietDesktop : public Desktop {
   int ShowModal(QDialog* dialog) override;
   LaunchResult Launch(QWidget*, const LaunchRequest&) override { return {}; }
   bool Running(std::int64_t) override { return false; }
+  void WhenEnded(std::int64_t, std::function<void(const LaunchEnd&)>) override {}
+  void End(std::int64_t, bool) override {}
   // No handler, as on a bare desktop: documents come to our own window.
   bool OpenDocument(const QString&) override { return false; }
   void CopyText(const QString&) override {}
