@@ -5,13 +5,17 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <algorithm>
 
+#include "core/wad/StartSpot.h"
 #include "gui/MainWindowFixture.h"
 #include "support/FakePort.h"
 #include "support/WadWriter.h"
 #include "ui/launch/PortRestarter.h"
 #include "ui/launch/frmPortStopped.h"
+#include "ui/starthere/frmStartHere.h"
 #include "ui/system/QtDesktop.h"
 
 namespace quillon::test {
@@ -51,6 +55,13 @@ class RestartOnSaveTest : public MainWindowTest {
     Put("Ports", NameKey(KindOf(ListId::Ports), n), "Port " + std::to_string(n));
     Put("Ports", FileKey(KindOf(ListId::Ports), n),
         WriteScript(bin_->path(), QStringLiteral("port%1").arg(n), body).toStdString());
+  }
+  // A script standing in for zdbsp (-o OUT IN), chosen in "Memory".
+  void PutBuilder(const QByteArray& body) {
+    Put("Programs", "NumProgs", "1");
+    Put("Programs", "Prog1Name", "ZDBSP");
+    Put("Programs", "Prog1Path", WriteScript(bin_->path(), "zdbsp", body).toStdString());
+    Put("Memory", "NodeBuilder", "1");
   }
   QString Out() const { return bin_->filePath("starts.txt"); }
   // Each start of a port: its pid and arguments.
@@ -262,7 +273,6 @@ TEST_F(RestartOnSaveTest, TheWindowShowsTheWatchWithoutChangingItsSizeOrTitle) {
   EXPECT_FALSE(Find<QLabel>("lblWatch")->isVisible());
 }
 
-// A node builder chosen in "Memory": a script standing in for zdbsp (-o OUT IN).
 struct BuildCase {
   const char* name;
   const char* builder;  // the script's body
@@ -273,11 +283,7 @@ struct BuildCase {
 class NodeBuildTest : public RestartOnSaveTest, public ::testing::WithParamInterface<BuildCase> {};
 
 TEST_P(NodeBuildTest, TheCopyIsBuiltBeforeThePortStartsOrNothingStarts) {
-  Put("Programs", "NumProgs", "1");
-  Put("Programs", "Prog1Name", "ZDBSP");
-  Put("Programs", "Prog1Path",
-      WriteScript(bin_->path(), "zdbsp", GetParam().builder).toStdString());
-  Put("Memory", "NodeBuilder", "1");
+  PutBuilder(GetParam().builder);
   Open();
   window->SetNodeBuildTimeout(300);
   Test();
@@ -311,11 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RestartOnSaveTest, ASaveBuildsTheNodesAgainIntoTheSameCopyThenRestarts) {
-  Put("Programs", "NumProgs", "1");
-  Put("Programs", "Prog1Name", "ZDBSP");
-  Put("Programs", "Prog1Path",
-      WriteScript(bin_->path(), "zdbsp", "cp \"$3\" \"$2\"\n").toStdString());
-  Put("Memory", "NodeBuilder", "1");
+  PutBuilder("cp \"$3\" \"$2\"\n");
   TestWatched();
   const QString copy = Starts().front().section("-file ", 1);
   SaveMap(3);
@@ -323,6 +325,62 @@ TEST_F(RestartOnSaveTest, ASaveBuildsTheNodesAgainIntoTheSameCopyThenRestarts) {
   EXPECT_EQ(Starts()[1].section(' ', 1), Starts()[0].section(' ', 1));
   EXPECT_EQ(QFile(copy).size(), QFile(QString::fromStdString(map_)).size()) << "built anew";
 }
+
+// Start Here's Test, watched: a save makes its copy again from the saved map, with the same
+// start, and builds its nodes where a builder is chosen.
+struct StartHereCase {
+  const char* name;
+  bool built;
+  int savedRoom;  // the room's size in the save; the start is at (200, 200)
+  int restarts;
+  const char* told;  // in the window's status
+};
+
+class StartHereRestartTest : public RestartOnSaveTest,
+                             public ::testing::WithParamInterface<StartHereCase> {};
+
+TEST_P(StartHereRestartTest, ASaveMakesTheCopyAgainWithTheSameStart) {
+  const StartHereCase& row = GetParam();
+  WriteBytes(map_, MakeWad("PWAD", BinaryMap("MAP01", SquareRoom(256))));
+  if (row.built) PutBuilder("cp \"$3\" \"$2\"\n");
+  Open();
+  RestartOnSave();
+  desktop.modalScripts.push_back([&](QDialog* dialog) {
+    auto* window = qobject_cast<frmStartHere*>(dialog);
+    ASSERT_NE(window, nullptr);
+    QSignalSpy loaded(window, &frmStartHere::Loaded);
+    ASSERT_TRUE(loaded.wait(10000));
+    window->resize(640, 480);
+    window->View()->Fit();
+    const QPoint spot = window->View()->ToView({200, 200}).toPoint();
+    QTest::mouseClick(window->View(), Qt::LeftButton, {}, spot);
+    QTest::keyClick(window, Qt::Key_Return);
+  });
+  QTest::keyClick(window.get(), Qt::Key_F8);
+  ASSERT_TRUE(WaitUntil([&] { return Running() == 1; })) << desktop.calls.join(", ").toStdString();
+  const QString copy = Starts().front().section("-file ", 1);
+  EXPECT_TRUE(copy.contains(row.built ? "/nodes-" : "/start-")) << copy.toStdString();
+  WriteBytes(map_, MakeWad("PWAD", BinaryMap("MAP01", SquareRoom(row.savedRoom))));
+  ASSERT_TRUE(WaitUntil([&] {
+    return Restarts() == row.restarts && Running() == 1 && Status().contains(row.told);
+  })) << Status().toStdString();
+  if (row.restarts == 0) return;
+  EXPECT_EQ(Starts()[1].section(' ', 1), Starts()[0].section(' ', 1));
+  const wad::MapReadResult read = wad::ReadMapFile(copy.toStdString(), "MAP01");
+  ASSERT_TRUE(read.ok) << read.error;
+  const wad::MapThing& start = read.map.things[wad::PlayerStartIndex(read.map)];
+  EXPECT_EQ(std::pair(start.x, start.y), std::pair(200.0, 200.0));
+  EXPECT_TRUE(std::any_of(read.map.vertices.begin(), read.map.vertices.end(), [&](const auto& v) {
+    return v.x == row.savedRoom;
+  })) << "made from the save";
+}
+
+INSTANTIATE_TEST_SUITE_P(Saves, StartHereRestartTest,
+                         ::testing::Values(StartHereCase{"Copied", false, 512, 1, ""},
+                                           StartHereCase{"Built", true, 512, 1, ""},
+                                           StartHereCase{"NowInTheVoid", false, 128, 0,
+                                                         "outside every sector"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RestartOnSaveTest, TheBuilderFollowsItsEntryWhenProgramsAreRemoved) {
   struct Row {

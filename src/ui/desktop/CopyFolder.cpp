@@ -57,8 +57,8 @@ void CopyFolder::Hold(const std::string& path, bool held) {
                      [&](const auto& c) { return c.first == path; })) {
       inUse_.emplace_back(path, std::vector<std::int64_t>{});
     }
-  } else {
-    held_.erase(path);
+  } else if (const auto hold = held_.find(path); hold != held_.end()) {
+    held_.erase(hold);
   }
   Sweep();
 }

@@ -30,7 +30,8 @@ class CopyFolder : public QObject {
   // The processes started from `path`, beside those already using it; with none and nothing
   // holding it, the copy goes at once.
   void UsedBy(const std::string& path, std::vector<std::int64_t> pids);
-  // Held, a copy stays while no port runs (between a port's end and its start again).
+  // Held, a copy stays while no port runs (between a port's end and its start again). Holds
+  // are counted: each is let go by its own Hold(path, false).
   void Hold(const std::string& path, bool held);
   // Removes the copies nothing uses any more.
   void Sweep();
@@ -40,7 +41,7 @@ class CopyFolder : public QObject {
   QString folder_;
   std::uint64_t made_ = 0;
   std::vector<std::pair<std::string, std::vector<std::int64_t>>> inUse_;
-  std::set<std::string> held_;
+  std::multiset<std::string> held_;
   QTimer sweeper_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 
 #include "core/files/PathHelpers.h"
 #include "ui/desktop/CopyFolder.h"
@@ -30,26 +31,22 @@ void PortRestarter::SetOn(bool on) {
   phase_ = Phase::Idle;
   savedAgain_ = false;
   note_.clear();
-  watcher_.WatchFiles(on_ ? files_ : std::vector<std::string>());
+  watcher_.WatchFiles(on_ ? test_.files : std::vector<std::string>());
   HoldCopies(on_);
   emit StatusChanged();
 }
 
-void PortRestarter::Watch(std::vector<WatchedStart> starts, std::vector<std::string> files,
-                          NodeBuilder builder, std::vector<NodeJob> jobs) {
-  HoldCopies(false);
+void PortRestarter::Watch(WatchedTest test) {
+  if (on_) HoldCopies(false);
   ++generation_;
   builds_.Cancel();
   phase_ = Phase::Idle;
   savedAgain_ = false;
-  starts_ = std::move(starts);
-  files_ = std::move(files);
-  builder_ = std::move(builder);
-  jobs_ = std::move(jobs);
+  test_ = std::move(test);
   restarts_ = 0;
   note_.clear();
   if (on_) {
-    watcher_.WatchFiles(files_);
+    watcher_.WatchFiles(test_.files);
     HoldCopies(true);
   }
   emit StatusChanged();
@@ -57,17 +54,18 @@ void PortRestarter::Watch(std::vector<WatchedStart> starts, std::vector<std::str
 
 // The copies the ports get stay while they may be started again from them.
 void PortRestarter::HoldCopies(bool held) {
-  for (const NodeJob& job : jobs_) copies_.Hold(job.copy, held);
+  for (const NodeJob& job : test_.jobs) copies_.Hold(job.copy, held);
+  if (!test_.copy.empty()) copies_.Hold(test_.copy, held);
 }
 
 QString PortRestarter::Status() const {
   if (!on_) return {};
-  if (starts_.empty() && note_.isEmpty()) {
+  if (test_.starts.empty() && note_.isEmpty()) {
     return QStringLiteral("Restart on save: no Test to repeat yet.");
   }
   QString text = QStringLiteral("Watching %1 file%2 for saves; %3 restart%4.")
-                     .arg(files_.size())
-                     .arg(files_.size() == 1 ? "" : "s")
+                     .arg(test_.files.size())
+                     .arg(test_.files.size() == 1 ? "" : "s")
                      .arg(restarts_)
                      .arg(restarts_ == 1 ? "" : "s");
   if (phase_ == Phase::Building) text += QStringLiteral(" Building nodes…");
@@ -86,7 +84,7 @@ void PortRestarter::Unreadable(const QString& file, const QString& reason) {
 }
 
 void PortRestarter::Saved() {
-  if (!on_ || starts_.empty()) return;
+  if (!on_ || test_.starts.empty()) return;
   note_.clear();
   switch (phase_) {
     case Phase::Ending:
@@ -95,7 +93,8 @@ void PortRestarter::Saved() {
       return;
     case Phase::Building:  // the build under way read an older file
     case Phase::Idle:
-      if (jobs_.empty()) {
+      if (!Remake()) return;
+      if (test_.jobs.empty()) {
         EndPorts();
       } else {
         Build();
@@ -104,11 +103,22 @@ void PortRestarter::Saved() {
   }
 }
 
+// Test's own copy of a saved file, made again before its nodes are built from it.
+bool PortRestarter::Remake() {
+  if (!test_.remake) return true;
+  const std::string error = test_.remake();
+  if (error.empty()) return true;
+  builds_.Cancel();
+  phase_ = Phase::Idle;
+  Tell(Qs(error) + QStringLiteral(" The ports run on."));
+  return false;
+}
+
 void PortRestarter::Build() {
   phase_ = Phase::Building;
   emit StatusChanged();
   const std::uint64_t generation = generation_;
-  builds_.Run(builder_, jobs_, [this, generation](bool built) {
+  builds_.Run(test_.builder, test_.jobs, [this, generation](bool built) {
     if (generation != generation_) return;
     if (built) {
       EndPorts();
@@ -123,15 +133,16 @@ void PortRestarter::EndPorts() {
   phase_ = Phase::Ending;
   savedAgain_ = false;
   // A port the user closed stays closed.
-  std::erase_if(starts_, [&](const WatchedStart& start) { return !desktop_.Running(start.pid); });
-  ending_ = static_cast<int>(starts_.size());
+  std::erase_if(test_.starts,
+                [&](const WatchedStart& start) { return !desktop_.Running(start.pid); });
+  ending_ = static_cast<int>(test_.starts.size());
   if (ending_ == 0) {
     phase_ = Phase::Idle;
     Tell(QStringLiteral("Every port it started has been closed."));
     return;
   }
   const std::uint64_t generation = generation_;
-  for (const WatchedStart& start : starts_) {
+  for (const WatchedStart& start : test_.starts) {
     desktop_.WhenEnded(start.pid, [this, generation](const LaunchEnd&) {
       if (generation == generation_ && --ending_ == 0) StartPorts();
     });
@@ -140,14 +151,22 @@ void PortRestarter::EndPorts() {
 }
 
 void PortRestarter::StartPorts() {
-  if (savedAgain_ && !jobs_.empty()) {
-    Build();
-    return;
+  // Saved again while they were ended: built anew from that save. The ports are down now, so
+  // a copy that cannot be made again leaves them the one made before.
+  QString kept;
+  if (std::exchange(savedAgain_, false)) {
+    const std::string error = test_.remake ? test_.remake() : std::string();
+    if (!error.empty()) {
+      kept = Qs(error) + QStringLiteral(" The ports start from the copy made before.");
+    } else if (!test_.jobs.empty()) {
+      Build();
+      return;
+    }
   }
   phase_ = Phase::Idle;
   QStringList failed;
   std::vector<WatchedStart> started;
-  for (WatchedStart& start : starts_) {
+  for (WatchedStart& start : test_.starts) {
     const LaunchResult result = desktop_.Launch(owner_, start.request);
     if (!result.Started()) {
       failed << Qs(FileNameOf(start.request.File)) + QStringLiteral(": ") + Qs(result.failure);
@@ -156,15 +175,13 @@ void PortRestarter::StartPorts() {
     start.pid = result.pid;
     started.push_back(start);
   }
-  starts_ = std::move(started);
-  for (const NodeJob& job : jobs_) {
-    std::vector<std::int64_t> pids;
-    for (const WatchedStart& start : starts_) pids.push_back(start.pid);
-    copies_.UsedBy(job.copy, std::move(pids));
-  }
+  test_.starts = std::move(started);
+  std::vector<std::int64_t> pids;
+  for (const WatchedStart& start : test_.starts) pids.push_back(start.pid);
+  for (const NodeJob& job : test_.jobs) copies_.UsedBy(job.copy, pids);
+  if (!test_.copy.empty()) copies_.UsedBy(test_.copy, pids);
   ++restarts_;
-  note_ =
-      failed.isEmpty() ? QString() : QStringLiteral("Could not start %1.").arg(failed.join("; "));
+  note_ = failed.isEmpty() ? kept : QStringLiteral("Could not start %1.").arg(failed.join("; "));
   emit StatusChanged();
   emit Restarted();
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ struct WatchedStart {
   std::int64_t pid = 0;
 };
 
+// What the last Test started and what it was made from.
+struct WatchedTest {
+  std::vector<WatchedStart> starts;
+  std::vector<std::string> files;  // the user's files it gave them, full paths, the IWAD's too
+  NodeBuilder builder;
+  std::vector<NodeJob> jobs;  // the node builds it ran
+  // A copy of one of those files that Test made first (Start Here's), and how it is made
+  // again from the saved file (what went wrong, or empty); the nodes are built from it.
+  std::string copy;
+  std::function<std::string()> remake;
+};
+
 // "Restart Ports on Save": while on, the ports the last Test started are watched together
 // with the files it gave them. Once a save of one of them has settled (SaveWatcher), the
 // nodes are built again where Test built them (a newer save cancels a build under way),
@@ -39,10 +52,8 @@ class PortRestarter : public QObject {
 
   void SetOn(bool on);
   bool On() const { return on_; }
-  // What the last Test started, the files it gave them (full paths, the IWAD's too), and
-  // the node builds it ran; what was watched before is let go.
-  void Watch(std::vector<WatchedStart> starts, std::vector<std::string> files, NodeBuilder builder,
-             std::vector<NodeJob> jobs);
+  // What the last Test started; what was watched before is let go.
+  void Watch(WatchedTest test);
   NodeBuilds& Builds() { return builds_; }
 
   int Restarts() const { return restarts_; }
@@ -58,6 +69,7 @@ class PortRestarter : public QObject {
   enum class Phase { Idle, Building, Ending };
   void Saved();
   void Unreadable(const QString& file, const QString& reason);
+  bool Remake();
   void Build();
   void EndPorts();
   void StartPorts();
@@ -70,10 +82,7 @@ class PortRestarter : public QObject {
   SaveWatcher watcher_;
   NodeBuilds builds_;
   bool on_ = false;
-  std::vector<WatchedStart> starts_;
-  std::vector<std::string> files_;
-  NodeBuilder builder_;
-  std::vector<NodeJob> jobs_;
+  WatchedTest test_;
   Phase phase_ = Phase::Idle;
   bool savedAgain_ = false;  // a save arrived while the ports were being ended
   int ending_ = 0;

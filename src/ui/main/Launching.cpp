@@ -110,14 +110,8 @@ TestContext frmQLN2::TestContextFor(const LaunchOptionValues& options, int entry
 
 LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
                                    const TestContext& context) const {
-  std::vector<CustomFile> files = ListedCustomFiles();
   LaunchOptionValues used = WithAutomaticComplevel(options);
-  if (fileSwap_) {
-    // The copy reaches the port even while the list is off: then it is the only file.
-    if (!used.IsOn(LaunchOptionId::UseFiles)) files.clear();
-    used.Set(LaunchOptionId::UseFiles, true);
-    files = fileSwap_(std::move(files));
-  }
+  std::vector<CustomFile> files = FilesToStart(used);
   if (nodesBuilt_) files = WithBuiltNodes(std::move(files));
   LaunchRequest request = BuildTestLaunch(used, files, context);
   request.Findings = JudgementFindings(JudgePort(options, entry));
@@ -125,6 +119,14 @@ LaunchRequest frmQLN2::TestRequest(const LaunchOptionValues& options, int entry,
   request.LogDirectory = Ss(logDir_);
   request.Title = entry >= 1 && entry < cmbPorts->count() ? Ss(cmbPorts->itemText(entry - 1)) : "";
   return request;
+}
+
+std::vector<CustomFile> frmQLN2::FilesToStart(LaunchOptionValues& options) const {
+  std::vector<CustomFile> files = ListedCustomFiles();
+  if (!startSwap_) return files;
+  if (!options.IsOn(LaunchOptionId::UseFiles)) files.clear();
+  options.Set(LaunchOptionId::UseFiles, true);
+  return startSwap_->swap(std::move(files));
 }
 
 LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
@@ -138,7 +140,6 @@ LaunchResult frmQLN2::StartTest(const LaunchOptionValues& options, int entry,
     return {"its folder for saves, " + context.saveFolder + ", cannot be made"};
   }
   LaunchResult result = desktop_.Launch(this, request);
-  if (fileSwap_ && result.Started() && result.pid != 0) startedPids_.push_back(result.pid);
   if (result.Started() && result.pid != 0) lastStarts_.push_back({request, result.pid});
   return result;
 }

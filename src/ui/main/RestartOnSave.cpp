@@ -78,8 +78,10 @@ NodeBuilder frmQLN2::ChosenNodeBuilder() const {
 // Each enabled PWAD that holds maps, with a new copy of its own for the built nodes.
 std::vector<NodeJob> frmQLN2::NodeJobsFor(const LaunchOptionValues& options) {
   std::vector<NodeJob> jobs;
-  if (!options.IsOn(LaunchOptionId::UseFiles)) return jobs;
-  for (const CustomFile& file : ListedCustomFiles()) {
+  LaunchOptionValues used = options;
+  const std::vector<CustomFile> files = FilesToStart(used);
+  if (!used.IsOn(LaunchOptionId::UseFiles)) return jobs;
+  for (const CustomFile& file : files) {
     if (ExtensionOf(file.name) != "wad") continue;
     const std::string path = DirectoryOf(file.location) + file.name;
     const auto read = wadFacts_->Cache().Read(path);
@@ -104,11 +106,14 @@ bool frmQLN2::BuildNodesFirst(const LaunchOptionValues& options, std::function<v
     return true;
   }
   for (const NodeJob& job : jobs) Copy().Hold(job.copy, true);
-  builds.Run(builder, jobs, [this, jobs, again = std::move(again)](bool built) {
+  // Start Here's copy is what was built: the Test runs again with it, and holds it till then.
+  builds.Run(builder, jobs, [this, jobs, again = std::move(again), start = startSwap_](bool built) {
     if (built) {
       nodeJobs_ = jobs;
       nodesBuilt_ = true;
+      startSwap_ = start;
       again();
+      startSwap_.reset();
       nodesBuilt_ = false;
       nodeJobs_.clear();
     }
@@ -147,13 +152,18 @@ void frmQLN2::WatchLastTest(const LaunchOptionValues& options) {
   std::vector<std::int64_t> pids;
   for (const WatchedStart& start : lastStarts_) pids.push_back(start.pid);
   for (const NodeJob& job : nodeJobs_) Copy().UsedBy(job.copy, pids);
-  // A Start Here copy is made once; a restart from it would not show the save.
-  if (fileSwap_) {
-    Restarter().Watch({}, {}, {}, {});
-    return;
+  WatchedTest test;
+  test.starts = std::move(lastStarts_);
+  test.files = std::move(files);
+  if (!nodeJobs_.empty()) test.builder = ChosenNodeBuilder();
+  test.jobs = nodeJobs_;
+  // A restart makes Start Here's copy again from the saved file, with the same start.
+  if (startSwap_) {
+    Copy().UsedBy(startSwap_->copy, pids);
+    test.copy = startSwap_->copy;
+    test.remake = startSwap_->remake;
   }
-  Restarter().Watch(std::move(lastStarts_), std::move(files),
-                    nodeJobs_.empty() ? NodeBuilder{} : ChosenNodeBuilder(), nodeJobs_);
+  Restarter().Watch(std::move(test));
   lastStarts_.clear();
 }
 

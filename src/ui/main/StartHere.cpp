@@ -1,3 +1,4 @@
+#include <QPointer>
 #include <algorithm>
 #include <utility>
 
@@ -52,16 +53,21 @@ std::string frmQLN2::WarpedMap(bool episodes) const {
   return WarpMapName(options.Text(LaunchOptionId::WarpTo), episodes).value_or(std::string());
 }
 
-std::vector<std::int64_t> frmQLN2::TestWith(const FileSwap& swap, bool several) {
-  fileSwap_ = swap;
-  startedPids_.clear();
+void frmQLN2::TestWith(StartSwap start, bool several) {
+  // Held until the ports started from it use it, or the Test ends with none; a node build
+  // keeps it while the Test waits for it.
+  const QPointer<CopyFolder> folder = &Copy();
+  folder->Hold(start.copy, true);
+  startSwap_.reset(new StartSwap(std::move(start)), [folder](const StartSwap* swap) {
+    if (folder) folder->Hold(swap->copy, false);
+    delete swap;
+  });
   if (several) {
     TestInSeveralPorts();
   } else {
     TestGame();
   }
-  fileSwap_ = nullptr;
-  return std::exchange(startedPids_, {});
+  startSwap_.reset();
 }
 
 void frmQLN2::SetTempFolder(const QString& root) {

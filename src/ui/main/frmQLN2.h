@@ -100,7 +100,7 @@ class frmQLN2 : public QMainWindow,
   // "Start Here" starts from a copy of a map's file (StartHere.cpp).
   std::vector<StartMap> StartMaps() const override;
   std::string WarpedMap(bool episodes) const override;
-  std::vector<std::int64_t> TestWith(const FileSwap& swap, bool several) override;
+  void TestWith(StartSwap start, bool several) override;
   StartCopies& Copies() override;
   std::map<std::string, wad::StartSpot>& Markers() override { return startMarkers_; }
 
@@ -206,6 +206,9 @@ class frmQLN2 : public QMainWindow,
   void KeepRestartOnSave();
   NodeBuilder ChosenNodeBuilder() const;
   std::vector<NodeJob> NodeJobsFor(const LaunchOptionValues& options);
+  // The custom files Test hands the port: the list's, with Start Here's copy in place. The
+  // copy reaches the port even while the list is off: `options` then use the files.
+  std::vector<CustomFile> FilesToStart(LaunchOptionValues& options) const;
   // Starts the builds Test needs first, then runs `again` with their copies in place of the
   // user's files; false when there is nothing to build (or it is built) and Test goes on.
   bool BuildNodesFirst(const LaunchOptionValues& options, std::function<void()> again);
@@ -294,9 +297,8 @@ class frmQLN2 : public QMainWindow,
   WadAnalyses* analyses_ = nullptr;
   std::function<void()> verdictsChanged_;
 
-  // While Start Here tests: the custom files as its copy changes them, and what started.
-  FileSwap fileSwap_;
-  std::vector<std::int64_t> startedPids_;
+  // While Start Here tests: its copy, held until the ports started from it use it.
+  std::shared_ptr<const StartSwap> startSwap_;
   CopyFolder* copyFolder_ = nullptr;
   std::unique_ptr<StartCopies> startCopies_;
   std::map<std::string, wad::StartSpot> startMarkers_;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -30,7 +31,8 @@ QString StartCopies::Folder() const {
   return folder_.Folder();
 }
 
-StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& spot) {
+StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& spot,
+                                    std::string path) {
   std::string bytes;
   if (!ReadWhole(map.file, bytes)) return {{}, map.file + " cannot be read"};
   // The file as it is now, which may not be what the view showed.
@@ -52,21 +54,26 @@ StartCopies::Made StartCopies::Make(const StartMap& map, const wad::StartSpot& s
   const wad::StartCopy copy = wad::CopyWithStart(bytes, map.map, spot);
   if (!copy.ok) return {{}, "No copy with the start moved can be made: " + copy.error + "."};
   if (!CreatePrivateFolders(Ss(Folder()))) return {{}, Ss(Folder()) + " cannot be made"};
-  const QString path = Qs(folder_.NewPath("start", name));
-  QFile out(path);
+  if (path.empty()) path = folder_.NewPath("start", name);
+  // Written beside it and renamed over it: no fsync, a copy is not worth keeping over a crash.
+  const QString written = Qs(path + ".new");
+  QFile out(written);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
       out.write(copy.bytes.data(), static_cast<qint64>(copy.bytes.size())) !=
           static_cast<qint64>(copy.bytes.size()) ||
       !out.flush()) {
     out.remove();
-    return {{}, Ss(path) + " cannot be written"};
+    return {{}, path + " cannot be written"};
   }
   out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-  return {Ss(path), {}};
-}
-
-void StartCopies::UsedBy(const std::string& path, std::vector<std::int64_t> pids) {
-  folder_.UsedBy(path, std::move(pids));
+  out.close();
+  std::error_code failed;
+  std::filesystem::rename(Ss(written), path, failed);
+  if (failed) {
+    QFile::remove(written);
+    return {{}, path + " cannot be written"};
+  }
+  return {path, {}};
 }
 
 }  // namespace quillon

@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "core/wad/StartSpot.h"
 #include "ui/starthere/StartHereHost.h"
@@ -24,10 +21,9 @@ class StartCopies {
     std::string error;  // why not
   };
   // The copy of `map`'s file as it is on disk now, player 1 starting at `spot`: the whole
-  // WAD with its start moved, or for an IWAD's map that map alone.
-  Made Make(const StartMap& map, const wad::StartSpot& spot);
-  // The processes started from `path`; with none, the copy goes at once.
-  void UsedBy(const std::string& path, std::vector<std::int64_t> pids);
+  // WAD with its start moved, or for an IWAD's map that map alone. With `path`, the copy
+  // made there before is replaced (a port still reading the old one keeps it).
+  Made Make(const StartMap& map, const wad::StartSpot& spot, std::string path = {});
   QString Folder() const;
 
  private:

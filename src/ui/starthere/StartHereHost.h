@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -24,6 +23,15 @@ struct StartMap {
 // What Test hands the port in place of the custom files it lists.
 using FileSwap = std::function<std::vector<CustomFile>(std::vector<CustomFile>)>;
 
+// A Test from a copy of one of the user's files: the list as the port gets it, the copy, and
+// how to make the copy again, at the same path, from the file as a save left it (what went
+// wrong, or empty).
+struct StartSwap {
+  FileSwap swap;
+  std::string copy;
+  std::function<std::string()> remake;
+};
+
 // What the Start Here window needs of the main window: the maps, and a Test (or a Test in
 // Several Ports) with one file in place of another.
 class StartHereHost {
@@ -33,9 +41,10 @@ class StartHereHost {
   // The map the warp box names, when it is on and names one; empty otherwise. `episodes`:
   // the files hold ExMy maps, so a number names one of those.
   virtual std::string WarpedMap(bool episodes) const = 0;
-  // Starts as Test (or Test in Several Ports) would, with the file list changed by `swap`;
-  // the processes started.
-  virtual std::vector<std::int64_t> TestWith(const FileSwap& swap, bool several) = 0;
+  // Starts as Test (or Test in Several Ports) would, with the file list changed by the swap.
+  // The copy is then the host's: it stays while a port started from it runs, or while it is
+  // watched to be made again on a save.
+  virtual void TestWith(StartSwap start, bool several) = 0;
   virtual StartCopies& Copies() = 0;
   // The marker of each map ("file|MAP01") while Quillon runs.
   virtual std::map<std::string, wad::StartSpot>& Markers() = 0;

@@ -242,7 +242,11 @@ void frmStartHere::TestHere(bool several) {
     if (!swapped) files.push_back(copied);
     return files;
   };
-  host_.Copies().UsedBy(copy, host_.TestWith(swap, several));
+  // After a save, the copy is made again from the saved file, with the same start.
+  const wad::StartSpot spot = known->second;
+  StartCopies& copies = host_.Copies();
+  auto remake = [&copies, map, spot, copy] { return copies.Make(map, spot, copy).error; };
+  host_.TestWith({swap, copy, std::move(remake)}, several);
 }
 
 void frmStartHere::keyPressEvent(QKeyEvent* event) {
