@@ -9,7 +9,7 @@ CMAKE_ARGS ?=
 # Debian packages each goal needs.
 BUILD_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
 TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
-BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev time
+BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev time zdbsp
 RUN_PACKAGES   := $(BUILD_PACKAGES) xdg-utils
 LOOK_PACKAGES  := xvfb xauth imagemagick xdotool
 E2E_PACKAGES   := $(LOOK_PACKAGES) openbox python3 chocolate-doom crispy-doom dsda-doom freedoom procps \

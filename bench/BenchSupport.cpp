@@ -10,6 +10,34 @@
 
 namespace quillon::bench {
 
+test::TestMapSpec Grid(int side) {
+  test::TestMapSpec layout;
+  layout.sides = {{}, {}};
+  layout.sectors = {{}};
+  const auto at = [side](int x, int y) { return y * side + x; };
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) layout.vertices.push_back({x * 64, y * 64});
+  }
+  int n = 0;
+  const auto line = [&](int a, int b, bool outer) {
+    test::TestMapSpec::Line l{a, b, 0, outer ? -1 : 1};
+    if (!outer && ++n % 50 == 0) l.special = 1;
+    layout.lines.push_back(l);
+  };
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x + 1 < side; ++x) {
+      line(at(x, y), at(x + 1, y), y == 0 || y == side - 1);
+      line(at(y, x), at(y, x + 1), y == 0 || y == side - 1);
+    }
+  }
+  for (int y = 0; y + 1 < side; y += 5) {
+    for (int x = 0; x + 1 < side; x += 1)
+      layout.things.push_back({x * 64 + 32, y * 64 + 32, 0, 3004});
+  }
+  layout.things.push_back({32, 32, 90, 1});
+  return layout;
+}
+
 MessageResult QuietDesktop::ShowMessage(QWidget*, const QString&, const QString&, MessageIcon,
                                         MessageButtons buttons) {
   return buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Writes a tiny PWAD with one playable map (MAP01): a single square room, lit, with the
-player start in the middle and a few pillars-free walls. Usage: make_wad.py OUT.wad"""
+player start in the middle and a few pillars-free walls.
+Usage: make_wad.py OUT.wad [--no-nodes] [--lamp X]
+--no-nodes saves it as an editor that builds none does: SEGS, SSECTORS, NODES, REJECT and
+BLOCKMAP empty. --lamp moves the floor lamp (its x; the default 448), to tell two saves apart."""
+import argparse
 import struct
-import sys
 
 SIZE = 512          # the room is SIZE x SIZE map units
 TEXTURE = b"STARTAN2"
@@ -13,7 +16,7 @@ def name8(text):
     return text.ljust(8, b"\0")[:8]
 
 
-def build():
+def build(with_nodes=True, lamp=SIZE - 64):
     v = [(0, 0), (0, SIZE), (SIZE, SIZE), (SIZE, 0)]  # clockwise: the room is on the right
     vertexes = b"".join(struct.pack("<hh", x, y) for x, y in v)
     # One-sided, impassable walls, each with sidedef i facing into sector 0.
@@ -24,7 +27,7 @@ def build():
     sectors = struct.pack("<hh8s8shhh", 0, 128, name8(FLOOR), name8(CEILING), 192, 0, 0)
     # Player 1 start facing east, and a light so the screenshot shows something.
     things = struct.pack("<hhhhh", SIZE // 2, SIZE // 2, 0, 1, 7)
-    things += struct.pack("<hhhhh", SIZE - 64, SIZE // 2, 0, 2028, 7)  # floor lamp
+    things += struct.pack("<hhhhh", lamp, SIZE // 2, 0, 2028, 7)  # floor lamp
     # A convex room needs no BSP split: one subsector holding the four segs, no nodes.
     import math
     segs = b""
@@ -57,13 +60,21 @@ def build():
     blockmap = struct.pack("<hhhh", 0, 0, cols, rows)
     blockmap += b"".join(struct.pack("<H", o) for o in offsets)
     blockmap += b"".join(struct.pack("<h", n) for entry in lists for n in entry)
+    if not with_nodes:
+        segs = ssectors = reject = blockmap = b""
     return [(b"MAP01", b""), (b"THINGS", things), (b"LINEDEFS", linedefs), (b"SIDEDEFS", sidedefs),
             (b"VERTEXES", vertexes), (b"SEGS", segs), (b"SSECTORS", ssectors), (b"NODES", nodes),
             (b"SECTORS", sectors), (b"REJECT", reject), (b"BLOCKMAP", blockmap)]
 
 
-def main(path):
-    lumps = build()
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("out")
+    parser.add_argument("--no-nodes", action="store_true")
+    parser.add_argument("--lamp", type=int, default=SIZE - 64)
+    args = parser.parse_args()
+    lumps = build(not args.no_nodes, args.lamp)
+    path = args.out
     data, directory, offset = b"", b"", 12
     for name, body in lumps:
         directory += struct.pack("<ii8s", offset if body else 0, len(body), name8(name))
@@ -74,4 +85,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main()

@@ -482,5 +482,69 @@ verdicts_step() {
 }
 verdicts_step
 
+# Edit, save, play: a map saved without nodes, Debian's zdbsp chosen to build them, Restart
+# Ports on Save on. Test gives Chocolate Doom a built copy; a save (the map rewritten in
+# place, its lamp moved) builds that copy again and replaces the port with the same line.
+restart_on_save_step() {
+  step "14. Restart on save: zdbsp builds a copy, a save replaces the port with the same line"
+  local open="$work/my maps/open.wad" doom again copy
+  python3 "$here/make_wad.py" "$open" --no-nodes
+  sed -i -e "s|^File1Name=.*\r\$|File1Name=open.wad\r|" -e "s|^File1Path=.*\r\$|File1Path=$open\r|" \
+    "$work/quillon/QLN2.ini"
+  start_quillon
+  main=$(window "^Quillon$")
+  add_entry F7 "^Program Setup$" "ZDBSP" /usr/bin/zdbsp
+  # "Build nodes with:" follows Done, the list, Add, Change and Remove.
+  focus "$main"; key F7
+  focus "$(window "^Program Setup$")"
+  key Tab; key Tab; key Tab; key Tab; key Tab; key Down
+  focus "$(window "^Program Setup$")"; key Escape
+  [ "$(key_of Memory NodeBuilder)" = 1 ] || fail "NodeBuilder holds '$(key_of Memory NodeBuilder)'"
+  focus "$main"; key ctrl+r
+  focus "$main"; key F2
+  doom=$(port_pid chocolate-doom)
+  copy=$(args_of "$doom" | sed -n '/^-file$/{n;p;}')
+  case "$copy" in */nodes-*open.wad) ;; *) fail "the port was given $copy, not a built copy" ;; esac
+  window "Chocolate Doom" >/dev/null
+  pause 2
+  shot e2e-14-watching
+  cp "$open" "$work/open.before"
+  python3 "$here/make_wad.py" "$open" --no-nodes --lamp 300
+  again=""
+  for _ in $(seq 100); do
+    again=$(pgrep -n -P "$quillon" -x chocolate-doom || true)
+    [ -n "$again" ] && [ "$again" != "$doom" ] && break
+    sleep 0.1
+  done
+  [ -n "$again" ] && [ "$again" != "$doom" ] || fail "the port was not started again"
+  started "$again" chocolate-doom
+  runs "$doom" chocolate-doom && fail "the first port still runs"
+  expect_args "$again" "$(printf '%s\n' /usr/games/chocolate-doom -iwad freedoom2.wad \
+    -file "$copy" -warp 1 -nomonsters -skill 4 -window)"
+  # The copy holds the nodes zdbsp built from the second save; the user's file has none.
+  python3 - "$open" "$copy" <<'PY' || fail "the copy does not hold the built nodes of the save"
+import struct, sys
+def lumps(path):
+    d = open(path, "rb").read()
+    n, t = struct.unpack_from("<ii", d, 4)
+    out = {}
+    for i in range(n):
+        at, size = struct.unpack_from("<ii", d, t + 16 * i)
+        out[d[t + 16 * i + 8:t + 16 * i + 16].rstrip(b"\0").decode()] = d[at:at + size]
+    return out
+mine, copy = lumps(sys.argv[1]), lumps(sys.argv[2])
+print({k: len(v) for k, v in copy.items()})
+assert len(mine["SSECTORS"]) == 0 and len(copy["SSECTORS"]) > 0 and len(copy["SEGS"]) > 0
+assert copy["THINGS"] == mine["THINGS"], "the copy is not of the second save"
+PY
+  window "Chocolate Doom" >/dev/null
+  pause 2
+  shot e2e-14-restarted
+  close_quillon "Quillon did not close"
+  runs "$again" chocolate-doom || fail "closing Quillon ended the port it watched"
+  stop_started
+}
+restart_on_save_step
+
 echo
-echo "E2E: 13 passed, 0 failed"
+echo "E2E: 14 passed, 0 failed"

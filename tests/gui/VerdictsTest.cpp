@@ -16,9 +16,13 @@ const PortProfile kProfile{"dsda-doom", "dsda-doom 0.25.6"};
 class VerdictsTest : public SetupTest {
  protected:
   // Two ports, the second judged; one custom file, read as a WAD with a titled UDMF map.
-  void OpenJudged(bool enabled = true) {
+  void OpenJudged(bool enabled = true, bool nodeBuilder = false) {
     WriteDefaultIni();
     PutList(ListId::Ports, {"Plain", "Dsda"});
+    if (nodeBuilder) {
+      PutList(ListId::Programs, {"ZDBSP"});
+      Put("Memory", "NodeBuilder", "1");
+    }
     Put("Ports", "Port2Path", scratch.File("dsda-doom"));
     Put("Files", "NumFiles", "1");
     Put("Files", "File1Name", "room.wad");
@@ -43,7 +47,9 @@ class VerdictsTest : public SetupTest {
     judging.profileFor = [](PortFamily, std::string_view exe) {
       return exe == "dsda-doom" ? &kProfile : nullptr;
     };
-    judging.judge = [this](const PortProfile&, const Judging::Files& files, const wad::WadNeeds*) {
+    judging.judge = [this](const PortProfile& port, const Judging::Files& files,
+                           const wad::WadNeeds*) {
+      judgedBuildingNodes = port.buildsNodes;
       return files.empty() ? PortVerdict{} : verdict;
     };
     judging.complevel = [](const Judging::Files&, const wad::WadNeeds*, std::string* why) {
@@ -66,6 +72,7 @@ class VerdictsTest : public SetupTest {
   }
 
   ScratchFolder scratch;
+  bool judgedBuildingNodes = false;
   std::string room = scratch.File("room.wad");
   PortVerdict verdict{Verdict::kFails, {"MAP07 is in UDMF format; no UDMF", "second"}};
 };
@@ -92,6 +99,16 @@ INSTANTIATE_TEST_SUITE_P(
                       TipCase{"differs", Verdict::kDiffers,
                               "dsda-doom 0.25.6: differs: MAP07 is in UDMF format; no UDMF"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A node builder chosen builds every PWAD map's nodes first: no port stops for their lack.
+TEST_F(VerdictsTest, ANodeBuilderChosenIsJudgedAsNodesBuilt) {
+  for (const bool chosen : {false, true}) {
+    OpenJudged(true, chosen);
+    ASSERT_TRUE(Judged());
+    EXPECT_EQ(judgedBuildingNodes, chosen);
+    window.reset();
+  }
+}
 
 TEST_F(VerdictsTest, SeveralPortsMarksTheFailingOneWhichStaysCheckableAndIsAskedAbout) {
   OpenJudged();

@@ -81,8 +81,11 @@ PortJudgement frmQLN2::JudgePort(const LaunchOptionValues& options, int entry) c
   const LoadedNeeds loaded =
       Gather(*analyses_, files, options.Get(LaunchOptionId::IWAD), portPath, wadFacts_->Places());
   judgement.ready = loaded.ready;
-  if (loaded.ready)
-    judgement.verdict = judging_.judge(*judgement.profile, loaded.Files(), loaded.iwad.get());
+  if (!loaded.ready) return judgement;
+  // With a node builder chosen, the PWADs' maps get their nodes before the port sees them.
+  PortProfile judged = *judgement.profile;
+  if (!files.empty() && !ChosenNodeBuilder().path.empty()) judged.buildsNodes = true;
+  judgement.verdict = judging_.judge(judged, loaded.Files(), loaded.iwad.get());
   return judgement;
 }
 
