@@ -26,12 +26,12 @@ namespace quillon::bench {
 namespace {
 
 using test::TestLump;
-using test::TestMapSpec;
+using test::TestMapLayout;
 
 // A comb of `teeth` two-sided lines between two rooms, every line and side of its own, with
 // textures and flats from a few dozen names, as a large map uses them.
-TestMapSpec Comb(int teeth) {
-  TestMapSpec layout;
+TestMapLayout Comb(int teeth) {
+  TestMapLayout layout;
   for (int i = 0; i <= teeth; ++i) {
     layout.vertices.push_back({i * 16, 0});
     layout.vertices.push_back({i * 16, 128});
@@ -42,7 +42,7 @@ TestMapSpec Comb(int teeth) {
     const int side = static_cast<int>(layout.sides.size());
     layout.lines.push_back({2 * i, 2 * i + 1, side, side + 1, i % 7 == 0 ? 1 : 0, 0, 4});
     for (int k = 0; k < 2; ++k) {
-      TestMapSpec::Side s;
+      TestMapLayout::Side s;
       s.upper = "WALL" + std::to_string((i + k) % 50);
       s.lower = "WALL" + std::to_string((i + 3 * k) % 50);
       s.middle = "-";
@@ -55,7 +55,7 @@ TestMapSpec Comb(int teeth) {
   return layout;
 }
 
-std::vector<TestLump> MapWithNodes(const std::string& marker, const TestMapSpec& layout) {
+std::vector<TestLump> MapWithNodes(const std::string& marker, const TestMapLayout& layout) {
   std::vector<TestLump> lumps = test::BinaryMap(marker, layout);
   for (TestLump& lump : lumps) {
     if (lump.name == "SSECTORS") lump.data = std::string(4, '\0');

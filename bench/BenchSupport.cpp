@@ -10,8 +10,8 @@
 
 namespace quillon::bench {
 
-test::TestMapSpec Grid(int side) {
-  test::TestMapSpec layout;
+test::TestMapLayout Grid(int side) {
+  test::TestMapLayout layout;
   layout.sides = {{}, {}};
   layout.sectors = {{}};
   const auto at = [side](int x, int y) { return y * side + x; };
@@ -20,7 +20,7 @@ test::TestMapSpec Grid(int side) {
   }
   int n = 0;
   const auto line = [&](int a, int b, bool outer) {
-    test::TestMapSpec::Line l{a, b, 0, outer ? -1 : 1};
+    test::TestMapLayout::Line l{a, b, 0, outer ? -1 : 1};
     if (!outer && ++n % 50 == 0) l.special = 1;
     layout.lines.push_back(l);
   };

@@ -45,7 +45,7 @@ void WriteFile(const QString& path, const QByteArray& bytes);
 // A grid of square rooms: `side` × `side` vertices, every grid edge a line (the outer ones
 // one-sided, the inner ones two-sided, one in fifty with a special), and a thing in every
 // fifth room; 2 × side × (side - 1) lines.
-test::TestMapSpec Grid(int side);
+test::TestMapLayout Grid(int side);
 
 // One read of the whole file into a buffer of its size: the cheapest way to load it all, the
 // baseline of the WAD benchmarks.

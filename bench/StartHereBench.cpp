@@ -23,7 +23,7 @@ struct BigMap {
   std::string path = folder.File("big.wad");
   std::size_t lines = 0;
   BigMap() {
-    const test::TestMapSpec layout = bench::Grid(224);
+    const test::TestMapLayout layout = bench::Grid(224);
     lines = layout.lines.size();
     test::WriteBytes(path, test::MakeWad("PWAD", test::BinaryMap("MAP01", layout)));
   }

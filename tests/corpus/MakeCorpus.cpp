@@ -21,7 +21,7 @@ using quillon::test::Join;
 using quillon::test::MakeWad;
 using quillon::test::SquareRoom;
 using quillon::test::TestLump;
-using quillon::test::TestMapSpec;
+using quillon::test::TestMapLayout;
 using quillon::test::UdmfText;
 
 void Put16(std::string& out, int value) {
@@ -31,7 +31,7 @@ void Put16(std::string& out, int value) {
 
 // The room in Hexen's format: 16-byte lines with five arguments, 20-byte things with a
 // height and arguments, and an empty compiled script as BEHAVIOR.
-std::vector<TestLump> HexenMap(const std::string& marker, const TestMapSpec& layout) {
+std::vector<TestLump> HexenMap(const std::string& marker, const TestMapLayout& layout) {
   std::vector<TestLump> lumps = BinaryMap(marker, layout);
   std::string things;
   for (const auto& t : layout.things) {
@@ -55,8 +55,8 @@ std::vector<TestLump> HexenMap(const std::string& marker, const TestMapSpec& lay
 
 // A room whose south wall is cut into `pieces` lines, so the map holds that many sidedefs,
 // linedefs and vertices (and segs, once built).
-TestMapSpec LongRoom(int pieces) {
-  TestMapSpec layout;
+TestMapLayout LongRoom(int pieces) {
+  TestMapLayout layout;
   const int left = -16000;
   const int step = 32000 / pieces > 0 ? 32000 / pieces : 1;
   const int right = left + step * pieces;
@@ -114,7 +114,7 @@ std::string ReadAll(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<TestLump> Udmf(const std::string& ns, const TestMapSpec& layout) {
+std::vector<TestLump> Udmf(const std::string& ns, const TestMapLayout& layout) {
   return {{"MAP01", ""}, {"TEXTMAP", UdmfText(layout, ns)}, {"ENDMAP", ""}};
 }
 
@@ -130,20 +130,20 @@ int main(int argc, char** argv) {
   const std::string glbsp = argc > 3 ? argv[3] : "/usr/bin/glbsp";
   std::filesystem::create_directories(folder);
 
-  const TestMapSpec room = SquareRoom(512);
-  TestMapSpec boom = room;
+  const TestMapLayout room = SquareRoom(512);
+  TestMapLayout boom = room;
   boom.lines[2].special = 0x3C01;  // generalized floor, W1, raise to the next floor
   boom.lines[2].tag = 1;
   boom.sectors[0].tag = 1;
-  TestMapSpec mbf21 = room;
+  TestMapLayout mbf21 = room;
   mbf21.lines[2].flags |= 0x2000;  // MBF21's "block players"
-  TestMapSpec missingTexture = room;
+  TestMapLayout missingTexture = room;
   missingTexture.sides[2].middle = "WALL42";
-  TestMapSpec missingFlat = room;
+  TestMapLayout missingFlat = room;
   missingFlat.sectors[0].floor = "FLAT42";
-  TestMapSpec noPlayer = room;
+  TestMapLayout noPlayer = room;
   noPlayer.things[0].type = 2;  // player 2's start only
-  TestMapSpec unknownThing = room;
+  TestMapLayout unknownThing = room;
   unknownThing.things.push_back({320, 256, 0, 4242, 7});
   const std::string umapinfo = "map MAP01\n{\n  levelname = \"Quillon Test Room\"\n}\n";
   const std::string titles =

@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "core/settings/ConfigLayout.h"
@@ -21,6 +23,7 @@
 #include "support/TempDir.h"
 #include "ui/main/DeferredWrites.h"
 #include "ui/main/frmQLN2.h"
+#include "ui/starthere/frmStartHere.h"
 
 namespace quillon::test {
 
@@ -89,6 +92,21 @@ class MainWindowTest : public ::testing::Test {
   void Close() {
     window->close();
     EndEvent();
+  }
+  // Opens Start Here with F8 and runs `script` once its map is shown, fitted to 640 × 480.
+  void RunStartHere(const std::function<void(frmStartHere*)>& script) {
+    desktop.modalScripts.push_back([&](QDialog* dialog) {
+      auto* shown = qobject_cast<frmStartHere*>(dialog);
+      ASSERT_NE(shown, nullptr);
+      QSignalSpy loaded(shown, &frmStartHere::Loaded);
+      ASSERT_TRUE(loaded.wait(10000));
+      shown->resize(640, 480);
+      shown->View()->Fit();
+      script(shown);
+    });
+    QApplication::setActiveWindow(window.get());
+    QTest::keyClick(window.get(), Qt::Key_F8);
+    EXPECT_TRUE(desktop.modalScripts.empty()) << "F8 opened no window";
   }
 
   template <class T>

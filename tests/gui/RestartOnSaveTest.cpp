@@ -345,18 +345,11 @@ TEST_P(StartHereRestartTest, ASaveMakesTheCopyAgainWithTheSameStart) {
   if (row.built) PutBuilder("cp \"$3\" \"$2\"\n");
   Open();
   RestartOnSave();
-  desktop.modalScripts.push_back([&](QDialog* dialog) {
-    auto* window = qobject_cast<frmStartHere*>(dialog);
-    ASSERT_NE(window, nullptr);
-    QSignalSpy loaded(window, &frmStartHere::Loaded);
-    ASSERT_TRUE(loaded.wait(10000));
-    window->resize(640, 480);
-    window->View()->Fit();
-    const QPoint spot = window->View()->ToView({200, 200}).toPoint();
-    QTest::mouseClick(window->View(), Qt::LeftButton, {}, spot);
-    QTest::keyClick(window, Qt::Key_Return);
+  RunStartHere([](frmStartHere* view) {
+    const QPoint spot = view->View()->ToView({200, 200}).toPoint();
+    QTest::mouseClick(view->View(), Qt::LeftButton, {}, spot);
+    QTest::keyClick(view, Qt::Key_Return);
   });
-  QTest::keyClick(window.get(), Qt::Key_F8);
   ASSERT_TRUE(WaitUntil([&] { return Running() == 1; })) << desktop.calls.join(", ").toStdString();
   const QString copy = Starts().front().section("-file ", 1);
   EXPECT_TRUE(copy.contains(row.built ? "/nodes-" : "/start-")) << copy.toStdString();

@@ -33,7 +33,7 @@ class StartHereTest : public MainWindowTest, public ::testing::WithParamInterfac
   }
   QString Out() const { return port_->filePath("out.txt"); }
   // The map, in an IWAD entry or as the one custom file.
-  void PutMap(bool iwad, const TestMapSpec& room) {
+  void PutMap(bool iwad, const TestMapLayout& room) {
     wadPath = dir.FilePath(iwad ? "doom2.wad" : "room.wad").toStdString();
     WriteBytes(wadPath, MakeWad(iwad ? "IWAD" : "PWAD", BinaryMap("MAP01", room)));
     if (iwad) {
@@ -47,21 +47,6 @@ class StartHereTest : public MainWindowTest, public ::testing::WithParamInterfac
       Put("Files", "File1Path", wadPath);
       Put("Memory", "UseFiles", "1");
     }
-  }
-  // Opens Start Here with F8 and runs `script` once its map is shown.
-  void RunStartHere(const std::function<void(frmStartHere*)>& script) {
-    desktop.modalScripts.push_back([&](QDialog* dialog) {
-      auto* window = qobject_cast<frmStartHere*>(dialog);
-      ASSERT_NE(window, nullptr);
-      QSignalSpy loaded(window, &frmStartHere::Loaded);
-      ASSERT_TRUE(loaded.wait(10000));
-      window->resize(640, 480);
-      window->View()->Fit();
-      script(window);
-    });
-    QApplication::setActiveWindow(window.get());
-    QTest::keyClick(window.get(), Qt::Key_F8);
-    EXPECT_TRUE(desktop.modalScripts.empty()) << "F8 opened no window";
   }
   static QString Status(frmStartHere* window) {
     return window->findChild<QLabel*>("lblStatus")->text();

@@ -62,14 +62,14 @@ std::vector<TestLump> UdmfMap(std::string marker) {
           {"ENDMAP", ""}};
 }
 
-TestMapSpec SquareRoom(int size) {
-  TestMapSpec spec;
-  spec.vertices = {{0, 0}, {0, size}, {size, size}, {size, 0}};
-  spec.lines = {{0, 1, 0}, {1, 2, 1}, {2, 3, 2}, {3, 0, 3}};
-  spec.sides.resize(4);
-  spec.sectors.resize(1);
-  spec.things = {{size / 2, size / 2, 0, 1, 7}};
-  return spec;
+TestMapLayout SquareRoom(int size) {
+  TestMapLayout layout;
+  layout.vertices = {{0, 0}, {0, size}, {size, size}, {size, 0}};
+  layout.lines = {{0, 1, 0}, {1, 2, 1}, {2, 3, 2}, {3, 0, 3}};
+  layout.sides.resize(4);
+  layout.sectors.resize(1);
+  layout.things = {{size / 2, size / 2, 0, 1, 7}};
+  return layout;
 }
 
 namespace {
@@ -87,17 +87,17 @@ void Put8Name(std::string& out, std::string_view name) {
 
 }  // namespace
 
-std::vector<TestLump> BinaryMap(std::string marker, const TestMapSpec& spec) {
+std::vector<TestLump> BinaryMap(std::string marker, const TestMapLayout& layout) {
   std::string things;
-  for (const auto& t : spec.things) {
+  for (const auto& t : layout.things) {
     for (int v : {t.x, t.y, t.angle, t.type, t.flags}) Put16(things, v);
   }
   std::string lines;
-  for (const auto& l : spec.lines) {
+  for (const auto& l : layout.lines) {
     for (int v : {l.v1, l.v2, l.flags, l.special, l.tag, l.front, l.back}) Put16(lines, v);
   }
   std::string sides;
-  for (const auto& s : spec.sides) {
+  for (const auto& s : layout.sides) {
     Put16(sides, 0);
     Put16(sides, 0);
     Put8Name(sides, s.upper);
@@ -106,12 +106,12 @@ std::vector<TestLump> BinaryMap(std::string marker, const TestMapSpec& spec) {
     Put16(sides, s.sector);
   }
   std::string vertices;
-  for (const auto& v : spec.vertices) {
+  for (const auto& v : layout.vertices) {
     Put16(vertices, v.x);
     Put16(vertices, v.y);
   }
   std::string sectors;
-  for (const auto& s : spec.sectors) {
+  for (const auto& s : layout.sectors) {
     Put16(sectors, s.floorHeight);
     Put16(sectors, s.ceilingHeight);
     Put8Name(sectors, s.floor);
@@ -123,19 +123,19 @@ std::vector<TestLump> BinaryMap(std::string marker, const TestMapSpec& spec) {
           {"SECTORS", sectors},    {"REJECT", ""},     {"BLOCKMAP", ""}};
 }
 
-std::string UdmfText(const TestMapSpec& spec, std::string_view ns) {
+std::string UdmfText(const TestMapLayout& layout, std::string_view ns) {
   std::string out = "namespace = \"" + std::string(ns) + "\";\n";
   const auto field = [&](const char* key, const std::string& value) {
     out += "  " + std::string(key) + " = " + value + ";\n";
   };
   const auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
-  for (const auto& v : spec.vertices) {
+  for (const auto& v : layout.vertices) {
     out += "vertex {\n";
     field("x", std::to_string(v.x) + ".0");
     field("y", std::to_string(v.y) + ".0");
     out += "}\n";
   }
-  for (const auto& l : spec.lines) {
+  for (const auto& l : layout.lines) {
     out += "linedef {\n";
     field("v1", std::to_string(l.v1));
     field("v2", std::to_string(l.v2));
@@ -145,7 +145,7 @@ std::string UdmfText(const TestMapSpec& spec, std::string_view ns) {
     if (l.tag != 0) field("id", std::to_string(l.tag));
     out += "}\n";
   }
-  for (const auto& s : spec.sides) {
+  for (const auto& s : layout.sides) {
     out += "sidedef {\n";
     if (s.upper != "-") field("texturetop", quoted(s.upper));
     if (s.lower != "-") field("texturebottom", quoted(s.lower));
@@ -153,7 +153,7 @@ std::string UdmfText(const TestMapSpec& spec, std::string_view ns) {
     field("sector", std::to_string(s.sector));
     out += "}\n";
   }
-  for (const auto& s : spec.sectors) {
+  for (const auto& s : layout.sectors) {
     out += "sector {\n";
     field("heightfloor", std::to_string(s.floorHeight));
     field("heightceiling", std::to_string(s.ceilingHeight));
@@ -162,7 +162,7 @@ std::string UdmfText(const TestMapSpec& spec, std::string_view ns) {
     field("lightlevel", std::to_string(s.light));
     out += "}\n";
   }
-  for (const auto& t : spec.things) {
+  for (const auto& t : layout.things) {
     out += "thing {\n";
     field("x", std::to_string(t.x) + ".0");
     field("y", std::to_string(t.y) + ".0");

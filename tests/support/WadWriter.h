@@ -30,7 +30,7 @@ std::vector<TestLump> DoomMap(std::string marker, bool hexen = false);
 std::vector<TestLump> UdmfMap(std::string marker);
 
 // A map given by its records, for tests that read what a map holds.
-struct TestMapSpec {
+struct TestMapLayout {
   struct Vertex {
     int x = 0;
     int y = 0;
@@ -75,14 +75,14 @@ struct TestMapSpec {
 
 // A square room of one sector, `size` units wide with its corner at the origin, and player
 // 1's start in the middle facing east.
-TestMapSpec SquareRoom(int size = 256);
+TestMapLayout SquareRoom(int size = 256);
 
 // The map in Doom's binary format, marker first, without nodes (SEGS, SSECTORS and NODES
 // are empty, as an editor that builds none saves them).
-std::vector<TestLump> BinaryMap(std::string marker, const TestMapSpec& spec);
+std::vector<TestLump> BinaryMap(std::string marker, const TestMapLayout& layout);
 
 // The same map as a UDMF TEXTMAP in `ns`.
-std::string UdmfText(const TestMapSpec& spec, std::string_view ns = "doom");
+std::string UdmfText(const TestMapLayout& layout, std::string_view ns = "doom");
 
 std::vector<TestLump> Join(std::initializer_list<std::vector<TestLump>> parts);
 

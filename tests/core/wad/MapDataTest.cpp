@@ -25,7 +25,7 @@ std::vector<TestLump> UdmfLumps(const std::string& text) {
 }
 
 TEST(MapData, ReadsTheSameRoomFromEitherFormat) {
-  const test::TestMapSpec room = SquareRoom(256);
+  const test::TestMapLayout room = SquareRoom(256);
   for (const bool udmf : {false, true}) {
     SCOPED_TRACE(udmf ? "UDMF" : "Doom");
     const std::string wad =
@@ -67,7 +67,7 @@ TEST(MapData, NotesBrokenRecordsAndKeepsReading) {
     std::vector<TestLump> lumps;
     const char* problem;
   };
-  test::TestMapSpec badVertex = SquareRoom();
+  test::TestMapLayout badVertex = SquareRoom();
   badVertex.lines[0].v2 = 99;
   std::vector<TestLump> cutThings = BinaryMap("MAP01", SquareRoom());
   cutThings[1].data += "xyz";
@@ -137,7 +137,7 @@ TEST(MapData, TellsTheNodeFormat) {
 }
 
 TEST(MapData, TheLastMapOfANameIsTheOneRead) {
-  test::TestMapSpec second = SquareRoom(512);
+  test::TestMapLayout second = SquareRoom(512);
   const std::string wad =
       MakeWad("PWAD", test::Join({BinaryMap("MAP01", SquareRoom(64)), BinaryMap("MAP01", second)}));
   const MapReadResult result = Read(wad);

@@ -13,8 +13,8 @@ using test::TestLump;
 using test::UdmfText;
 
 // A 512 room (sector 0) with a 256 room (sector 1) in its middle, joined by two-sided lines.
-test::TestMapSpec RoomInRoom() {
-  test::TestMapSpec layout = SquareRoom(512);
+test::TestMapLayout RoomInRoom() {
+  test::TestMapLayout layout = SquareRoom(512);
   layout.vertices.insert(layout.vertices.end(), {{128, 128}, {128, 384}, {384, 384}, {384, 128}});
   for (int i = 0; i < 4; ++i) {
     layout.lines.push_back({4 + i, 4 + (i + 1) % 4, 4 + i, 8 + i});
@@ -57,7 +57,7 @@ std::string WithLumpAt(std::string wad, std::string_view name, std::uint32_t off
 
 TEST(StartSpot, FindsTheSectorOfAPoint) {
   const MapData nested = Read(MakeWad("PWAD", BinaryMap("MAP01", RoomInRoom())));
-  test::TestMapSpec broken = SquareRoom();
+  test::TestMapLayout broken = SquareRoom();
   broken.lines[0].v1 = 99;  // a vertex that does not exist: that line is left out
   const MapData missingVertex = Read(MakeWad("PWAD", BinaryMap("MAP01", broken)));
   // One node splits the map at x = 256 and gives its east half to the inner room: stale nodes
@@ -130,9 +130,9 @@ void ExpectOnlyTheStartMoved(const std::string& original, const StartCopy& copy,
 }
 
 TEST(StartSpot, CopiesTheWadWithOnlyTheStartChanged) {
-  test::TestMapSpec voodoo = SquareRoom();
+  test::TestMapLayout voodoo = SquareRoom();
   voodoo.things = {{32, 32, 0, 1, 7}, {64, 64, 0, 3004, 7}, {100, 100, 90, 1, 7}};
-  test::TestMapSpec noStart = SquareRoom();
+  test::TestMapLayout noStart = SquareRoom();
   noStart.things = {{64, 64, 0, 3004, 7}};
   std::vector<TestLump> cutThings = BinaryMap("MAP01", SquareRoom());
   cutThings[1].data += "xyz";
@@ -171,13 +171,13 @@ TEST(StartSpot, CopiesTheWadWithOnlyTheStartChanged) {
 }
 
 TEST(StartSpot, RefusesWhatItCannotCopy) {
-  test::TestMapSpec noStart = SquareRoom();
+  test::TestMapLayout noStart = SquareRoom();
   noStart.things = {{64, 64, 0, 3004, 7}};
   std::vector<TestLump> cutNoStart = BinaryMap("MAP01", noStart);
   cutNoStart[1].data += "xyz";
   // Read from offset 0, the THINGS lump's second record begins at byte 10, inside the
   // header, and its type is the real start's angle, 1.
-  test::TestMapSpec overHeader = SquareRoom();
+  test::TestMapLayout overHeader = SquareRoom();
   overHeader.things = {{64, 64, 1, 1, 7}};
   const struct {
     const char* name;

@@ -19,7 +19,7 @@ using test::Join;
 using test::MakeWad;
 using test::SquareRoom;
 using test::TestLump;
-using test::TestMapSpec;
+using test::TestMapLayout;
 
 WadNeeds Analyze(const std::string& bytes) {
   MemorySource source(bytes);
@@ -27,7 +27,7 @@ WadNeeds Analyze(const std::string& bytes) {
 }
 
 // The room with a subsector of its own, as a node builder leaves a one-sector map.
-std::vector<TestLump> Room(const TestMapSpec& layout = SquareRoom(),
+std::vector<TestLump> Room(const TestMapLayout& layout = SquareRoom(),
                            const std::string& nodes = "") {
   std::vector<TestLump> lumps = BinaryMap("MAP01", layout);
   for (TestLump& lump : lumps) {
@@ -36,8 +36,8 @@ std::vector<TestLump> Room(const TestMapSpec& layout = SquareRoom(),
   return lumps;
 }
 
-TestMapSpec With(const std::function<void(TestMapSpec&)>& change) {
-  TestMapSpec layout = SquareRoom();
+TestMapLayout With(const std::function<void(TestMapLayout&)>& change) {
+  TestMapLayout layout = SquareRoom();
   change(layout);
   return layout;
 }
