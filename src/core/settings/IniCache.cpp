@@ -265,6 +265,18 @@ std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::st
   return raw ? std::string(*raw) : std::string();
 }
 
+std::string_view CachedLoadWholeView(IniFileHandle& file, std::string_view section,
+                                     std::string_view key, std::string& converted) {
+  RefreshIfChanged(file);
+  const auto raw = file.document.RawValue(CleanText(section, true), CleanText(key, true));
+  return raw ? WholeValueView(*raw, converted) : std::string_view();
+}
+
+std::shared_ptr<const std::string> CachedSharedText(IniFileHandle& file) {
+  RefreshIfChanged(file);
+  return file.document.SharedText();
+}
+
 namespace {
 
 // Sets the key to text already clean (a stored line's text holds no line break).

@@ -231,8 +231,8 @@ void IniDocument::ForEachLine(std::string_view text, std::size_t from, Take take
 
 IniDocument IniDocument::Parse(std::string bytes) {
   IniDocument document;
-  document.file_ = std::move(bytes);
-  const std::string_view text = document.file_;
+  *document.file_ = std::move(bytes);
+  const std::string_view text = *document.file_;
   // Left by editors that save UTF-8 so; it would hide the first section's header.
   document.byteOrderMark_ = text.starts_with(kByteOrderMark);
   const std::size_t from = document.byteOrderMark_ ? kByteOrderMark.size() : 0;
@@ -282,7 +282,7 @@ void IniDocument::IndexLine(std::size_t sectionNumber, std::size_t index) {
 }
 
 IniDocument::Line IniDocument::Store(std::string_view text, Ending ending) {
-  const Line line{file_.size() + added_.size(), static_cast<std::uint32_t>(text.size()), ending};
+  const Line line{file_->size() + added_.size(), static_cast<std::uint32_t>(text.size()), ending};
   added_.append(text);
   return line;
 }
@@ -296,7 +296,7 @@ IniDocument::Line* IniDocument::LastLine() {
 
 void IniDocument::Compact() {
   std::string text;
-  text.reserve(file_.size() + added_.size() - unusedBytes_);
+  text.reserve(file_->size() + added_.size() - unusedBytes_);
   for (Section& section : sections_) {
     for (Line& line : section.lines) {
       const std::string_view old = TextOf(line);
@@ -304,7 +304,8 @@ void IniDocument::Compact() {
       text.append(old);
     }
   }
-  file_ = std::move(text);
+  // A fresh buffer: whoever shares the old one keeps it as it is.
+  file_ = std::make_shared<std::string>(std::move(text));
   added_.clear();
   added_.shrink_to_fit();
   unusedBytes_ = 0;
@@ -335,7 +336,7 @@ std::vector<std::string_view> IniDocument::Pieces() const {
       pieces.push_back(text);
     }
   };
-  const std::string_view file = file_;
+  const std::string_view file = *file_;
   if (byteOrderMark_) add(file.substr(0, kByteOrderMark.size()));
   for (const Section& section : sections_) {
     for (const Line& line : section.lines) {
@@ -400,8 +401,9 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (stored == value) return false;
     if (legacy == Legacy::Keep && IsLegacyTextOf(stored, value)) return false;
     const std::size_t size = keep + value.size();
-    if (size <= line.size) {
-      std::copy(value.begin(), value.end(), MutableTextOf(line) + keep);
+    char* const writable = size <= line.size ? WritableTextOf(line) : nullptr;
+    if (writable) {
+      std::copy(value.begin(), value.end(), writable + keep);
       unusedBytes_ += line.size - size;
       line.size = static_cast<std::uint32_t>(size);
     } else {
@@ -411,7 +413,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
       unusedBytes_ += line.size;
       line = Store(text, line.ending);
     }
-    if (WorthPacking(unusedBytes_, file_.size() + added_.size())) Compact();
+    if (WorthPacking(unusedBytes_, file_->size() + added_.size())) Compact();
     return true;
   }
 
@@ -469,6 +471,19 @@ std::string ValueForLoad(std::string_view raw) {
 
 std::string WholeValue(std::string_view raw) {
   return ReadValue(raw, raw.size());
+}
+
+std::string_view WholeValueView(std::string_view raw, std::string& converted) {
+  const std::string_view value = Unwrapped(raw);
+  for (std::size_t i = 0; i < value.size();) {
+    const std::size_t length = CharLength(value, i);
+    if (IsStrayByte(value, i, length)) {
+      converted = FromLegacyBytes(value);
+      return converted;
+    }
+    i += length;
+  }
+  return value;
 }
 
 std::string WholeBytes(std::string_view raw) {

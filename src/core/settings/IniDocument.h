@@ -46,6 +46,11 @@ class IniDocument {
   // or the key is missing. Valid until the next Set.
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 
+  // The file's text as read (or as last packed). A view from RawValue that lies in it stays
+  // valid and unchanged for as long as the pointer is held, whatever the document does
+  // meanwhile: while anyone else holds it, no value is written into it in place.
+  std::shared_ptr<const std::string> SharedText() const { return file_; }
+
   // Replaces the value in place, or adds the key at the end of its section, or appends
   // the section. The names must already be trimmed and every text free of CR and LF.
   // Returns false, changing nothing, when the key already holds exactly `value`, or (with
@@ -93,13 +98,14 @@ class IniDocument {
   };
 
   std::string_view TextOf(const Line& line) const {
-    return line.begin < file_.size()
-               ? std::string_view(file_).substr(line.begin, line.size)
-               : std::string_view(added_).substr(line.begin - file_.size(), line.size);
+    return line.begin < file_->size()
+               ? std::string_view(*file_).substr(line.begin, line.size)
+               : std::string_view(added_).substr(line.begin - file_->size(), line.size);
   }
-  char* MutableTextOf(const Line& line) {
-    return line.begin < file_.size() ? file_.data() + line.begin
-                                     : added_.data() + (line.begin - file_.size());
+  // Where a line's text may be overwritten: not in the file's text while it is shared.
+  char* WritableTextOf(const Line& line) {
+    if (line.begin >= file_->size()) return added_.data() + (line.begin - file_->size());
+    return file_.use_count() == 1 ? file_->data() + line.begin : nullptr;
   }
   std::string_view KeyOf(const Line& line) const;
   static std::string_view EndingText(Ending ending);
@@ -117,8 +123,9 @@ class IniDocument {
   void Compact();
 
   // Line texts: the file's bytes as read, then the text of every line added or written
-  // since. A line that no longer fits where it was leaves its old bytes unused.
-  std::string file_;
+  // since. A line that no longer fits where it was leaves its old bytes unused. The file's
+  // bytes may be shared (SharedText); they are then only read.
+  std::shared_ptr<std::string> file_ = std::make_shared<std::string>();
   std::string added_;
   std::size_t unusedBytes_ = 0;
   // A UTF-8 byte-order mark before the first line: no part of any line, written back.
@@ -135,6 +142,10 @@ std::string ValueForLoad(std::string_view raw);
 
 // What LoadWhole makes of a raw value: the same, never cut.
 std::string WholeValue(std::string_view raw);
+
+// The same as a view: of `raw` itself, or of `converted` where bytes had to be read as
+// Windows-1252.
+std::string_view WholeValueView(std::string_view raw, std::string& converted);
 
 // What LoadBytes makes of a raw value: trimmed and unquoted, never cut or converted.
 std::string WholeBytes(std::string_view raw);
@@ -161,6 +172,9 @@ namespace detail {
 std::shared_ptr<IniFileHandle> OpenCachedFile(const std::string& fileName);
 std::string CachedLoad(IniFileHandle& file, std::string_view section, std::string_view key);
 std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key);
+std::string_view CachedLoadWholeView(IniFileHandle& file, std::string_view section,
+                                     std::string_view key, std::string& converted);
+std::shared_ptr<const std::string> CachedSharedText(IniFileHandle& file);
 void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
                 std::string_view value);
 void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_view from,

@@ -1,5 +1,7 @@
 #include "core/settings/ReadWrite.h"
 
+#include <utility>
+
 #include "core/settings/IniDocument.h"
 
 namespace quillon {
@@ -19,8 +21,21 @@ std::string ReadWrite::Load(std::string_view strSection, std::string_view strLin
 }
 
 std::string ReadWrite::LoadWhole(std::string_view strSection, std::string_view strLine) const {
+  std::string converted;
+  const std::string_view value = LoadWholeView(strSection, strLine, converted);
+  // `converted` holds text only where reading had to change the bytes.
+  return converted.empty() ? std::string(value) : std::move(converted);
+}
+
+std::string_view ReadWrite::LoadWholeView(std::string_view strSection, std::string_view strLine,
+                                          std::string& converted) const {
   if (!file_) return {};
-  return WholeValue(detail::CachedLoadRaw(*file_, strSection, strLine));
+  return detail::CachedLoadWholeView(*file_, strSection, strLine, converted);
+}
+
+std::shared_ptr<const std::string> ReadWrite::SharedText() const {
+  if (!file_) return nullptr;
+  return detail::CachedSharedText(*file_);
 }
 
 std::string ReadWrite::LoadBytes(std::string_view strSection, std::string_view strLine) const {

@@ -38,6 +38,15 @@ class ReadWrite {
   // command line or is written back later.
   std::string LoadWhole(std::string_view strSection, std::string_view strLine) const;
 
+  // As LoadWhole, without a copy: a view of the file's text as the document holds it, valid
+  // until the next call on this file, or of `converted` where reading changed the bytes.
+  // Where the view lies inside SharedText(), holding that keeps it valid for good.
+  std::string_view LoadWholeView(std::string_view strSection, std::string_view strLine,
+                                 std::string& converted) const;
+  // The file's text as read, shared with whoever holds it: see LoadWholeView. Null without
+  // a file name.
+  std::shared_ptr<const std::string> SharedText() const;
+
   // As LoadWhole, the bytes left as they are stored: a file's path, as the file system knows
   // it, where Load and LoadWhole would show text from Windows as Windows-1252.
   std::string LoadBytes(std::string_view strSection, std::string_view strLine) const;

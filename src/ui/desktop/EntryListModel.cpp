@@ -3,8 +3,13 @@
 #include <QApplication>
 #include <QStyle>
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <utility>
 
+#include "core/settings/ConfigLayout.h"
 #include "core/settings/LargeBuffers.h"
+#include "core/settings/ReadWrite.h"
 
 namespace quillon {
 
@@ -12,21 +17,56 @@ EntryTexts::EntryTexts(std::initializer_list<std::string_view> texts) {
   for (const std::string_view text : texts) Add(text);
 }
 
+namespace {
+
+// A span's begin is 32 bits, counted over the shared text and then the column's own bytes.
+constexpr std::size_t kLargestShared = std::numeric_limits<std::uint32_t>::max() / 2;
+
+}  // namespace
+
+void EntryTexts::Share(std::shared_ptr<const std::string> text) {
+  if (!spans_.empty() || !bytes_.empty() || !text || text->size() > kLargestShared) return;
+  sharedSize_ = static_cast<std::uint32_t>(text->size());
+  shared_ = std::move(text);
+}
+
 void EntryTexts::Reserve(int count) {
   ReserveNow(spans_, static_cast<std::size_t>(count));
 }
 
-void EntryTexts::Add(std::string_view text) {
-  spans_.push_back(
-      {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())});
+EntryTexts::Span EntryTexts::Own(std::string_view text) {
+  const Span span{static_cast<std::uint32_t>(sharedSize_ + bytes_.size()),
+                  static_cast<std::uint32_t>(text.size())};
   bytes_.append(text);
+  return span;
+}
+
+void EntryTexts::Add(std::string_view text) {
+  if (shared_ && !text.empty()) {
+    // Compared as addresses: a view of anything else is no part of the shared text.
+    const auto begin = reinterpret_cast<std::uintptr_t>(shared_->data());
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    if (text.size() <= sharedSize_ && at >= begin && at - begin <= sharedSize_ - text.size()) {
+      spans_.push_back(
+          {static_cast<std::uint32_t>(at - begin), static_cast<std::uint32_t>(text.size())});
+      return;
+    }
+  }
+  spans_.push_back(Own(text));
+}
+
+bool EntryTexts::operator==(const EntryTexts& other) const {
+  if (Count() != other.Count()) return false;
+  for (int row = 0; row < Count(); ++row) {
+    if (At(row) != other.At(row)) return false;
+  }
+  return true;
 }
 
 void EntryTexts::Set(int row, std::string_view text) {
   Span& span = spans_[static_cast<std::size_t>(row)];
-  unusedBytes_ += span.size;
-  span = {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(text.size())};
-  bytes_.append(text);
+  if (span.begin >= sharedSize_) unusedBytes_ += span.size;
+  span = Own(text);
   DropUnusedBytes();
 }
 
@@ -36,7 +76,9 @@ void EntryTexts::Resize(int count) {
     return;
   }
   const auto size = static_cast<std::size_t>(count);
-  for (std::size_t row = size; row < spans_.size(); ++row) unusedBytes_ += spans_[row].size;
+  for (std::size_t row = size; row < spans_.size(); ++row) {
+    if (spans_[row].begin >= sharedSize_) unusedBytes_ += spans_[row].size;
+  }
   spans_.resize(size);
   DropUnusedBytes();
 }
@@ -46,21 +88,19 @@ void EntryTexts::Append(EntryTexts&& more) {
     *this = std::move(more);
     return;
   }
-  const auto offset = static_cast<std::uint32_t>(bytes_.size());
-  bytes_.append(more.bytes_);
   spans_.reserve(spans_.size() + more.spans_.size());
-  for (const Span& span : more.spans_) spans_.push_back({span.begin + offset, span.size});
-  unusedBytes_ += more.unusedBytes_;
+  for (int row = 0; row < more.Count(); ++row) Add(more.At(row));
 }
 
 void EntryTexts::InsertEmpty(int row, int count) {
-  spans_.insert(spans_.begin() + row, static_cast<std::size_t>(count),
-                Span{static_cast<std::uint32_t>(bytes_.size()), 0});
+  spans_.insert(spans_.begin() + row, static_cast<std::size_t>(count), Own({}));
 }
 
 void EntryTexts::Remove(int row, int count) {
   const auto first = spans_.begin() + row;
-  for (auto it = first; it != first + count; ++it) unusedBytes_ += it->size;
+  for (auto it = first; it != first + count; ++it) {
+    if (it->begin >= sharedSize_) unusedBytes_ += it->size;
+  }
   spans_.erase(first, first + count);
   DropUnusedBytes();
 }
@@ -79,12 +119,25 @@ void EntryTexts::DropUnusedBytes() {
   std::string kept;
   kept.reserve(bytes_.size() - unusedBytes_);
   for (Span& span : spans_) {
-    const auto begin = static_cast<std::uint32_t>(kept.size());
-    kept.append(bytes_, span.begin, span.size);
+    if (span.begin < sharedSize_) continue;
+    const auto begin = static_cast<std::uint32_t>(sharedSize_ + kept.size());
+    kept.append(bytes_, span.begin - sharedSize_, span.size);
     span.begin = begin;
   }
   bytes_ = std::move(kept);
   unusedBytes_ = 0;
+}
+
+EntryTexts ReadEntries(const ReadWrite& ini, const ListKind& kind, int count,
+                       std::string (*keyOf)(const ListKind&, int), int spare) {
+  EntryTexts texts;
+  texts.Share(ini.SharedText());
+  texts.Reserve(count + spare);
+  std::string converted;
+  for (int entry = 1; entry <= count; ++entry) {
+    texts.Add(ini.LoadWholeView(kind.section, keyOf(kind, entry), converted));
+  }
+  return texts;
 }
 
 QString WithAside(const QString& text, const QString& aside) {
@@ -122,6 +175,15 @@ void EntryListModel::Reset(std::vector<EntryTexts> columns) {
     columns_[c].Resize(columns_.front().Count());
   }
   endResetModel();
+}
+
+bool EntryListModel::Adopt(std::vector<EntryTexts>& columns) {
+  if (columns.size() != columns_.size()) return false;
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    if (!(columns[c] == columns_[c])) return false;
+  }
+  columns_ = std::move(columns);
+  return true;
 }
 
 void EntryListModel::Append(std::vector<EntryTexts> columns) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,20 +14,28 @@
 namespace quillon {
 
 // The texts of one column, as UTF-8 in one buffer: a list of 32 766 entries costs one
-// allocation and its bytes, not a string object per entry.
+// allocation and its bytes, not a string object per entry. Texts read from the settings
+// file are not copied at all: given the file's shared text (Share), an entry that lies in
+// it is kept as a span of it, and only other texts go to the column's own buffer.
 class EntryTexts {
  public:
   EntryTexts() = default;
   EntryTexts(std::initializer_list<std::string_view> texts);
 
+  // Texts added later that lie inside `text` are kept as views of it; the pointer keeps it.
+  // Only before the first Add.
+  void Share(std::shared_ptr<const std::string> text);
   // Room for `count` entries; the texts' buffer grows as they come.
   void Reserve(int count);
   void Add(std::string_view text);
   int Count() const { return static_cast<int>(spans_.size()); }
   std::string_view At(int row) const {
     const Span& span = spans_[static_cast<std::size_t>(row)];
-    return std::string_view(bytes_).substr(span.begin, span.size);
+    if (span.begin < sharedSize_) return std::string_view(shared_->data() + span.begin, span.size);
+    return std::string_view(bytes_).substr(span.begin - sharedSize_, span.size);
   }
+  // Whether every text equals the other's, row for row.
+  bool operator==(const EntryTexts& other) const;
 
   void Set(int row, std::string_view text);
   void Resize(int count);
@@ -37,16 +46,28 @@ class EntryTexts {
   void Move(int first, int last, int destination);
 
  private:
+  // Below sharedSize_ a span lies in the shared text, from there on in bytes_.
   struct Span {
     std::uint32_t begin = 0;
     std::uint32_t size = 0;
   };
+  Span Own(std::string_view text);
   void DropUnusedBytes();
 
+  std::shared_ptr<const std::string> shared_;
+  std::uint32_t sharedSize_ = 0;
   std::string bytes_;
   std::vector<Span> spans_;
   std::size_t unusedBytes_ = 0;  // left behind by texts replaced or removed
 };
+
+struct ListKind;
+class ReadWrite;
+
+// Entries 1 to `count` of a list, each as LoadWhole reads the key keyOf(kind, entry), with
+// room for `spare` more: views of the file's shared text where it holds them as they read.
+EntryTexts ReadEntries(const ReadWrite& ini, const ListKind& kind, int count,
+                       std::string (*keyOf)(const ListKind&, int), int spare = 0);
 
 // A short text a view shows after an entry's own, in brackets: a port's family.
 inline constexpr int kAsideRole = Qt::UserRole + 1;
@@ -72,6 +93,11 @@ class EntryListModel : public QAbstractTableModel {
   void Reset(std::vector<EntryTexts> columns);
   // Appends entries at the end; each column as many as the first.
   void Append(std::vector<EntryTexts> columns);
+  // Takes the same texts as the model holds, held elsewhere (a newer read of the file): no
+  // view is told, since nothing it shows changes. False, taking nothing, when they differ.
+  bool Adopt(std::vector<EntryTexts>& columns);
+  // The texts of one column.
+  const EntryTexts& Column(int column) const { return columns_[static_cast<std::size_t>(column)]; }
 
   QString Text(int row, int column = 0) const;
   std::string_view Utf8(int row, int column = 0) const {

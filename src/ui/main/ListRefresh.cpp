@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/settings/IniCache.h"
 #include "core/settings/NumberConversion.h"
@@ -38,11 +40,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   const ListKind& kind = KindOf(id);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  EntryTexts items;
-  items.Reserve(*count + 1);
-  for (int entry = 1; entry <= *count; ++entry) {
-    items.Add(iniFile_.LoadWhole(kind.section, NameKey(kind, entry)));
-  }
+  EntryTexts items = ReadEntries(iniFile_, kind, *count, NameKey, 1);
   items.Add(kind.placeholder);
   QComboBox* list = DropDownOf(id);
   const QSignalBlocker quiet(list);
@@ -56,15 +54,8 @@ bool frmQLN2::FillCustomFiles() {
   const ListKind& kind = KindOf(ListId::Files);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  EntryTexts names;
-  EntryTexts paths;
-  names.Reserve(*count);
-  paths.Reserve(*count);
-  for (int entry = 1; entry <= *count; ++entry) {
-    names.Add(iniFile_.LoadWhole(kind.section, NameKey(kind, entry)));
-    paths.Add(iniFile_.LoadWhole(kind.section, FileKey(kind, entry)));
-  }
-  EntriesOf(lstFiles)->Append({std::move(names), std::move(paths)});
+  EntriesOf(lstFiles)->Append(
+      {ReadEntries(iniFile_, kind, *count, NameKey), ReadEntries(iniFile_, kind, *count, FileKey)});
   return true;
 }
 
@@ -79,8 +70,7 @@ std::size_t SlotOf(ListId id) {
 // Every list as the file holds it now; none when a count cannot be read.
 struct StoredLists {
   std::array<EntryTexts, 3> items;  // each drop-down list's names, then its placeholder
-  EntryTexts fileNames;
-  EntryTexts filePaths;
+  std::vector<EntryTexts> files;    // the custom files' names and paths
 };
 
 std::optional<StoredLists> ReadStoredLists(const ReadWrite& ini) {
@@ -90,27 +80,15 @@ std::optional<StoredLists> ReadStoredLists(const ReadWrite& ini) {
     const auto count = StoredCount(ini, kind);
     if (!count) return std::nullopt;
     EntryTexts& items = stored.items[SlotOf(id)];
-    items.Reserve(*count + 1);
-    for (int entry = 1; entry <= *count; ++entry)
-      items.Add(ini.LoadWhole(kind.section, NameKey(kind, entry)));
+    items = ReadEntries(ini, kind, *count, NameKey, 1);
     items.Add(kind.placeholder);
   }
   const ListKind& files = KindOf(ListId::Files);
   const auto count = StoredCount(ini, files);
   if (!count) return std::nullopt;
-  for (int entry = 1; entry <= *count; ++entry) {
-    stored.fileNames.Add(ini.LoadWhole(files.section, NameKey(files, entry)));
-    stored.filePaths.Add(ini.LoadWhole(files.section, FileKey(files, entry)));
-  }
+  stored.files.push_back(ReadEntries(ini, files, *count, NameKey));
+  stored.files.push_back(ReadEntries(ini, files, *count, FileKey));
   return stored;
-}
-
-bool SameTexts(const EntryListModel& shown, int column, const EntryTexts& texts) {
-  if (shown.Count() != texts.Count()) return false;
-  for (int row = 0; row < texts.Count(); ++row) {
-    if (shown.Utf8(row, column) != texts.At(row)) return false;
-  }
-  return true;
 }
 
 // The row among `count` whose name is `name` and, when given, whose file is `file`; of
@@ -175,6 +153,7 @@ class FileFollower : public QObject {
 void frmQLN2::FollowFileOnInput() {
   qApp->installEventFilter(new FileFollower(this, [this] { FollowFile(); }));
   shownGeneration_ = IniCache::Generation(iniFile_.FileName());
+  shownText_ = iniFile_.SharedText().get();
   RememberChoices();
 }
 
@@ -214,6 +193,7 @@ int frmQLN2::FindAgain(ListId id, const EntryTexts& items) const {
 bool frmQLN2::FollowFile() {
   const std::uint64_t generation = IniCache::Generation(iniFile_.FileName());
   if (generation == shownGeneration_) {
+    if (iniFile_.SharedText().get() != shownText_) AdoptStoredText();
     RememberChoices();
     return true;
   }
@@ -229,11 +209,11 @@ bool frmQLN2::FollowFile() {
   bool changed = false;
   for (ListId id : kDropDowns) {
     QComboBox* list = DropDownOf(id);
-    EntryTexts& items = stored->items[SlotOf(id)];
-    const int index = FindAgain(id, items);
+    const int index = FindAgain(id, stored->items[SlotOf(id)]);
+    std::vector<EntryTexts> items{std::move(stored->items[SlotOf(id)])};
     const QSignalBlocker quiet(list);
-    if (!SameTexts(*EntriesOf(list), 0, items)) {
-      EntriesOf(list)->Reset({std::move(items)});
+    if (!EntriesOf(list)->Adopt(items)) {
+      EntriesOf(list)->Reset(std::move(items));
       changed = true;
     }
     if (list->currentIndex() != index) {
@@ -243,24 +223,25 @@ bool frmQLN2::FollowFile() {
   }
 
   EntryListModel& listed = *EntriesOf(lstFiles);
-  if (!SameTexts(listed, 0, stored->fileNames) || !SameTexts(listed, 1, stored->filePaths)) {
+  if (!listed.Adopt(stored->files)) {
     const QModelIndex current = lstFiles->currentIndex();
     const bool selected = current.isValid() && lstFiles->selectionModel()->isSelected(current);
     const std::string name(selected ? listed.Utf8(current.row(), 0) : std::string_view());
     const std::string where(selected ? listed.Utf8(current.row(), 1) : std::string_view());
-    const EntryTexts& names = stored->fileNames;
-    const EntryTexts& paths = stored->filePaths;
+    const EntryTexts& names = stored->files[0];
+    const EntryTexts& paths = stored->files[1];
     int row = -1;
     for (int k = 0; selected && k < names.Count(); ++k) {
       if (names.At(k) != name || paths.At(k) != where) continue;
       if (row < 0 || std::abs(k - current.row()) < std::abs(row - current.row())) row = k;
     }
-    listed.Reset({std::move(stored->fileNames), std::move(stored->filePaths)});
+    listed.Reset(std::move(stored->files));
     if (row >= 0) lstFiles->setCurrentIndex(listed.index(row, 0));
     changed = true;
   }
 
   shownGeneration_ = generation;
+  shownText_ = iniFile_.SharedText().get();
   RememberChoices();
   if (changed) {
     PortChosen();
@@ -268,6 +249,19 @@ bool frmQLN2::FollowFile() {
     RelearnWads();
   }
   return true;
+}
+
+// Our own writes made the file's text anew (a buffer of replaced values packed): the lists
+// show the same texts, now held there, and the old text can go. Nothing shown changes.
+void frmQLN2::AdoptStoredText() {
+  shownText_ = iniFile_.SharedText().get();
+  std::optional<StoredLists> stored = ReadStoredLists(iniFile_);
+  if (!stored) return;
+  for (ListId id : kDropDowns) {
+    std::vector<EntryTexts> items{std::move(stored->items[SlotOf(id)])};
+    EntriesOf(DropDownOf(id))->Adopt(items);
+  }
+  EntriesOf(lstFiles)->Adopt(stored->files);
 }
 
 bool frmQLN2::PlaceholderOrNone(const QComboBox* list) {

@@ -147,8 +147,7 @@ void WadFacts::Take(unsigned generation, Results files, Results iwads) {
   emit Described();
 }
 
-void WadFacts::FindMaps(std::string iwadFile, std::string portPath,
-                        std::vector<std::string> customFiles) {
+void WadFacts::FindMaps(std::string iwadFile, std::string portPath, std::string customFiles) {
   const unsigned generation = ++*latestMaps_;
   QMetaObject::invokeMethod(
       worker_,
@@ -157,9 +156,12 @@ void WadFacts::FindMaps(std::string iwadFile, std::string portPath,
        customFiles = std::move(customFiles)] {
         if (*latest != generation) return;
         std::vector<std::string> loadOrder;
-        loadOrder.reserve(customFiles.size() + 1);
         if (const auto iwad = LocateIwad(iwadFile, portPath, places)) loadOrder.push_back(*iwad);
-        loadOrder.insert(loadOrder.end(), customFiles.begin(), customFiles.end());
+        for (std::size_t at = 0; at < customFiles.size();) {
+          const std::size_t end = customFiles.find('\0', at);
+          loadOrder.emplace_back(customFiles, at, end - at);
+          at = end + 1;
+        }
         std::vector<wad::MapChoice> maps;
         try {
           maps = wad::CollectMaps(loadOrder, *cache);

@@ -38,8 +38,9 @@ class WadFacts : public QObject {
   // True when rows have asked before: they must ask again.
   bool Relearn(std::string portPath);
   // The maps to warp to: the IWAD entry's file found as the port would find it, then the
-  // custom files in load order; `MapsFound` follows. A newer request drops an older one.
-  void FindMaps(std::string iwadFile, std::string portPath, std::vector<std::string> customFiles);
+  // custom files in load order (each path ended by a NUL); `MapsFound` follows. A newer
+  // request drops an older one.
+  void FindMaps(std::string iwadFile, std::string portPath, std::string customFiles);
 
   // What is known of a custom file (by its full path) or of an IWAD entry's file (found as
   // the port of the last `Relearn` would find it): nothing, or a description that may be

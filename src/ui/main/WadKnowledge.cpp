@@ -93,14 +93,17 @@ void frmQLN2::LearnWads() {
   const LaunchOptionValues options = ReadOptions(ListValue::EntryFile);
   const std::string port = options.Text(LaunchOptionId::Port);
 
-  // The port loads only the PWADs, and only while the list is enabled.
-  std::vector<std::string> loaded;
+  // The port loads only the PWADs, and only while the list is enabled. Read from the list's
+  // own texts and handed on as one text: a list of 32 766 files costs no string per file.
+  std::string loaded;
   std::set<QString> folders;
-  for (const CustomFile& file : ListedCustomFiles()) {
-    if (chkEnableFiles->isChecked() && ExtensionOf(file.name) == "wad") {
-      loaded.push_back(FullPath(file));
-    }
-    const std::string folder = DirectoryOf(file.location);
+  const EntryListModel& listed = *EntriesOf(lstFiles);
+  const bool enabled = chkEnableFiles->isChecked();
+  for (int row = 0; row < listed.Count(); ++row) {
+    const std::string_view name = listed.Utf8(row, 0);
+    const std::string folder = DirectoryOf(listed.Utf8(row, 1));
+    // As FullPath has it; no path holds a NUL, which ends each one.
+    if (enabled && ExtensionOf(name) == "wad") loaded.append(folder).append(name).push_back('\0');
     if (!folder.empty()) folders.insert(Qs(folder));
   }
   WatchFileFolders(folders);

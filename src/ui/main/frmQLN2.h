@@ -132,6 +132,7 @@ class frmQLN2 : public QMainWindow,
   // were filled, keeping each selection on its entry. False when the file cannot be read
   // now: the lists stay as they were and nothing may be started from them.
   bool FollowFile();
+  void AdoptStoredText();
   // What each drop-down list has selected, as the file held it while the list matched it.
   void RememberChoices();
   int FindAgain(ListId id, const EntryTexts& items) const;
@@ -310,8 +311,10 @@ class frmQLN2 : public QMainWindow,
   bool nodesBuilt_ = false;
   bool closeAfterBuild_ = false;  // Test in Several Ports with "Exit when testing"
 
-  // The file's generation (IniCache::Generation) the lists were last filled from.
+  // The file's generation (IniCache::Generation) the lists were last filled from, and the
+  // shared text they were last read from (only compared, never followed).
   std::uint64_t shownGeneration_ = 0;
+  const void* shownText_ = nullptr;
   // The selected entry of each drop-down list; known: read while the list matched the file.
   struct Choice {
     bool known = false;

@@ -234,12 +234,7 @@ void frmSetup::NodeBuilderChosen() {
 void frmSetup::FillList() {
   const auto count = StoredCount(iniFile_, kind_);
   if (!count || *count == 0) return;
-  EntryTexts names;
-  names.Reserve(*count);
-  for (int entry = 1; entry <= *count; ++entry) {
-    names.Add(iniFile_.LoadWhole(kind_.section, NameKey(kind_, entry)));
-  }
-  if (names.Count() == 0) return;
+  EntryTexts names = ReadEntries(iniFile_, kind_, *count, NameKey);
   EntriesOf(cmbList)->Append({std::move(names)});
   cmbList->setCurrentIndex(-1);
 }

@@ -3,9 +3,15 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QIcon>
+#include <functional>
+#include <memory>
 #include <random>
+#include <string>
 
+#include "core/settings/ConfigLayout.h"
+#include "core/settings/ReadWrite.h"
 #include "support/ParamNames.h"
+#include "support/TempDir.h"
 #include "ui/desktop/EntryListModel.h"
 
 namespace quillon {
@@ -107,9 +113,7 @@ TEST(EntryListModelTest, TooltipsAndIconsComeFromTheProviderOnly) {
 
 // A long run of edits against a plain list of strings: every text must stay exact while
 // replaced and removed texts pile up in the column's buffer and are dropped again.
-TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
-  EntryListModel model(1);
-  QStringList expected;
+void RunEdits(EntryListModel& model, QStringList& expected) {
   std::mt19937 random(11);
   const auto text = [&random] {
     return QString(static_cast<int>(random() % 120), QChar(u"a\u00e9\u4e2d"[random() % 3]));
@@ -148,6 +152,97 @@ TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
   ASSERT_GT(expected.size(), 100);
   EXPECT_EQ(Column(model, 0), expected);
 }
+
+TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
+  EntryListModel model(1);
+  QStringList expected;
+  RunEdits(model, expected);
+}
+
+// A file of ports: plain names, one that reading unquotes and one in Windows-1252.
+void WritePorts(const test::TempDir& dir, int plain) {
+  QByteArray bytes = "[Ports]\r\nNumPorts=" + QByteArray::number(plain + 2) + "\r\n";
+  for (int n = 1; n <= plain; ++n) {
+    bytes += "Port" + QByteArray::number(n) + "Name=Port number " + QByteArray::number(n) + "\r\n";
+  }
+  bytes += "Port" + QByteArray::number(plain + 1) + "Name=\"  Quoted  \"\r\n";
+  bytes += "Port" + QByteArray::number(plain + 2) + "Name=Caf\xe9\r\n";
+  dir.Write(QStringLiteral("QLN2.ini"), bytes);
+}
+
+QStringList PortNames(int plain) {
+  QStringList names;
+  for (int n = 1; n <= plain; ++n) names << QStringLiteral("Port number %1").arg(n);
+  return names << QStringLiteral("  Quoted  ") << QStringLiteral("Caf\u00e9");
+}
+
+TEST(EntryListModelTest, EditsOfTextsReadFromTheFileKeepEveryTextExact) {
+  const test::TempDir dir;
+  WritePorts(dir, 150);
+  ReadWrite ini;
+  ini.SetFileName(dir.FilePath(QStringLiteral("QLN2.ini")).toStdString());
+  EntryListModel model(1);
+  model.Append({ReadEntries(ini, KindOf(ListId::Ports), 152, NameKey)});
+  QStringList expected = PortNames(150);
+  ASSERT_EQ(Column(model, 0), expected);
+  RunEdits(model, expected);
+}
+
+// The entries read from the file are views of its text, and stay as read whatever the
+// file does next: a value rewritten in place, a longer one, the text packed after many
+// writes, a key that starts a section (the file parsed anew), another program's edit.
+struct SharedCase {
+  const char* name;
+  std::function<void(ReadWrite&, const test::TempDir&)> change;
+};
+
+class SharedTextsTest : public testing::TestWithParam<SharedCase> {};
+
+TEST_P(SharedTextsTest, StayAsReadWhileTheFileChanges) {
+  const test::TempDir dir;
+  WritePorts(dir, 3);
+  ReadWrite ini;
+  ini.SetFileName(dir.FilePath(QStringLiteral("QLN2.ini")).toStdString());
+  const EntryTexts texts = ReadEntries(ini, KindOf(ListId::Ports), 5, NameKey);
+  const std::shared_ptr<const std::string> shared = ini.SharedText();
+  ASSERT_TRUE(shared);
+  EXPECT_EQ(texts.At(0).data(), shared->data() + shared->find("Port number 1"));
+
+  GetParam().change(ini, dir);
+  QStringList shown;
+  for (int row = 0; row < texts.Count(); ++row)
+    shown << QString::fromStdString(std::string(texts.At(row)));
+  EXPECT_EQ(shown, PortNames(3));
+  EXPECT_NE(ini.LoadWhole("Ports", "Port1Name"), "Port number 1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, SharedTextsTest,
+    testing::Values(SharedCase{"InPlace",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 ini.Save("Ports", "Port1Name", "Port number 9");
+                               }},
+                    SharedCase{"Longer",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 ini.Save("Ports", "Port1Name", "A much longer name than before");
+                               }},
+                    SharedCase{"Packed",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 for (int n = 0; n < 1000; ++n) {
+                                   ini.Save("Ports", "Port1Name", std::string(100 + n % 2, 'x'));
+                                 }
+                               }},
+                    SharedCase{"ParsedAnew",
+                               [](ReadWrite& ini, const test::TempDir&) {
+                                 ini.Save("Ports", "[Port1Name", "x");
+                                 ini.Save("Ports", "Port1Name", "Port number 9");
+                               }},
+                    SharedCase{"OutsideEdit",
+                               [](ReadWrite&, const test::TempDir& dir) {
+                                 dir.Write(QStringLiteral("QLN2.ini"),
+                                           "[Ports]\r\nNumPorts=1\r\nPort1Name=Other\r\n");
+                               }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The setup dialogs edit a drop-down list through QComboBox's own calls.
 TEST(EntryListModelTest, ComboBoxCallsEditTheModel) {
