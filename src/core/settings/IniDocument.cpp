@@ -1,6 +1,7 @@
 #include "core/settings/IniDocument.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "core/settings/LargeBuffers.h"
@@ -133,50 +134,145 @@ bool AsciiCaseEqual::operator()(std::string_view a, std::string_view b) const no
 
 namespace {
 
-// Each section's index keeps the low half of the name's hash, folded.
+// Each section's index keeps a 32-bit hash of the name, taken eight bytes at a time. Letter
+// case is dropped by setting bit 5 of every byte: that also makes a few other bytes alike
+// ('[' and '{', say), which only adds collisions that the names' comparison sorts out.
 std::uint32_t KeyHash(std::string_view key) {
-  const std::uint64_t hash = AsciiCaseHash{}(key);
+  constexpr std::uint64_t kCaseBits = 0x2020202020202020ull;
+  std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ key.size();
+  const auto mix = [&hash](std::uint64_t word) {
+    hash = (hash ^ (word | kCaseBits)) * 0xBF58476D1CE4E5B9ull;
+    hash ^= hash >> 31;
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= key.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, key.data() + i, 8);
+    mix(word);
+  }
+  if (i < key.size()) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, key.data() + i, key.size() - i);
+    mix(word);
+  }
   return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+// Where the first CR or LF at or after `from` stands, or the text's size. Eight bytes at a
+// time: a file of four full lists is 11 MB, read twice at start-up.
+std::size_t LineBreakFrom(std::string_view text, std::size_t from) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+  const std::size_t n = text.size();
+  std::size_t i = from;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    const std::uint64_t cr = word ^ (kOnes * '\r');
+    const std::uint64_t lf = word ^ (kOnes * '\n');
+    // A byte of either is zero exactly where the word holds that character.
+    const std::uint64_t zero = ((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf);
+    if (zero & kHighs) break;
+  }
+  while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
+  return i;
+}
+
+// Where the first byte at or after `from` that is not ASCII stands, or the text's size.
+std::size_t AsciiRunFrom(std::string_view text, std::size_t from) {
+  std::size_t i = from;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i;
 }
 
 // A line longer than a span can say is kept in pieces without endings between them, which
 // write back the same bytes. Only a file of 4 GiB or more could have one.
 constexpr std::size_t kLongestSpan = UINT32_MAX;
 
+// True when the line's key is `key` (which holds no '='), as AsciiCaseEqual(KeyOf(line),
+// key) would say. A line that starts with its key is told at the key's length, without a
+// search for the '='.
+bool HoldsKey(std::string_view text, std::string_view key) {
+  const std::size_t n = key.size();
+  if (n == 0 || IsBlank(key.front()) || IsBlank(key.back()) || text.size() <= n ||
+      IsBlank(text.front())) {
+    const std::size_t equals = text.find('=');
+    return equals != std::string_view::npos &&
+           AsciiCaseEqual{}(TrimBlanks(text.substr(0, equals)), key);
+  }
+  // The line's key is as long as `key` only if a blank or the '=' follows it there. Keys of
+  // one list differ most often in their last letters ("Port12Name", "Port13Name").
+  std::size_t i = n;
+  if (text[i] != '=' && !IsBlank(text[i])) return false;
+  if (LowerAscii(text[n - 1]) != LowerAscii(key[n - 1])) return false;
+  if (std::memcmp(text.data(), key.data(), n) != 0 && !AsciiCaseEqual{}(text.substr(0, n), key)) {
+    return false;
+  }
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  return i < text.size() && text[i] == '=';
+}
+
 }  // namespace
 
-void IniDocument::KeyIndex::Reserve(std::size_t keys) {
+void IniDocument::KeyIndex::Reserve(std::size_t keys, std::size_t lines,
+                                    const IniDocument& document, const std::vector<Line>& texts) {
   std::size_t size = 8;
   while (size < 2 * keys) size *= 2;
-  if (size <= slots_.size()) return;
-  std::vector<Slot> fresh;
+  // Line numbers up to `lines` fit in the slot beside their hash's top bits.
+  unsigned bits = 1;
+  while (bits < 32 && (std::uint64_t{1} << bits) <= lines + 1) ++bits;
+  if (size <= slots_.size() && bits <= lineBits_) return;
+  size = std::max(size, slots_.size());
+  bits = std::max(bits, lineBits_);
+  std::vector<std::uint32_t> fresh;
   ReserveNow(fresh, size);
   fresh.resize(size);
-  std::vector<Slot> old = std::exchange(slots_, std::move(fresh));
-  for (const Slot& slot : old) {
-    if (slot.lineAndOne == 0) continue;
-    std::size_t i = slot.hash & (size - 1);
-    while (slots_[i].lineAndOne != 0) i = (i + 1) & (size - 1);
-    slots_[i] = slot;
+  std::vector<std::uint32_t> old = std::exchange(slots_, std::move(fresh));
+  const unsigned oldBits = std::exchange(lineBits_, bits);
+  const std::uint32_t oldMask = static_cast<std::uint32_t>((std::uint64_t{1} << oldBits) - 1);
+  for (const std::uint32_t slot : old) {
+    if (slot == 0) continue;
+    // Only the hash's top bits are kept: it is taken again from the key.
+    const std::uint32_t line = (slot & oldMask) - 1;
+    Place(KeyHash(document.KeyOf(texts[line])), line);
   }
 }
 
-void IniDocument::KeyIndex::Grow() {
-  Reserve(std::max<std::size_t>(4, slots_.size()));
+std::uint32_t IniDocument::KeyIndex::LineMask() const {
+  return static_cast<std::uint32_t>((std::uint64_t{1} << lineBits_) - 1);
+}
+
+void IniDocument::KeyIndex::Place(std::uint32_t hash, std::uint32_t line) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i] != 0) i = (i + 1) & mask;
+  slots_[i] = (hash & ~LineMask()) | (line + 1);
 }
 
 void IniDocument::KeyIndex::Add(std::uint32_t hash, std::uint32_t line, std::string_view key,
                                 const IniDocument& document, const std::vector<Line>& lines) {
-  if (2 * (used_ + 1) > slots_.size()) Grow();
+  if (2 * (used_ + 1) > slots_.size() || line + 1 >= LineMask()) {
+    Reserve(std::max<std::size_t>(4, used_ + 1), std::max<std::size_t>(line + 1, lines.size()),
+            document, lines);
+  }
   const std::size_t mask = slots_.size() - 1;
+  const std::uint32_t lineMask = LineMask();
+  const std::uint32_t tag = hash & ~lineMask;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    Slot& slot = slots_[i];
-    if (slot.lineAndOne == 0) {
-      slot = {hash, line + 1};
+    const std::uint32_t slot = slots_[i];
+    if (slot == 0) {
+      slots_[i] = tag | (line + 1);
       ++used_;
       return;
     }
-    if (slot.hash == hash && AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
+    if ((slot & ~lineMask) == tag &&
+        AsciiCaseEqual{}(document.KeyOf(lines[(slot & lineMask) - 1]), key)) {
+      duplicates_ = true;
       return;
     }
   }
@@ -187,11 +283,13 @@ std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash, std
                                                          const std::vector<Line>& lines) const {
   if (slots_.empty()) return std::nullopt;
   const std::size_t mask = slots_.size() - 1;
+  const std::uint32_t lineMask = LineMask();
+  const std::uint32_t tag = hash & ~lineMask;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const Slot& slot = slots_[i];
-    if (slot.lineAndOne == 0) return std::nullopt;
-    if (slot.hash == hash && AsciiCaseEqual{}(document.KeyOf(lines[slot.lineAndOne - 1]), key)) {
-      return slot.lineAndOne - 1;
+    const std::uint32_t slot = slots_[i];
+    if (slot == 0) return std::nullopt;
+    if ((slot & ~lineMask) == tag && HoldsKey(document.TextOf(lines[(slot & lineMask) - 1]), key)) {
+      return (slot & lineMask) - 1;
     }
   }
 }
@@ -206,8 +304,7 @@ template <class Take>
 void IniDocument::ForEachLine(std::string_view text, std::size_t from, Take take) {
   const std::size_t n = text.size();
   for (std::size_t pos = from; pos < n;) {
-    std::size_t end = pos;
-    while (end < n && text[end] != '\r' && text[end] != '\n') ++end;
+    const std::size_t end = LineBreakFrom(text, pos);
     Ending ending = Ending::None;
     std::size_t next = end;
     if (end < n) {
@@ -250,7 +347,8 @@ IniDocument IniDocument::Parse(std::string bytes) {
       document.StartSection(*name);
       Section& section = document.sections_.back();
       ReserveNow(section.lines, counts[document.sections_.size() - 1]);
-      section.keys.Reserve(section.lines.capacity());
+      section.keys.Reserve(section.lines.capacity(), section.lines.capacity(), document,
+                           section.lines);
     }
     document.sections_.back().lines.push_back(line);
     document.IndexLine(document.sections_.size() - 1, document.sections_.back().lines.size() - 1);
@@ -300,7 +398,7 @@ void IniDocument::Compact() {
   for (Section& section : sections_) {
     for (Line& line : section.lines) {
       const std::string_view old = TextOf(line);
-      line.begin = text.size();
+      line.SetBegin(text.size());
       text.append(old);
     }
   }
@@ -344,8 +442,8 @@ std::vector<std::string_view> IniDocument::Pieces() const {
       add(text);
       const std::string_view ending = EndingText(line.ending);
       // A line read from the file and not lengthened is still followed by its ending there.
-      const std::size_t after = line.begin + line.size;
-      if (line.begin < file.size() && file.substr(after, ending.size()) == ending) {
+      const std::size_t after = line.Begin() + line.size;
+      if (line.Begin() < file.size() && file.substr(after, ending.size()) == ending) {
         add(file.substr(after, ending.size()));
       } else {
         add(ending);
@@ -365,14 +463,49 @@ std::string IniDocument::Serialize() const {
   return bytes;
 }
 
+std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const {
+  // The section of the last key found, when it is this one: its header names it.
+  if (lastSection_ != 0 && lastSection_ < sections_.size()) {
+    const auto header = HeaderName(TextOf(sections_[lastSection_].lines.front()));
+    if (header && AsciiCaseEqual{}(*header, name)) return lastSection_;
+  }
+  const auto found = sectionIndex_.find(name);
+  if (found == sectionIndex_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<std::uint32_t> IniDocument::FindKey(std::size_t sectionNumber,
+                                                  std::string_view key) const {
+  // A line's key ends before its first '=', so a key holding one is never there.
+  if (key.find('=') != std::string_view::npos) return std::nullopt;
+  const Section& section = sections_[sectionNumber];
+  const auto remember = [&](std::size_t line) {
+    if (sectionNumber != lastSection_) lastLines_ = {line, line};
+    lastSection_ = sectionNumber;
+    lastLines_ = {lastLines_[1], line};
+    return static_cast<std::uint32_t>(line);
+  };
+  if (sectionNumber == lastSection_ && !section.keys.HasDuplicates()) {
+    // Without a key twice in the section, any line holding the key is the one indexed.
+    const auto [before, last] = lastLines_;
+    for (const std::size_t line : {last + (last > before ? last - before : 1), before + 1}) {
+      if (line < section.lines.size() && HoldsKey(TextOf(section.lines[line]), key)) {
+        return remember(line);
+      }
+    }
+  }
+  const auto found = section.keys.Find(KeyHash(key), key, *this, section.lines);
+  if (!found) return std::nullopt;
+  return remember(*found);
+}
+
 std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
                                                       std::string_view key) const {
-  const auto sectionIt = sectionIndex_.find(section);
-  if (sectionIt == sectionIndex_.end()) return std::nullopt;
-  const Section& found = sections_[sectionIt->second];
-  const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines);
+  const auto sectionNumber = FindSection(section);
+  if (!sectionNumber) return std::nullopt;
+  const auto index = FindKey(*sectionNumber, key);
   if (!index) return std::nullopt;
-  const std::string_view text = TextOf(found.lines[*index]);
+  const std::string_view text = TextOf(sections_[*sectionNumber].lines[*index]);
   return text.substr(text.find('=') + 1);
 }
 
@@ -382,8 +515,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   keyLine.reserve(key.size() + 1 + value.size());
   keyLine.append(key).append(1, '=').append(value);
 
-  const auto sectionIt = sectionIndex_.find(section);
-  if (sectionIt == sectionIndex_.end()) {
+  const auto sectionNumber = FindSection(section);
+  if (!sectionNumber) {
     if (Line* last = LastLine(); last && last->ending == Ending::None) last->ending = Ending::CrLf;
     std::string header;
     header.append(1, '[').append(section).append(1, ']');
@@ -392,8 +525,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     return true;
   }
 
-  Section& found = sections_[sectionIt->second];
-  if (const auto index = found.keys.Find(KeyHash(key), key, *this, found.lines)) {
+  Section& found = sections_[*sectionNumber];
+  if (const auto index = FindKey(*sectionNumber, key)) {
     Line& line = found.lines[*index];
     const std::size_t keep = TextOf(line).find('=') + 1;
     const std::string_view stored = TextOf(line).substr(keep);
@@ -431,7 +564,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   }
   found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
                      Store(keyLine, Ending::CrLf));
-  IndexLine(static_cast<std::size_t>(sectionIt->second), found.contentEnd);
+  IndexLine(*sectionNumber, found.contentEnd);
   return true;
 }
 
@@ -475,7 +608,7 @@ std::string WholeValue(std::string_view raw) {
 
 std::string_view WholeValueView(std::string_view raw, std::string& converted) {
   const std::string_view value = Unwrapped(raw);
-  for (std::size_t i = 0; i < value.size();) {
+  for (std::size_t i = AsciiRunFrom(value, 0); i < value.size(); i = AsciiRunFrom(value, i)) {
     const std::size_t length = CharLength(value, i);
     if (IsStrayByte(value, i, length)) {
       converted = FromLegacyBytes(value);

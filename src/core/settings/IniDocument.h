@@ -3,6 +3,7 @@
 // Internal to the settings engine: the parsed form of one INI file, and the entry points
 // of the shared cache that ReadWrite forwards to. Nothing outside src/settings uses this.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -61,34 +62,51 @@ class IniDocument {
 
  private:
   enum class Ending : std::uint8_t { None, CrLf, Lf, Cr };
+  // Twelve bytes: a file of four full lists has a quarter of a million of them. The start
+  // is 48 bits, more than any buffer a process can hold.
   struct Line {
-    std::uint64_t begin = 0;  // in file_, then added_; without the line ending
+    Line() = default;
+    Line(std::uint64_t start, std::uint32_t length, Ending end)
+        : beginLow(static_cast<std::uint32_t>(start)),
+          size(length),
+          beginHigh(static_cast<std::uint16_t>(start >> 32)),
+          ending(end) {}
+    // In file_, then added_; without the line ending.
+    std::uint64_t Begin() const { return (std::uint64_t{beginHigh} << 32) | beginLow; }
+    void SetBegin(std::uint64_t start) { *this = Line(start, size, ending); }
+
+    std::uint32_t beginLow = 0;
     std::uint32_t size = 0;
+    std::uint16_t beginHigh = 0;
     Ending ending = Ending::CrLf;
   };
+  static_assert(sizeof(Line) == 12);
 
   // Keys to line numbers of one section, found through the line's own text. Linear
-  // probing over a power-of-two table kept at most half full.
+  // probing over a power-of-two table kept at most half full. A slot is four bytes: 0 when
+  // empty, else the line number plus one in its low bits (as many as the section's lines
+  // need) and the top bits of the key's hash above them, which spare most comparisons.
   class KeyIndex {
    public:
-    void Reserve(std::size_t keys);
+    // Room for `keys` keys on lines numbered below `lines`.
+    void Reserve(std::size_t keys, std::size_t lines, const IniDocument& document,
+                 const std::vector<Line>& texts);
     // Adds the line under its key unless the key is there already: the first one wins.
     void Add(std::uint32_t hash, std::uint32_t line, std::string_view key,
              const IniDocument& document, const std::vector<Line>& lines);
     std::optional<std::uint32_t> Find(std::uint32_t hash, std::string_view key,
                                       const IniDocument& document,
                                       const std::vector<Line>& lines) const;
+    // True once two lines of the section have had the same key (only the first counts).
+    bool HasDuplicates() const { return duplicates_; }
 
    private:
-    struct Slot {
-      std::uint32_t hash = 0;
-      // 0: empty. A section would need over 4 G lines, a file of 4 GiB or more, to
-      // outgrow it.
-      std::uint32_t lineAndOne = 0;
-    };
-    void Grow();
-    std::vector<Slot> slots_;
+    std::uint32_t LineMask() const;
+    void Place(std::uint32_t hash, std::uint32_t line);
+    std::vector<std::uint32_t> slots_;
+    unsigned lineBits_ = 0;
     std::size_t used_ = 0;
+    bool duplicates_ = false;
   };
 
   struct Section {
@@ -98,16 +116,21 @@ class IniDocument {
   };
 
   std::string_view TextOf(const Line& line) const {
-    return line.begin < file_->size()
-               ? std::string_view(*file_).substr(line.begin, line.size)
-               : std::string_view(added_).substr(line.begin - file_->size(), line.size);
+    const std::uint64_t begin = line.Begin();
+    return begin < file_->size()
+               ? std::string_view(*file_).substr(begin, line.size)
+               : std::string_view(added_).substr(begin - file_->size(), line.size);
   }
   // Where a line's text may be overwritten: not in the file's text while it is shared.
   char* WritableTextOf(const Line& line) {
-    if (line.begin >= file_->size()) return added_.data() + (line.begin - file_->size());
-    return file_.use_count() == 1 ? file_->data() + line.begin : nullptr;
+    const std::uint64_t begin = line.Begin();
+    if (begin >= file_->size()) return added_.data() + (begin - file_->size());
+    return file_.use_count() == 1 ? file_->data() + begin : nullptr;
   }
   std::string_view KeyOf(const Line& line) const;
+  // The first section of that name, and the line of the key in it.
+  std::optional<std::size_t> FindSection(std::string_view name) const;
+  std::optional<std::uint32_t> FindKey(std::size_t sectionNumber, std::string_view key) const;
   static std::string_view EndingText(Ending ending);
   template <class Take>
   static void ForEachLine(std::string_view text, std::size_t from, Take take);
@@ -133,6 +156,13 @@ class IniDocument {
   // sections_[0] holds the lines before the first header; it is never looked up.
   std::vector<Section> sections_ = std::vector<Section>(1);
   std::unordered_map<std::string, std::size_t, AsciiCaseHash, AsciiCaseEqual> sectionIndex_;
+  // Where the last two keys were found. Keys are mostly read in the file's order: a list's
+  // entries one after another, or only their names, or (a list renumbered) each entry's
+  // keys read from the next entry and written to this one. So the next lookup first tries
+  // the line as far on again from the last, then the line after the one before it. Only a
+  // hint: the line's own text decides, and a section with a key twice is always looked up.
+  mutable std::size_t lastSection_ = 0;
+  mutable std::array<std::size_t, 2> lastLines_{};
 };
 
 // What Load makes of a raw value: blanks trimmed, one pair of enclosing quotes dropped,

@@ -1006,5 +1006,48 @@ TEST(WholeBytes, AreTheStoredPathTrimmedAndUnquoted) {
   }
 }
 
+// A lookup right after another (a list read entry by entry) finds what it finds alone,
+// whatever the file holds twice, in other letter cases or around blanks.
+TEST(DocumentLookups, InAnyOrderFindWhatEachFindsAlone) {
+  const std::string files[] = {"[A]\r\nk=1\r\nj=2\r\nK=3\r\n[B]\r\nk=4\r\n",
+                               "[A]\r\n k \t= 1\r\nj=2\r\n[a]\r\nm=5\r\n[B]\r\nm=6\r\n",
+                               "[A]\r\nk1=1\r\nk10=2\r\nk=b=3\r\nK1 =4\r\n",
+                               "[B]\r\nj=0\r\n[A]\r\nk=1\r\n\r\nj=2\r\nj\r\n=7\r\n",
+                               "[A]\r\nk=1\r\nk1=2\r\nj=3\r\nk10=4\r\nm=5\r\nk1=6\r\nK=7\r\n"};
+  const std::pair<std::string, std::string> keys[] = {
+      {"A", "k"},  {"A", "j"},   {"a", "K"},   {"A", "m"},   {"B", "k"}, {"B", "m"}, {"B", "j"},
+      {"A", "k1"}, {"A", "k10"}, {"A", "k=b"}, {"A", "k1 "}, {"A", ""},  {"A", "J"}};
+  for (const std::string& file : files) {
+    for (const auto& [firstSection, firstKey] : keys) {
+      IniDocument document = IniDocument::Parse(file);
+      document.RawValue(firstSection, firstKey);
+      for (const auto& [section, key] : keys) {
+        const IniDocument fresh = IniDocument::Parse(file);
+        EXPECT_EQ(document.RawValue(section, key), fresh.RawValue(section, key))
+            << file << ": " << section << "/" << key << " after " << firstSection << "/"
+            << firstKey;
+      }
+    }
+  }
+}
+
+// A section that grows key by key past every size its index was made for still finds each
+// key, a key written again in other letters keeps its one line, and a key never written
+// is not there.
+TEST(DocumentLookups, FindEveryKeyOfASectionThatGrew) {
+  IniDocument document = IniDocument::Parse("[A]\r\n; notes\r\n\r\n[B]\r\nk=0\r\n");
+  for (int n = 0; n < 1100; ++n) {
+    document.Set("A", "k" + std::to_string(n), std::to_string(n));
+    if (n % 100 == 0) document.Set("A", "K" + std::to_string(n / 2), "again");
+  }
+  for (int n = 0; n < 1100; ++n) {
+    const std::string key = "K" + std::to_string(n);
+    EXPECT_EQ(document.RawValue("a", key), n % 50 == 0 && n < 550 ? "again" : std::to_string(n))
+        << key;
+  }
+  EXPECT_EQ(document.RawValue("A", "k1100"), std::nullopt);
+  EXPECT_EQ(document.RawValue("B", "k"), "0");
+}
+
 }  // namespace
 }  // namespace quillon
