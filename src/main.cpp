@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "core/files/PrivateFolders.h"
 #include "core/launch/ProgramLocations.h"
 #include "core/settings/IniCache.h"
 #include "ui/about/Emblem.h"
+#include "ui/desktop/FreedMemory.h"
 #include "ui/desktop/QtText.h"
 #include "ui/main/DeferredWrites.h"
 #include "ui/main/frmQLN2.h"
@@ -41,6 +43,9 @@ int main(int argc, char** argv) {
   window.show();
   // Every window and the task bar show the emblem.
   quillon::GiveEmblemOnceShown(&window);
+  // What the start freed goes back once the work it queued is done too, a moment after the
+  // first paint.
+  QTimer::singleShot(100, &window, quillon::ReturnFreedMemory);
   const int code = QApplication::exec();
   quillon::IniCache::FlushAll();
   return code;

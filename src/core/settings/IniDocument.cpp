@@ -318,10 +318,8 @@ void IniDocument::ForEachLine(std::string_view text, std::size_t from, Take take
         }
       }
     }
-    for (; end - pos > kLongestSpan; pos += kLongestSpan) {
-      take(Line{pos, static_cast<std::uint32_t>(kLongestSpan), Ending::None});
-    }
-    take(Line{pos, static_cast<std::uint32_t>(end - pos), ending});
+    for (; end - pos > kLongestSpan; pos += kLongestSpan) take(pos, kLongestSpan, Ending::None);
+    take(pos, end - pos, ending);
     pos = next;
   }
 }
@@ -336,13 +334,14 @@ IniDocument IniDocument::Parse(std::string bytes) {
 
   // Counted first, so that each section's lines and index are sized once.
   std::vector<std::size_t> counts(1);
-  ForEachLine(text, from, [&](const Line& line) {
-    if (HeaderName(document.TextOf(line))) counts.push_back(0);
+  ForEachLine(text, from, [&](std::size_t begin, std::size_t size, Ending ending) {
+    if (HeaderName(document.TextOf(document.MakeLine(begin, size, ending)))) counts.push_back(0);
     ++counts.back();
   });
   document.sections_.reserve(counts.size());
   document.sections_.front().lines.reserve(counts.front());
-  ForEachLine(text, from, [&](const Line& line) {
+  ForEachLine(text, from, [&](std::size_t begin, std::size_t size, Ending ending) {
+    const Line line = document.MakeLine(begin, size, ending);
     if (const auto name = HeaderName(document.TextOf(line))) {
       document.StartSection(*name);
       Section& section = document.sections_.back();
@@ -379,8 +378,17 @@ void IniDocument::IndexLine(std::size_t sectionNumber, std::size_t index) {
   section.keys.Add(KeyHash(key), static_cast<std::uint32_t>(index), key, *this, section.lines);
 }
 
+IniDocument::Line IniDocument::MakeLine(std::uint64_t begin, std::size_t size, Ending ending) {
+  Line line;
+  line.SetBegin(begin);
+  line.size = size < kLongLine ? size : kLongLine;
+  line.ending = ending;
+  if (size >= kLongLine) longSizes_[begin] = static_cast<std::uint32_t>(size);
+  return line;
+}
+
 IniDocument::Line IniDocument::Store(std::string_view text, Ending ending) {
-  const Line line{file_->size() + added_.size(), static_cast<std::uint32_t>(text.size()), ending};
+  const Line line = MakeLine(file_->size() + added_.size(), text.size(), ending);
   added_.append(text);
   return line;
 }
@@ -395,13 +403,16 @@ IniDocument::Line* IniDocument::LastLine() {
 void IniDocument::Compact() {
   std::string text;
   text.reserve(file_->size() + added_.size() - unusedBytes_);
+  std::unordered_map<std::uint64_t, std::uint32_t> longSizes;
   for (Section& section : sections_) {
     for (Line& line : section.lines) {
       const std::string_view old = TextOf(line);
+      if (line.size == kLongLine) longSizes[text.size()] = static_cast<std::uint32_t>(old.size());
       line.SetBegin(text.size());
       text.append(old);
     }
   }
+  longSizes_ = std::move(longSizes);
   // A fresh buffer: whoever shares the old one keeps it as it is.
   file_ = std::make_shared<std::string>(std::move(text));
   added_.clear();
@@ -442,7 +453,7 @@ std::vector<std::string_view> IniDocument::Pieces() const {
       add(text);
       const std::string_view ending = EndingText(line.ending);
       // A line read from the file and not lengthened is still followed by its ending there.
-      const std::size_t after = line.Begin() + line.size;
+      const std::size_t after = line.Begin() + SizeOf(line);
       if (line.Begin() < file.size() && file.substr(after, ending.size()) == ending) {
         add(file.substr(after, ending.size()));
       } else {
@@ -534,16 +545,16 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (stored == value) return false;
     if (legacy == Legacy::Keep && IsLegacyTextOf(stored, value)) return false;
     const std::size_t size = keep + value.size();
-    char* const writable = size <= line.size ? WritableTextOf(line) : nullptr;
+    char* const writable = size <= SizeOf(line) ? WritableTextOf(line) : nullptr;
     if (writable) {
       std::copy(value.begin(), value.end(), writable + keep);
-      unusedBytes_ += line.size - size;
-      line.size = static_cast<std::uint32_t>(size);
+      unusedBytes_ += SizeOf(line) - size;
+      SetSize(line, size);
     } else {
       // Built apart first: the line's own text may sit in the buffer that grows.
       std::string text(TextOf(line).substr(0, keep));
       text.append(value);
-      unusedBytes_ += line.size;
+      unusedBytes_ += SizeOf(line);
       line = Store(text, line.ending);
     }
     if (WorthPacking(unusedBytes_, file_->size() + added_.size())) Compact();

@@ -62,25 +62,21 @@ class IniDocument {
 
  private:
   enum class Ending : std::uint8_t { None, CrLf, Lf, Cr };
-  // Twelve bytes: a file of four full lists has a quarter of a million of them. The start
-  // is 48 bits, more than any buffer a process can hold.
+  // Eight bytes: a file of four full lists has a quarter of a million of them. The start
+  // has 40 bits (a terabyte); a length too long for its 22 bits (a line of 4 MiB or more)
+  // is kept in longSizes_, under the line's start. Lines are made by MakeLine and measured
+  // by SizeOf.
   struct Line {
-    Line() = default;
-    Line(std::uint64_t start, std::uint32_t length, Ending end)
-        : beginLow(static_cast<std::uint32_t>(start)),
-          size(length),
-          beginHigh(static_cast<std::uint16_t>(start >> 32)),
-          ending(end) {}
     // In file_, then added_; without the line ending.
-    std::uint64_t Begin() const { return (std::uint64_t{beginHigh} << 32) | beginLow; }
-    void SetBegin(std::uint64_t start) { *this = Line(start, size, ending); }
+    std::uint64_t Begin() const { return begin; }
+    void SetBegin(std::uint64_t start) { begin = start; }
 
-    std::uint32_t beginLow = 0;
-    std::uint32_t size = 0;
-    std::uint16_t beginHigh = 0;
-    Ending ending = Ending::CrLf;
+    std::uint64_t begin : 40 = 0;
+    std::uint64_t size : 22 = 0;
+    Ending ending : 2 = Ending::CrLf;
   };
-  static_assert(sizeof(Line) == 12);
+  static_assert(sizeof(Line) == 8);
+  static constexpr std::uint64_t kLongLine = (std::uint64_t{1} << 22) - 1;
 
   // Keys to line numbers of one section, found through the line's own text. Linear
   // probing over a power-of-two table kept at most half full. A slot is four bytes: 0 when
@@ -115,11 +111,16 @@ class IniDocument {
     std::size_t contentEnd = 0;  // one past the last non-blank line: where new keys go
   };
 
+  Line MakeLine(std::uint64_t begin, std::size_t size, Ending ending);
+  std::size_t SizeOf(const Line& line) const {
+    return line.size != kLongLine ? line.size : longSizes_.at(line.Begin());
+  }
+  void SetSize(Line& line, std::size_t size) { line = MakeLine(line.Begin(), size, line.ending); }
   std::string_view TextOf(const Line& line) const {
     const std::uint64_t begin = line.Begin();
     return begin < file_->size()
-               ? std::string_view(*file_).substr(begin, line.size)
-               : std::string_view(added_).substr(begin - file_->size(), line.size);
+               ? std::string_view(*file_).substr(begin, SizeOf(line))
+               : std::string_view(added_).substr(begin - file_->size(), SizeOf(line));
   }
   // Where a line's text may be overwritten: not in the file's text while it is shared.
   char* WritableTextOf(const Line& line) {
@@ -149,6 +150,9 @@ class IniDocument {
   // since. A line that no longer fits where it was leaves its old bytes unused. The file's
   // bytes may be shared (SharedText); they are then only read.
   std::shared_ptr<std::string> file_ = std::make_shared<std::string>();
+  // The length of each line of 4 MiB or more, by its start (some may be lines no longer
+  // held: the next Compact drops them).
+  std::unordered_map<std::uint64_t, std::uint32_t> longSizes_;
   std::string added_;
   std::size_t unusedBytes_ = 0;
   // A UTF-8 byte-order mark before the first line: no part of any line, written back.

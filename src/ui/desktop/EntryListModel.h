@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillon {
@@ -63,6 +64,16 @@ class EntryTexts {
 
 struct ListKind;
 class ReadWrite;
+
+// The columns for EntryListModel, moved in: a braced list would copy each one, and a list
+// of 32 766 entries is a quarter of a megabyte per column.
+template <class... Texts>
+std::vector<EntryTexts> Columns(Texts&&... texts) {
+  std::vector<EntryTexts> columns;
+  columns.reserve(sizeof...(texts));
+  (columns.push_back(std::forward<Texts>(texts)), ...);
+  return columns;
+}
 
 // Entries 1 to `count` of a list, each as LoadWhole reads the key keyOf(kind, entry), with
 // room for `spare` more: views of the file's shared text where it holds them as they read.

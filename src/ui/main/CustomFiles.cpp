@@ -121,7 +121,7 @@ void frmQLN2::AppendCustomFiles(const std::vector<std::string>& paths) {
     iniFile_.Save(files.section, NameKey(files, n), name);
     iniFile_.Save(files.section, FileKey(files, n), path);
   }
-  listed.Append({std::move(names), std::move(dirs)});
+  listed.Append(Columns(std::move(names), std::move(dirs)));
   // The count of what is listed, not the stored text plus more: "-1" + 1 would hide a file.
   iniFile_.Save(files.section, files.countKey, std::to_string(n));
   RelearnWads();

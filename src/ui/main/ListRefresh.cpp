@@ -45,7 +45,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   QComboBox* list = DropDownOf(id);
   const QSignalBlocker quiet(list);
   const int selected = list->currentIndex();
-  EntriesOf(list)->Append({std::move(items)});
+  EntriesOf(list)->Append(Columns(std::move(items)));
   list->setCurrentIndex(selected);
   return true;
 }
@@ -54,8 +54,8 @@ bool frmQLN2::FillCustomFiles() {
   const ListKind& kind = KindOf(ListId::Files);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  EntriesOf(lstFiles)->Append(
-      {ReadEntries(iniFile_, kind, *count, NameKey), ReadEntries(iniFile_, kind, *count, FileKey)});
+  EntriesOf(lstFiles)->Append(Columns(ReadEntries(iniFile_, kind, *count, NameKey),
+                                      ReadEntries(iniFile_, kind, *count, FileKey)));
   return true;
 }
 
@@ -210,7 +210,7 @@ bool frmQLN2::FollowFile() {
   for (ListId id : kDropDowns) {
     QComboBox* list = DropDownOf(id);
     const int index = FindAgain(id, stored->items[SlotOf(id)]);
-    std::vector<EntryTexts> items{std::move(stored->items[SlotOf(id)])};
+    std::vector<EntryTexts> items = Columns(std::move(stored->items[SlotOf(id)]));
     const QSignalBlocker quiet(list);
     if (!EntriesOf(list)->Adopt(items)) {
       EntriesOf(list)->Reset(std::move(items));
@@ -258,7 +258,7 @@ void frmQLN2::AdoptStoredText() {
   std::optional<StoredLists> stored = ReadStoredLists(iniFile_);
   if (!stored) return;
   for (ListId id : kDropDowns) {
-    std::vector<EntryTexts> items{std::move(stored->items[SlotOf(id)])};
+    std::vector<EntryTexts> items = Columns(std::move(stored->items[SlotOf(id)]));
     EntriesOf(DropDownOf(id))->Adopt(items);
   }
   EntriesOf(lstFiles)->Adopt(stored->files);

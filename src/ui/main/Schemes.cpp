@@ -64,7 +64,7 @@ void frmQLN2::LoadScheme() {
       iniFile_.Save(files.section, NameKey(files, n), name);
       iniFile_.Save(files.section, FileKey(files, n), dir);
     }
-    EntriesOf(lstFiles)->Reset({std::move(names), std::move(dirs)});
+    EntriesOf(lstFiles)->Reset(Columns(std::move(names), std::move(dirs)));
     RelearnWads();
     return true;
   };

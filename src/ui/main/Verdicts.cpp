@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QListView>
 #include <QCursor>
 #include <QPushButton>
 #include <QToolTip>
@@ -27,13 +28,16 @@ struct LoadedNeeds {
   }
 };
 
-LoadedNeeds Gather(WadAnalyses& analyses, const std::vector<CustomFile>& files,
+// `listed`: the custom files as the list shows them, read in place (a list of 32 766 costs
+// no string per file); null when they are not loaded.
+LoadedNeeds Gather(WadAnalyses& analyses, const EntryListModel* listed,
                    const std::optional<std::string>& iwadEntry, const std::string& portPath,
                    const IwadPlaces& places) {
   LoadedNeeds loaded;
-  for (const CustomFile& file : files) {
-    if (ExtensionOf(file.name) != "wad") continue;
-    loaded.files.push_back(analyses.Find(DirectoryOf(file.location) + file.name));
+  for (int row = 0; listed && row < listed->Count(); ++row) {
+    const std::string_view name = listed->Utf8(row, 0);
+    if (ExtensionOf(name) != "wad") continue;
+    loaded.files.push_back(analyses.Find(DirectoryOf(listed->Utf8(row, 1)).append(name)));
     loaded.ready = loaded.ready && loaded.files.back();
   }
   if (iwadEntry) {
@@ -76,15 +80,17 @@ PortJudgement frmQLN2::JudgePort(const LaunchOptionValues& options, int entry) c
       EffectiveFamily(iniFile_.LoadWhole(ports.section, PortFamilyKey(entry)), portPath);
   judgement.profile = judging_.profileFor(family, FileNameOf(portPath));
   if (!judgement.profile) return judgement;
-  const std::vector<CustomFile> files =
-      options.IsOn(LaunchOptionId::UseFiles) ? ListedCustomFiles() : std::vector<CustomFile>();
+  const EntryListModel* files =
+      options.IsOn(LaunchOptionId::UseFiles) ? EntriesOf(lstFiles) : nullptr;
   const LoadedNeeds loaded =
       Gather(*analyses_, files, options.Get(LaunchOptionId::IWAD), portPath, wadFacts_->Places());
   judgement.ready = loaded.ready;
   if (!loaded.ready) return judgement;
   // With a node builder chosen, the PWADs' maps get their nodes before the port sees them.
   PortProfile judged = *judgement.profile;
-  if (!files.empty() && !ChosenNodeBuilder().path.empty()) judged.buildsNodes = true;
+  if (files && files->Count() > 0 && !ChosenNodeBuilder().path.empty()) {
+    judged.buildsNodes = true;
+  }
   judgement.verdict = judging_.judge(judged, loaded.Files(), loaded.iwad.get());
   return judgement;
 }
@@ -105,7 +111,7 @@ LaunchOptionValues frmQLN2::WithAutomaticComplevel(const LaunchOptionValues& opt
   if (!MeaningOf(option, options.Text(option.id)).empty()) return options;
   if (!options.IsOn(LaunchOptionId::UseFiles)) return options;
   const LoadedNeeds loaded =
-      Gather(*analyses_, ListedCustomFiles(), options.Get(LaunchOptionId::IWAD),
+      Gather(*analyses_, EntriesOf(lstFiles), options.Get(LaunchOptionId::IWAD),
              options.Text(LaunchOptionId::Port), wadFacts_->Places());
   const bool usable =
       std::all_of(loaded.files.begin(), loaded.files.end(),
@@ -124,7 +130,7 @@ void frmQLN2::ShowAutomaticComplevel() {
   QString tip = QLatin1String(OptionOf(LaunchOptionId::Complevel).tip.data());
   if (options.IsOn(LaunchOptionId::UseFiles)) {
     const LoadedNeeds loaded =
-        Gather(*analyses_, ListedCustomFiles(), options.Get(LaunchOptionId::IWAD),
+        Gather(*analyses_, EntriesOf(lstFiles), options.Get(LaunchOptionId::IWAD),
                options.Text(LaunchOptionId::Port), wadFacts_->Places());
     if (!loaded.files.empty()) {
       std::string why;

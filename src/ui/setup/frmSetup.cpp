@@ -235,7 +235,7 @@ void frmSetup::FillList() {
   const auto count = StoredCount(iniFile_, kind_);
   if (!count || *count == 0) return;
   EntryTexts names = ReadEntries(iniFile_, kind_, *count, NameKey);
-  EntriesOf(cmbList)->Append({std::move(names)});
+  EntriesOf(cmbList)->Append(Columns(std::move(names)));
   cmbList->setCurrentIndex(-1);
 }
 

@@ -1049,5 +1049,21 @@ TEST(DocumentLookups, FindEveryKeyOfASectionThatGrew) {
   EXPECT_EQ(document.RawValue("B", "k"), "0");
 }
 
+// A line of several MiB is read and written whole, before and after the document packs its
+// text around it.
+TEST(DocumentLookups, KeepLinesOfSeveralMebibytesWhole) {
+  const std::string big(5 << 20, 'x');
+  const std::string file =
+      "[A]\r\nbig=" + big + "\r\nfiller=" + std::string(6 << 20, 'y') + "\r\nk=1\r\n";
+  IniDocument document = IniDocument::Parse(file);
+  EXPECT_EQ(document.RawValue("A", "big"), big);
+  EXPECT_EQ(document.Serialize(), file);
+  document.Set("A", "filler", "short");  // frees more than half: the text is packed
+  document.Set("A", "k", big + "z");
+  EXPECT_EQ(document.RawValue("A", "big"), big);
+  EXPECT_EQ(document.RawValue("A", "k"), big + "z");
+  EXPECT_EQ(document.Serialize(), "[A]\r\nbig=" + big + "\r\nfiller=short\r\nk=" + big + "z\r\n");
+}
+
 }  // namespace
 }  // namespace quillon
