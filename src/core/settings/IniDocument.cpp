@@ -221,8 +221,9 @@ bool HoldsKey(std::string_view text, std::string_view key) {
 
 void IniDocument::KeyIndex::Reserve(std::size_t keys, std::size_t lines,
                                     const IniDocument& document, const std::vector<Line>& texts) {
-  std::size_t size = 8;
-  while (size < 2 * keys) size *= 2;
+  // At most two thirds full; grown, at least twice as large.
+  std::size_t size = std::max<std::size_t>(8, keys + keys / 2 + 1);
+  if (size > slots_.size() && !slots_.empty()) size = std::max(size, 2 * slots_.size());
   // Line numbers up to `lines` fit in the slot beside their hash's top bits.
   unsigned bits = 1;
   while (bits < 32 && (std::uint64_t{1} << bits) <= lines + 1) ++bits;
@@ -247,23 +248,31 @@ std::uint32_t IniDocument::KeyIndex::LineMask() const {
   return static_cast<std::uint32_t>((std::uint64_t{1} << lineBits_) - 1);
 }
 
+// The first slot a hash tries: spread over a table of any size by the hash's low bits
+// (the top ones go into the slot itself).
+std::size_t IniDocument::KeyIndex::Home(std::uint32_t hash) const {
+  const std::uint32_t spread = hash * 0x9E3779B1u;
+  return static_cast<std::size_t>((std::uint64_t{spread} * slots_.size()) >> 32);
+}
+
+std::size_t IniDocument::KeyIndex::Next(std::size_t i) const {
+  return i + 1 == slots_.size() ? 0 : i + 1;
+}
+
 void IniDocument::KeyIndex::Place(std::uint32_t hash, std::uint32_t line) {
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t i = hash & mask;
-  while (slots_[i] != 0) i = (i + 1) & mask;
+  std::size_t i = Home(hash);
+  while (slots_[i] != 0) i = Next(i);
   slots_[i] = (hash & ~LineMask()) | (line + 1);
 }
 
 void IniDocument::KeyIndex::Add(std::uint32_t hash, std::uint32_t line, std::string_view key,
                                 const IniDocument& document, const std::vector<Line>& lines) {
-  if (2 * (used_ + 1) > slots_.size() || line + 1 >= LineMask()) {
-    Reserve(std::max<std::size_t>(4, used_ + 1), std::max<std::size_t>(line + 1, lines.size()),
-            document, lines);
+  if (3 * (used_ + 1) > 2 * slots_.size() || line + 1 >= LineMask()) {
+    Reserve(used_ + 1, std::max<std::size_t>(line + 1, lines.size()), document, lines);
   }
-  const std::size_t mask = slots_.size() - 1;
   const std::uint32_t lineMask = LineMask();
   const std::uint32_t tag = hash & ~lineMask;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+  for (std::size_t i = Home(hash);; i = Next(i)) {
     const std::uint32_t slot = slots_[i];
     if (slot == 0) {
       slots_[i] = tag | (line + 1);
@@ -282,10 +291,9 @@ std::optional<std::uint32_t> IniDocument::KeyIndex::Find(std::uint32_t hash, std
                                                          const IniDocument& document,
                                                          const std::vector<Line>& lines) const {
   if (slots_.empty()) return std::nullopt;
-  const std::size_t mask = slots_.size() - 1;
   const std::uint32_t lineMask = LineMask();
   const std::uint32_t tag = hash & ~lineMask;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+  for (std::size_t i = Home(hash);; i = Next(i)) {
     const std::uint32_t slot = slots_[i];
     if (slot == 0) return std::nullopt;
     if ((slot & ~lineMask) == tag && HoldsKey(document.TextOf(lines[(slot & lineMask) - 1]), key)) {

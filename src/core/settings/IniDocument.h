@@ -79,7 +79,7 @@ class IniDocument {
   static constexpr std::uint64_t kLongLine = (std::uint64_t{1} << 22) - 1;
 
   // Keys to line numbers of one section, found through the line's own text. Linear
-  // probing over a power-of-two table kept at most half full. A slot is four bytes: 0 when
+  // probing over a table kept at most two thirds full. A slot is four bytes: 0 when
   // empty, else the line number plus one in its low bits (as many as the section's lines
   // need) and the top bits of the key's hash above them, which spare most comparisons.
   class KeyIndex {
@@ -98,6 +98,8 @@ class IniDocument {
 
    private:
     std::uint32_t LineMask() const;
+    std::size_t Home(std::uint32_t hash) const;
+    std::size_t Next(std::size_t slot) const;
     void Place(std::uint32_t hash, std::uint32_t line);
     std::vector<std::uint32_t> slots_;
     unsigned lineBits_ = 0;
