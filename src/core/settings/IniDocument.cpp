@@ -483,13 +483,15 @@ std::string IniDocument::Serialize() const {
 }
 
 std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const {
-  // The section of the last key found, when it is this one: its header names it.
-  if (lastSection_ != 0 && lastSection_ < sections_.size()) {
-    const auto header = HeaderName(TextOf(sections_[lastSection_].lines.front()));
-    if (header && AsciiCaseEqual{}(*header, name)) return lastSection_;
+  // The section found last, asked for again (a list's keys, one after another).
+  if (foundSection_ != 0 && name.size() == foundSectionName_.size() &&
+      (name == foundSectionName_ || AsciiCaseEqual{}(name, foundSectionName_))) {
+    return foundSection_;
   }
   const auto found = sectionIndex_.find(name);
   if (found == sectionIndex_.end()) return std::nullopt;
+  foundSection_ = found->second;
+  foundSectionName_ = found->first;
   return found->second;
 }
 

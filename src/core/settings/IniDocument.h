@@ -168,6 +168,9 @@ class IniDocument {
   // the line as far on again from the last, then the line after the one before it. Only a
   // hint: the line's own text decides, and a section with a key twice is always looked up.
   mutable std::size_t lastSection_ = 0;
+  // The section found last and its name, as its first header has it.
+  mutable std::size_t foundSection_ = 0;
+  mutable std::string foundSectionName_;
   mutable std::array<std::size_t, 2> lastLines_{};
 };
 
