@@ -351,7 +351,6 @@ ReadResult ReadFile(const std::filesystem::path& path) {
   // Read straight into the result; the spare byte lets the last read see EOF without a resize.
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
-  AllowHugePages(bytes.data(), bytes.capacity());
   Prefault(bytes.data(), bytes.capacity());
   bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
   std::size_t used = 0;

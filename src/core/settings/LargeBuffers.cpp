@@ -27,15 +27,6 @@ Range InnerUnits(void* data, std::size_t size, std::uintptr_t unit) {
 
 }  // namespace
 
-void AllowHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t size) {
-#if defined(MADV_HUGEPAGE)
-  const Range huge = InnerUnits(data, size, 2 * 1024 * 1024);
-  if (huge.end > huge.begin) {
-    ::madvise(reinterpret_cast<void*>(huge.begin), huge.end - huge.begin, MADV_HUGEPAGE);
-  }
-#endif
-}
-
 void Prefault([[maybe_unused]] void* data, [[maybe_unused]] std::size_t size) {
 #if defined(MADV_POPULATE_WRITE)
   if (size < kWorthPrefaulting) return;

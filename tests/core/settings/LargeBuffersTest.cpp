@@ -31,7 +31,6 @@ TEST_P(LargeBufferAdvice, KeepsEveryByte) {
   std::vector<std::uint8_t> after(1000, 9);
   const std::vector<std::uint8_t> expected = buffer;
 
-  AllowHugePages(buffer.data() + c.offset, c.size);
   Prefault(buffer.data() + c.offset, c.size);
 
   EXPECT_EQ(buffer, expected);
