@@ -37,7 +37,7 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: all run test bench bench-x e2e verdicts deps-run deps-test deps-bench build screenshot clean \
+.PHONY: all run test bench bench-x bench-trace e2e verdicts deps-run deps-test deps-bench build screenshot clean \
         sanitize memcheck fuzz deb deb-test format format-check
 
 all: build
@@ -83,6 +83,15 @@ bench-x:
 	cmake --build build-bench-x -j $(JOBS) --target quillon quillon_bare_window
 	/usr/bin/python3 bench/xbench.py --bare build-bench-x/quillon_bare_window \
 	  $(if $(BEFORE),before=$(BEFORE)) after=build-bench-x/Quillon
+
+# Where a start's time goes, from exec to the first frame: uprobes on the program's and
+# Qt's functions, recorded by perf under Xvfb (needs root for the probes).
+bench-trace:
+	$(call ensure_packages,$(BENCH_X_PACKAGES) linux-perf binutils)
+	cmake -S . -B build-bench-x -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_BENCH_X=ON $(CMAKE_ARGS)
+	cmake --build build-bench-x -j $(JOBS) --target quillon
+	$(if $(BEFORE),/usr/bin/python3 bench/starttrace.py $(BEFORE))
+	/usr/bin/python3 bench/starttrace.py build-bench-x/Quillon
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer; any report
 # fails its test. Qt is not instrumented; a leak of its own would go in lsan.supp.
