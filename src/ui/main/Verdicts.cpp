@@ -1,6 +1,6 @@
 #include <QComboBox>
-#include <QListView>
 #include <QCursor>
+#include <QListView>
 #include <QPushButton>
 #include <QToolTip>
 
