@@ -9,6 +9,7 @@ the exec, and the phase's own share. Needs root (uprobes) and the linux-perf pac
 Usage: starttrace.py [--runs 5] QUILLON_BINARY
 """
 import argparse
+import functools
 import os
 import shutil
 import statistics
@@ -53,10 +54,14 @@ PHASES = [
 ]
 
 
+@functools.cache
+def symbols(binary):
+    return subprocess.run(["nm", "--defined-only", binary] + (["-D"] if ".so" in binary else []),
+                          capture_output=True, text=True, check=True).stdout.splitlines()
+
+
 def symbol_address(binary, prefix):
-    out = subprocess.run(["nm", "--defined-only", binary] + (["-D"] if ".so" in binary else []),
-                         capture_output=True, text=True, check=True).stdout
-    for line in out.splitlines():
+    for line in symbols(binary):
         parts = line.split()
         if len(parts) == 3 and parts[2].split("@")[0].startswith(prefix) and \
                 not parts[2].endswith(".cold"):
@@ -68,10 +73,10 @@ def add_probes(program):
     subprocess.run(["perf", "probe", "-q", "-d", "qtrace:*"], capture_output=True)
     for event, binary, symbol, at_return in PROBES:
         target = binary or program
-        spec = f"qtrace:{event}={hex(symbol_address(target, symbol))}"
+        probe = f"qtrace:{event}={hex(symbol_address(target, symbol))}"
         if at_return:
-            spec += "%return"
-        subprocess.run(["perf", "probe", "-q", "-x", target, "--add", spec], check=True)
+            probe += "%return"
+        subprocess.run(["perf", "probe", "-q", "-x", target, "--add", probe], check=True)
 
 
 def trace_once(program, contents, root, env):

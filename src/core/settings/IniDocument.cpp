@@ -158,36 +158,43 @@ std::uint32_t KeyHash(std::string_view key) {
   return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
-// Where the first CR or LF at or after `from` stands, or the text's size. Eight bytes at a
-// time: a file of four full lists is 11 MB, read twice at start-up.
-std::size_t LineBreakFrom(std::string_view text, std::size_t from) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-  const std::size_t n = text.size();
-  std::size_t i = from;
-  for (; i + 8 <= n; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    const std::uint64_t cr = word ^ (kOnes * '\r');
-    const std::uint64_t lf = word ^ (kOnes * '\n');
-    // A byte of either is zero exactly where the word holds that character.
-    const std::uint64_t zero = ((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf);
-    if (zero & kHighs) break;
-  }
-  while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
-  return i;
-}
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 
-// Where the first byte at or after `from` that is not ASCII stands, or the text's size.
-std::size_t AsciiRunFrom(std::string_view text, std::size_t from) {
+// Where the first byte at or after `from` that `stops` stands, or the text's size. Eight
+// bytes at a time while `wordMayStop` (the high bit of a byte set where it may) says none
+// of them does: a file of four full lists is 11 MB, read twice at start-up.
+template <class WordMayStop, class Stops>
+std::size_t FindFrom(std::string_view text, std::size_t from, WordMayStop wordMayStop,
+                     Stops stops) {
   std::size_t i = from;
   for (; i + 8 <= text.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, text.data() + i, 8);
-    if (word & 0x8080808080808080ull) break;
+    if (wordMayStop(word) & kHighs) break;
   }
-  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  while (i < text.size() && !stops(text[i])) ++i;
   return i;
+}
+
+// Where the first CR or LF at or after `from` stands, or the text's size.
+std::size_t LineBreakFrom(std::string_view text, std::size_t from) {
+  return FindFrom(
+      text, from,
+      [](std::uint64_t word) {
+        // A byte of either is zero exactly where the word holds that character.
+        const std::uint64_t cr = word ^ (kOnes * '\r');
+        const std::uint64_t lf = word ^ (kOnes * '\n');
+        return ((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf);
+      },
+      [](char c) { return c == '\r' || c == '\n'; });
+}
+
+// Where the first byte at or after `from` that is not ASCII stands, or the text's size.
+std::size_t AsciiRunFrom(std::string_view text, std::size_t from) {
+  return FindFrom(
+      text, from, [](std::uint64_t word) { return word; },
+      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // A line longer than a span can say is kept in pieces without endings between them, which

@@ -153,12 +153,6 @@ void RunEdits(EntryListModel& model, QStringList& expected) {
   EXPECT_EQ(Column(model, 0), expected);
 }
 
-TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
-  EntryListModel model(1);
-  QStringList expected;
-  RunEdits(model, expected);
-}
-
 // A file of ports: plain names, one that reading unquotes and one in Windows-1252.
 void WritePorts(const test::TempDir& dir, int plain) {
   QByteArray bytes = "[Ports]\r\nNumPorts=" + QByteArray::number(plain + 2) + "\r\n";
@@ -176,16 +170,22 @@ QStringList PortNames(int plain) {
   return names << QStringLiteral("  Quoted  ") << QStringLiteral("Caf\u00e9");
 }
 
-TEST(EntryListModelTest, EditsOfTextsReadFromTheFileKeepEveryTextExact) {
-  const test::TempDir dir;
-  WritePorts(dir, 150);
-  ReadWrite ini;
-  ini.SetFileName(dir.FilePath(QStringLiteral("QLN2.ini")).toStdString());
-  EntryListModel model(1);
-  model.Append({ReadEntries(ini, KindOf(ListId::Ports), 152, NameKey)});
-  QStringList expected = PortNames(150);
-  ASSERT_EQ(Column(model, 0), expected);
-  RunEdits(model, expected);
+// The same edits over texts of the column's own and over views of the file's text.
+TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
+  for (const bool fromFile : {false, true}) {
+    const test::TempDir dir;
+    WritePorts(dir, 150);
+    ReadWrite ini;
+    ini.SetFileName(dir.FilePath(QStringLiteral("QLN2.ini")).toStdString());
+    EntryListModel model(1);
+    QStringList expected;
+    if (fromFile) {
+      model.Append(Columns(ReadEntries(ini, KindOf(ListId::Ports), 152, NameKey)));
+      expected = PortNames(150);
+      ASSERT_EQ(Column(model, 0), expected);
+    }
+    RunEdits(model, expected);
+  }
 }
 
 // The entries read from the file are views of its text, and stay as read whatever the
