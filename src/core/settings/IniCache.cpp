@@ -87,7 +87,7 @@ class SaveLog {
 class CleanText {
  public:
   CleanText(std::string_view text, bool isName) : view_(text) {
-    const bool breaks = text.find_first_of("\r\n") != std::string_view::npos;
+    const bool breaks = HoldsLineBreak(text);
     const bool blanks =
         isName && !text.empty() &&
         (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' || text.back() == '\t');
@@ -279,19 +279,12 @@ std::shared_ptr<const std::string> CachedSharedText(IniFileHandle& file) {
 
 namespace {
 
-// Sets the key to text already clean (a stored line's text holds no line break).
-void SaveClean(IniFileHandle& file, std::string_view section, std::string_view key,
-               std::string_view value) {
-  // Taken before the document changes: the value may be a view of its text.
-  std::optional<std::string> kept;
-  if (!SaveLog::FoundByName(key)) {
-    file.pending.KeepValues(file.document);
-    kept.emplace(value);
-    value = *kept;
-  }
-  // Legacy text that Load converted is written back as it was when it comes back unchanged.
-  if (file.document.Set(section, key, value, IniDocument::Legacy::Keep)) {
-    file.pending.Add(section, key, kept ? std::optional<std::string_view>(value) : std::nullopt);
+// Logs a save that changed the document and writes, or asks for the write, as every save
+// does. `kept`: the value, for a key not SaveLog::FoundByName.
+void Saved(IniFileHandle& file, std::string_view section, std::string_view key, bool changed,
+           const std::optional<std::string>& kept) {
+  if (changed) {
+    file.pending.Add(section, key, kept ? std::optional<std::string_view>(*kept) : std::nullopt);
     if (!file.dirty) {
       file.dirty = true;
       State().dirty.push_back(file.shared_from_this());
@@ -304,6 +297,21 @@ void SaveClean(IniFileHandle& file, std::string_view section, std::string_view k
   } else {
     RequestFlush();
   }
+}
+
+// Sets the key to text already clean (a stored line's text holds no line break).
+void SaveClean(IniFileHandle& file, std::string_view section, std::string_view key,
+               std::string_view value) {
+  // Taken before the document changes: the value may be a view of its text.
+  std::optional<std::string> kept;
+  if (!SaveLog::FoundByName(key)) {
+    file.pending.KeepValues(file.document);
+    kept.emplace(value);
+    value = *kept;
+  }
+  // Legacy text that Load converted is written back as it was when it comes back unchanged.
+  Saved(file, section, key, file.document.Set(section, key, value, IniDocument::Legacy::Keep),
+        kept);
 }
 
 }  // namespace
@@ -319,6 +327,14 @@ void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_vi
   RefreshIfChanged(file);
   const CleanText cleanSection(section, true);
   const CleanText cleanTo(to, true);
+  if (SaveLog::FoundByName(cleanTo)) {
+    const auto moved = file.document.Move(cleanSection, CleanText(from, true), cleanTo, always,
+                                          IniDocument::Legacy::Keep);
+    if (moved != IniDocument::Moved::Skipped) {
+      Saved(file, cleanSection, cleanTo, moved == IniDocument::Moved::Changed, std::nullopt);
+    }
+    return;
+  }
   const std::string_view moved =
       file.document.RawValue(cleanSection, CleanText(from, true)).value_or(std::string_view());
   if (!always &&

@@ -204,7 +204,7 @@ constexpr std::size_t kLongestSpan = UINT32_MAX;
 // True when the line's key is `key` (which holds no '='), as AsciiCaseEqual(KeyOf(line),
 // key) would say. A line that starts with its key is told at the key's length, without a
 // search for the '='.
-bool HoldsKey(std::string_view text, std::string_view key) {
+bool HoldsKeyAtLength(std::string_view text, std::string_view key) {
   const std::size_t n = key.size();
   if (n == 0 || IsBlank(key.front()) || IsBlank(key.back()) || text.size() <= n ||
       IsBlank(text.front())) {
@@ -222,6 +222,17 @@ bool HoldsKey(std::string_view text, std::string_view key) {
   }
   while (i < text.size() && IsBlank(text[i])) ++i;
   return i < text.size() && text[i] == '=';
+}
+
+// HoldsKeyAtLength, with the common "no" told inline: most lines tried are another key's.
+inline bool HoldsKey(std::string_view text, std::string_view key) {
+  const std::size_t n = key.size();
+  if (n != 0 && text.size() > n && !IsBlank(text.front()) && !IsBlank(key.front()) &&
+      !IsBlank(key.back()) &&
+      ((text[n] != '=' && !IsBlank(text[n])) || LowerAscii(text[n - 1]) != LowerAscii(key[n - 1]))) {
+    return false;
+  }
+  return HoldsKeyAtLength(text, key);
 }
 
 }  // namespace
@@ -402,9 +413,10 @@ IniDocument::Line IniDocument::MakeLine(std::uint64_t begin, std::size_t size, E
   return line;
 }
 
-IniDocument::Line IniDocument::Store(std::string_view text, Ending ending) {
-  const Line line = MakeLine(file_->size() + added_.size(), text.size(), ending);
-  added_.append(text);
+IniDocument::Line IniDocument::Store(std::string_view head, std::string_view tail,
+                                     Ending ending) {
+  const Line line = MakeLine(file_->size() + added_.size(), head.size() + tail.size(), ending);
+  added_.append(head).append(tail);
   return line;
 }
 
@@ -516,7 +528,10 @@ std::optional<std::uint32_t> IniDocument::FindKey(std::size_t sectionNumber,
   if (sectionNumber == lastSection_ && !section.keys.HasDuplicates()) {
     // Without a key twice in the section, any line holding the key is the one indexed.
     const auto [before, last] = lastLines_;
-    for (const std::size_t line : {last + (last > before ? last - before : 1), before + 1}) {
+    // The next line as far on as the last step; the line after the one before it (a
+    // renumbering reads one entry and writes the one before); the last line again (read,
+    // then written).
+    for (const std::size_t line : {last + (last > before ? last - before : 1), before + 1, last}) {
       if (line < section.lines.size() && HoldsKey(TextOf(section.lines[line]), key)) {
         return remember(line);
       }
@@ -533,28 +548,59 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
   if (!sectionNumber) return std::nullopt;
   const auto index = FindKey(*sectionNumber, key);
   if (!index) return std::nullopt;
-  const std::string_view text = TextOf(sections_[*sectionNumber].lines[*index]);
+  return ValueOf(*sectionNumber, index);
+}
+
+std::string_view IniDocument::ValueOf(std::size_t sectionNumber,
+                                      std::optional<std::uint32_t> index) const {
+  if (!index) return {};
+  const std::string_view text = TextOf(sections_[sectionNumber].lines[*index]);
   return text.substr(text.find('=') + 1);
 }
 
+IniDocument::Moved IniDocument::Move(std::string_view section, std::string_view from,
+                                     std::string_view to, bool always, Legacy legacy) {
+  const auto sectionNumber = FindSection(section);
+  if (!sectionNumber) {
+    if (!always) return Moved::Skipped;  // both read ""
+    return Set(section, to, {}, legacy) ? Moved::Changed : Moved::Unchanged;
+  }
+  const std::string_view moved = ValueOf(*sectionNumber, FindKey(*sectionNumber, from));
+  const auto index = FindKey(*sectionNumber, to);
+  if (!always && ValueOf(*sectionNumber, index) == moved) return Moved::Skipped;
+  return SetIn(*sectionNumber, index, to, moved, legacy) ? Moved::Changed : Moved::Unchanged;
+}
+
+namespace {
+
+std::string KeyLine(std::string_view key, std::string_view value) {
+  std::string text;
+  text.reserve(key.size() + 1 + value.size());
+  text.append(key).append(1, '=').append(value);
+  return text;
+}
+
+}  // namespace
+
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value,
                       Legacy legacy) {
-  std::string keyLine;
-  keyLine.reserve(key.size() + 1 + value.size());
-  keyLine.append(key).append(1, '=').append(value);
-
   const auto sectionNumber = FindSection(section);
   if (!sectionNumber) {
     if (Line* last = LastLine(); last && last->ending == Ending::None) last->ending = Ending::CrLf;
     std::string header;
     header.append(1, '[').append(section).append(1, ']');
     AddLine(Store(header, Ending::CrLf));
-    AddLine(Store(keyLine, Ending::CrLf));
+    AddLine(Store(KeyLine(key, value), Ending::CrLf));
     return true;
   }
 
-  Section& found = sections_[*sectionNumber];
-  if (const auto index = FindKey(*sectionNumber, key)) {
+  return SetIn(*sectionNumber, FindKey(*sectionNumber, key), key, value, legacy);
+}
+
+bool IniDocument::SetIn(std::size_t sectionNumber, std::optional<std::uint32_t> index,
+                        std::string_view key, std::string_view value, Legacy legacy) {
+  Section& found = sections_[sectionNumber];
+  if (index) {
     Line& line = found.lines[*index];
     const std::size_t keep = TextOf(line).find('=') + 1;
     const std::string_view stored = TextOf(line).substr(keep);
@@ -568,11 +614,16 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
       unusedBytes_ += SizeOf(line) - size;
       SetSize(line, size);
     } else {
-      // Built apart first: the line's own text may sit in the buffer that grows.
-      std::string text(TextOf(line).substr(0, keep));
-      text.append(value);
+      const std::string_view head = TextOf(line).substr(0, keep);
       unusedBytes_ += SizeOf(line);
-      line = Store(text, line.ending);
+      if (!InAdded(head) && !InAdded(value)) {
+        line = Store(head, value, line.ending);
+      } else {
+        // Built apart first: the text may sit in the buffer that grows.
+        std::string text(head);
+        text.append(value);
+        line = Store(text, line.ending);
+      }
     }
     if (WorthPacking(unusedBytes_, file_->size() + added_.size())) Compact();
     return true;
@@ -582,17 +633,18 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   // blank lines move, so no index entry changes.
   Line& previous = found.lines[found.contentEnd - 1];
   if (previous.ending == Ending::None) previous.ending = Ending::CrLf;
-  if (HeaderName(keyLine)) {
+  const std::string text = KeyLine(key, value);
+  if (HeaderName(text)) {
     // A key name starting with '[' starts a new section once written; let the parser
     // sort out what that means rather than mirroring it here.
     found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
-                       Store(keyLine, Ending::CrLf));
+                       Store(text, Ending::CrLf));
     *this = Parse(Serialize());
     return true;
   }
   found.lines.insert(found.lines.begin() + static_cast<std::ptrdiff_t>(found.contentEnd),
-                     Store(keyLine, Ending::CrLf));
-  IndexLine(*sectionNumber, found.contentEnd);
+                     Store(text, Ending::CrLf));
+  IndexLine(sectionNumber, found.contentEnd);
   return true;
 }
 
@@ -665,7 +717,7 @@ std::string StoredFormOf(std::string_view value) {
 
 bool IsLegacyTextOf(std::string_view raw, std::string_view stored) {
   bool legacy = false;
-  for (std::size_t i = 0; i < raw.size() && !legacy;) {
+  for (std::size_t i = AsciiRunFrom(raw, 0); i < raw.size() && !legacy; i = AsciiRunFrom(raw, i)) {
     const std::size_t length = CharLength(raw, i);
     legacy = IsStrayByte(raw, i, length);
     i += length;
@@ -674,6 +726,10 @@ bool IsLegacyTextOf(std::string_view raw, std::string_view stored) {
   // Given back whole, or as Load cut it: either way the stored text says no less.
   const std::string value = WholeValue(stored);
   return WholeValue(raw) == value || ValueForLoad(raw) == value;
+}
+
+bool HoldsLineBreak(std::string_view text) {
+  return LineBreakFrom(text, 0) != text.size();
 }
 
 std::string WithoutLineBreaks(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,11 @@ class IniDocument {
   enum class Legacy { Replace, Keep };
   bool Set(std::string_view section, std::string_view key, std::string_view value,
            Legacy legacy = Legacy::Replace);
+  // Sets `to` to the value `from` holds ("" when it is missing), as Set would, each key
+  // looked up once. Unless `always`, Skipped when `to` reads that value already.
+  enum class Moved { Skipped, Unchanged, Changed };
+  Moved Move(std::string_view section, std::string_view from, std::string_view to, bool always,
+             Legacy legacy = Legacy::Replace);
 
  private:
   enum class Ending : std::uint8_t { None, CrLf, Lf, Cr };
@@ -137,8 +143,19 @@ class IniDocument {
   static std::string_view EndingText(Ending ending);
   template <class Take>
   static void ForEachLine(std::string_view text, std::size_t from, Take take);
-  // Stores the text of a new line; it is placed by the caller.
-  Line Store(std::string_view text, Ending ending);
+  // Stores the text of a new line, `head` then `tail`; it is placed by the caller.
+  Line Store(std::string_view head, std::string_view tail, Ending ending);
+  Line Store(std::string_view text, Ending ending) { return Store(text, {}, ending); }
+  // Whether the text lies in added_, which a Store may move.
+  bool InAdded(std::string_view text) const {
+    const std::less_equal<const char*> notAfter;
+    return notAfter(added_.data(), text.data()) &&
+           notAfter(text.data(), added_.data() + added_.size());
+  }
+  // Set, in a section found and with the key's line looked up already.
+  bool SetIn(std::size_t sectionNumber, std::optional<std::uint32_t> index, std::string_view key,
+             std::string_view value, Legacy legacy);
+  std::string_view ValueOf(std::size_t sectionNumber, std::optional<std::uint32_t> index) const;
   // Places a line at the end, as the parser would: a header starts a section.
   void AddLine(const Line& line);
   void StartSection(std::string_view name);
@@ -200,6 +217,8 @@ bool IsLegacyTextOf(std::string_view raw, std::string_view stored);
 
 // Written text must not carry line breaks: each CR and LF becomes a blank.
 std::string WithoutLineBreaks(std::string_view text);
+// Whether the text holds a CR or LF.
+bool HoldsLineBreak(std::string_view text);
 
 // Names as the file would read them back: line breaks blanked, blanks trimmed.
 std::string CleanName(std::string_view name);

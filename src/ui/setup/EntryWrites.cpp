@@ -1,6 +1,8 @@
 #include "ui/setup/EntryWrites.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "ui/desktop/QtText.h"
 #include "ui/setup/MainWindowLists.h"
@@ -56,16 +58,33 @@ void EmptyEntry(ReadWrite& iniFile, const ListKind& kind, int entry) {
   WriteExtras(iniFile, kind, entry, {});
 }
 
+namespace {
+
+// An entry's keys: its name, its file, then its extras.
+void KeysOf(const ListKind& kind, int entry, std::vector<std::string>& keys) {
+  keys.clear();
+  keys.push_back(NameKey(kind, entry));
+  keys.push_back(FileKey(kind, entry));
+  for (const std::string_view suffix : kind.extraSuffixes) {
+    keys.push_back(ExtraKey(kind, entry, suffix));
+  }
+}
+
+}  // namespace
+
 void MoveEntriesDown(ReadWrite& iniFile, const ListKind& kind, int entry, int last) {
   const std::string_view section = kind.section;
+  std::vector<std::string> to;
+  std::vector<std::string> from;
+  KeysOf(kind, entry, to);
   for (int moved = entry; moved < last; ++moved) {
-    iniFile.MoveRaw(section, NameKey(kind, moved + 1), NameKey(kind, moved));
-    iniFile.MoveRaw(section, FileKey(kind, moved + 1), FileKey(kind, moved));
-    // Neither set: no key is made.
-    for (const std::string_view suffix : kind.extraSuffixes) {
-      iniFile.MoveRaw(section, ExtraKey(kind, moved + 1, suffix), ExtraKey(kind, moved, suffix),
-                      ReadWrite::Move::WhenDifferent);
+    KeysOf(kind, moved + 1, from);
+    for (std::size_t i = 0; i < from.size(); ++i) {
+      // An extra that neither sets makes no key; the name and file are always written.
+      iniFile.MoveRaw(section, from[i], to[i],
+                      i < 2 ? ReadWrite::Move::Always : ReadWrite::Move::WhenDifferent);
     }
+    std::swap(from, to);  // the keys moved from are the next ones moved to
   }
 }
 
