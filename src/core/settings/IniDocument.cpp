@@ -1,6 +1,7 @@
 #include "core/settings/IniDocument.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -162,16 +163,20 @@ constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 
 // Where the first byte at or after `from` that `stops` stands, or the text's size. Eight
-// bytes at a time while `wordMayStop` (the high bit of a byte set where it may) says none
-// of them does: a file of four full lists is 11 MB, read twice at start-up.
-template <class WordMayStop, class Stops>
-std::size_t FindFrom(std::string_view text, std::size_t from, WordMayStop wordMayStop,
-                     Stops stops) {
+// bytes at a time: `wordStops` sets the high bit of the first byte of a word that stops
+// (of later ones it may or may not); a file of four full lists is 11 MB.
+template <class WordStops, class Stops>
+std::size_t FindFrom(std::string_view text, std::size_t from, WordStops wordStops, Stops stops) {
   std::size_t i = from;
   for (; i + 8 <= text.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, text.data() + i, 8);
-    if (wordMayStop(word) & kHighs) break;
+    if (const std::uint64_t found = wordStops(word) & kHighs) {
+      if constexpr (std::endian::native == std::endian::little) {
+        return i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+      }
+      break;
+    }
   }
   while (i < text.size() && !stops(text[i])) ++i;
   return i;
@@ -182,7 +187,8 @@ std::size_t LineBreakFrom(std::string_view text, std::size_t from) {
   return FindFrom(
       text, from,
       [](std::uint64_t word) {
-        // A byte of either is zero exactly where the word holds that character.
+        // A byte of either is zero where the word holds that character; below the first
+        // such byte no borrow reaches, so that one is told exactly.
         const std::uint64_t cr = word ^ (kOnes * '\r');
         const std::uint64_t lf = word ^ (kOnes * '\n');
         return ((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf);
@@ -358,26 +364,35 @@ IniDocument IniDocument::Parse(std::string bytes) {
   document.byteOrderMark_ = text.starts_with(kByteOrderMark);
   const std::size_t from = document.byteOrderMark_ ? kByteOrderMark.size() : 0;
 
-  // Counted first, so that each section's lines and index are sized once.
-  std::vector<std::size_t> counts(1);
+  // Every line first, in one pass over the bytes, and where each section starts; then each
+  // section takes its run of them, its lines and index sized once.
+  std::vector<Line> lines;
+  ReserveNow(lines, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  std::vector<std::size_t> headers;
   ForEachLine(text, from, [&](std::size_t begin, std::size_t size, Ending ending) {
-    if (HeaderName(document.TextOf(document.MakeLine(begin, size, ending)))) counts.push_back(0);
-    ++counts.back();
+    lines.push_back(document.MakeLine(begin, size, ending));
+    if (HeaderName(document.TextOf(lines.back()))) headers.push_back(lines.size() - 1);
   });
-  document.sections_.reserve(counts.size());
-  document.sections_.front().lines.reserve(counts.front());
-  ForEachLine(text, from, [&](std::size_t begin, std::size_t size, Ending ending) {
-    const Line line = document.MakeLine(begin, size, ending);
-    if (const auto name = HeaderName(document.TextOf(line))) {
-      document.StartSection(*name);
-      Section& section = document.sections_.back();
-      ReserveNow(section.lines, counts[document.sections_.size() - 1]);
-      section.keys.Reserve(section.lines.capacity(), section.lines.capacity(), document,
-                           section.lines);
+  headers.push_back(lines.size());
+  document.sections_.reserve(headers.size());
+  const auto take = [&](std::size_t first, std::size_t end) {
+    Section& section = document.sections_.back();
+    ReserveNow(section.lines, end - first);
+    section.lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                         lines.begin() + static_cast<std::ptrdiff_t>(end));
+    // Lines before any header hold no keys.
+    if (document.sections_.size() > 1) {
+      section.keys.Reserve(section.lines.size(), section.lines.size(), document, section.lines);
     }
-    document.sections_.back().lines.push_back(line);
-    document.IndexLine(document.sections_.size() - 1, document.sections_.back().lines.size() - 1);
-  });
+    for (std::size_t index = 0; index < section.lines.size(); ++index) {
+      document.IndexLine(document.sections_.size() - 1, index);
+    }
+  };
+  take(0, headers.front());
+  for (std::size_t i = 0; i + 1 < headers.size(); ++i) {
+    document.StartSection(*HeaderName(document.TextOf(lines[headers[i]])));
+    take(headers[i], headers[i + 1]);
+  }
   return document;
 }
 
