@@ -1065,5 +1065,55 @@ TEST(DocumentLookups, KeepLinesOfSeveralMebibytesWhole) {
   EXPECT_EQ(document.Serialize(), "[A]\r\nbig=" + big + "\r\nfiller=short\r\nk=" + big + "z\r\n");
 }
 
+// Line ends of every kind, at every place in an eight-byte word, are found where they are.
+TEST(DocumentLookups, FindLineEndsAtEveryPlaceInAWord) {
+  const char* const endings[] = {"\r\n", "\n", "\r"};
+  std::string file = "[A]";
+  for (int n = 0; n < 24; ++n) {
+    file += endings[n % 3] + "k"s + std::to_string(n) + "=" + std::string(n, 'v');
+  }
+  const IniDocument document = IniDocument::Parse(file);
+  EXPECT_EQ(document.Serialize(), file);
+  for (int n = 0; n < 24; ++n) {
+    EXPECT_EQ(document.RawValue("A", "k" + std::to_string(n)), std::string(n, 'v')) << n;
+  }
+}
+
+// A move does what reading `from` and then setting `to` to that does, byte for byte, one
+// move after another (later ones read what earlier ones wrote), with the file's text shared
+// (no value written in place) or not, and legacy text kept or replaced.
+TEST(DocumentMoves, DoWhatReadingThenSettingDoes) {
+  const std::string file =
+      "[A]\r\nk1=one\r\nk2=a much longer value\r\nk3=\r\nK4=one\r\nk5=caf\xE9\r\n"
+      "k6=caf\xC3\xA9\r\n\r\n[B]\r\nb=1\r\n";
+  struct Step {
+    std::string section, from, to;
+    bool always;
+  };
+  const Step steps[] = {{"A", "k2", "k1", true},  {"A", "k1", "k3", true},  {"A", "k1", "k4", false},
+                        {"A", "k9", "k3", false}, {"A", "k9", "k8", false}, {"A", "k9", "k8", true},
+                        {"A", "k6", "k5", true},  {"a", "K2", "b", true},   {"C", "x", "y", false},
+                        {"C", "x", "y", true},    {"A", "k2", "k2", true},  {"B", "b", "k1", false}};
+  using Legacy = IniDocument::Legacy;
+  using Moved = IniDocument::Moved;
+  for (const bool shared : {false, true}) {
+    for (const Legacy legacy : {Legacy::Replace, Legacy::Keep}) {
+      IniDocument moved = IniDocument::Parse(file);
+      IniDocument set = IniDocument::Parse(file);
+      const auto heldMoved = shared ? moved.SharedText() : nullptr;
+      const auto heldSet = shared ? set.SharedText() : nullptr;
+      for (const Step& step : steps) {
+        const std::string value(set.RawValue(step.section, step.from).value_or(""));
+        const bool skipped = !step.always && set.RawValue(step.section, step.to).value_or("") == value;
+        const bool changed = !skipped && set.Set(step.section, step.to, value, legacy);
+        EXPECT_EQ(moved.Move(step.section, step.from, step.to, step.always, legacy),
+                  skipped ? Moved::Skipped : changed ? Moved::Changed : Moved::Unchanged)
+            << step.from << " to " << step.to;
+        EXPECT_EQ(moved.Serialize(), set.Serialize()) << step.from << " to " << step.to;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quillon
