@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     auto ini = std::make_unique<ReadWrite>();
     ini->SetFileName(file.string());
     for (int op = 0; op < 64 && data.remaining_bytes() > 0; ++op) {
-      switch (data.ConsumeIntegralInRange(0, 10)) {
+      switch (data.ConsumeIntegralInRange(0, 11)) {
         case 0:
         case 1:
         case 2: {
@@ -179,6 +179,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
           expected.disk.reset();
           outsideEdits = true;
           break;
+        case 11: {  // a key's stored text moved to another key, as a renumbering does
+          const std::string section = Name(data);
+          const std::string from = Name(data);
+          const std::string to = Name(data);
+          const bool always = data.ConsumeBool();
+          ini->MoveRaw(section, from, to,
+                       always ? ReadWrite::Move::Always : ReadWrite::Move::WhenDifferent);
+          expected.Refresh();
+          const std::string moved = expected.view.Raw(section, from).value_or("");
+          if (always || expected.view.Raw(section, to).value_or("") != moved) {
+            expected.Save(section, to, moved);
+          }
+          break;
+        }
       }
       if (!expected.dirty) {
         Check(ReadBytes(file) == expected.disk, "file after a write");
