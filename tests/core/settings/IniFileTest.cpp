@@ -24,6 +24,7 @@
 
 #include "SyncCalls.h"
 #include "core/settings/ConfigLayout.h"
+#include "core/settings/FileStore.h"
 #include "core/settings/IniCache.h"
 #include "core/settings/IniDocument.h"
 #include "core/settings/ReadWrite.h"
@@ -292,6 +293,21 @@ TEST_F(IniTest, GarbageNeitherCrashesNorIsLost) {
   ini->Save("Quillon", "Key", "v");
   EXPECT_EQ(ini->Load("Quillon", "Key"), "v");
   EXPECT_EQ(ReadBytes(File()).substr(0, garbage.size()), garbage);
+}
+
+// Pieces short and long, past the size gathered for one write, come out whole and in order.
+TEST_F(IniTest, PiecesAreWrittenWholeAndInOrder) {
+  std::vector<std::string> texts;
+  for (int n = 0; n < 40000; ++n) texts.push_back(std::to_string(n) + (n % 2 ? "\r\n" : "="));
+  texts.insert(texts.begin() + 20000, std::string(300000, 'L'));
+  texts.push_back(std::string(2 << 20, 'M'));
+  texts.push_back("end");
+  const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+  std::string whole;
+  for (const std::string& text : texts) whole += text;
+  ASSERT_TRUE(filestore::WriteAtomically(File(), pieces));
+  std::ifstream in(File(), std::ios::binary);
+  EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == whole);
 }
 
 TEST_F(IniTest, CreateReplacesTheFileWithTheDefaults) {
