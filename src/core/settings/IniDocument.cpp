@@ -235,7 +235,8 @@ inline bool HoldsKey(std::string_view text, std::string_view key) {
   const std::size_t n = key.size();
   if (n != 0 && text.size() > n && !IsBlank(text.front()) && !IsBlank(key.front()) &&
       !IsBlank(key.back()) &&
-      ((text[n] != '=' && !IsBlank(text[n])) || LowerAscii(text[n - 1]) != LowerAscii(key[n - 1]))) {
+      ((text[n] != '=' && !IsBlank(text[n])) ||
+       LowerAscii(text[n - 1]) != LowerAscii(key[n - 1]))) {
     return false;
   }
   return HoldsKeyAtLength(text, key);
@@ -428,8 +429,7 @@ IniDocument::Line IniDocument::MakeLine(std::uint64_t begin, std::size_t size, E
   return line;
 }
 
-IniDocument::Line IniDocument::Store(std::string_view head, std::string_view tail,
-                                     Ending ending) {
+IniDocument::Line IniDocument::Store(std::string_view head, std::string_view tail, Ending ending) {
   const Line line = MakeLine(file_->size() + added_.size(), head.size() + tail.size(), ending);
   added_.append(head).append(tail);
   return line;

@@ -1106,10 +1106,11 @@ TEST(DocumentMoves, DoWhatReadingThenSettingDoes) {
     std::string section, from, to;
     bool always;
   };
-  const Step steps[] = {{"A", "k2", "k1", true},  {"A", "k1", "k3", true},  {"A", "k1", "k4", false},
-                        {"A", "k9", "k3", false}, {"A", "k9", "k8", false}, {"A", "k9", "k8", true},
-                        {"A", "k6", "k5", true},  {"a", "K2", "b", true},   {"C", "x", "y", false},
-                        {"C", "x", "y", true},    {"A", "k2", "k2", true},  {"B", "b", "k1", false}};
+  const Step steps[] = {
+      {"A", "k2", "k1", true},  {"A", "k1", "k3", true},  {"A", "k1", "k4", false},
+      {"A", "k9", "k3", false}, {"A", "k9", "k8", false}, {"A", "k9", "k8", true},
+      {"A", "k6", "k5", true},  {"a", "K2", "b", true},   {"C", "x", "y", false},
+      {"C", "x", "y", true},    {"A", "k2", "k2", true},  {"B", "b", "k1", false}};
   using Legacy = IniDocument::Legacy;
   using Moved = IniDocument::Moved;
   for (const bool shared : {false, true}) {
@@ -1120,10 +1121,13 @@ TEST(DocumentMoves, DoWhatReadingThenSettingDoes) {
       const auto heldSet = shared ? set.SharedText() : nullptr;
       for (const Step& step : steps) {
         const std::string value(set.RawValue(step.section, step.from).value_or(""));
-        const bool skipped = !step.always && set.RawValue(step.section, step.to).value_or("") == value;
+        const bool skipped =
+            !step.always && set.RawValue(step.section, step.to).value_or("") == value;
         const bool changed = !skipped && set.Set(step.section, step.to, value, legacy);
         EXPECT_EQ(moved.Move(step.section, step.from, step.to, step.always, legacy),
-                  skipped ? Moved::Skipped : changed ? Moved::Changed : Moved::Unchanged)
+                  skipped   ? Moved::Skipped
+                  : changed ? Moved::Changed
+                            : Moved::Unchanged)
             << step.from << " to " << step.to;
         EXPECT_EQ(moved.Serialize(), set.Serialize()) << step.from << " to " << step.to;
       }
