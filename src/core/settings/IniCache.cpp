@@ -326,23 +326,20 @@ void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_vi
                    std::string_view to, bool always) {
   RefreshIfChanged(file);
   const CleanText cleanSection(section, true);
+  const CleanText cleanFrom(from, true);
   const CleanText cleanTo(to, true);
-  if (SaveLog::FoundByName(cleanTo)) {
-    const auto moved = file.document.Move(cleanSection, CleanText(from, true), cleanTo, always,
-                                          IniDocument::Legacy::Keep);
-    if (moved != IniDocument::Moved::Skipped) {
-      Saved(file, cleanSection, cleanTo, moved == IniDocument::Moved::Changed, std::nullopt);
-    }
-    return;
+  // A key the log cannot find again by its name keeps its value there (see SaveLog).
+  std::optional<std::string> kept;
+  if (!SaveLog::FoundByName(cleanTo)) {
+    file.pending.KeepValues(file.document);
+    kept.emplace(file.document.RawValue(cleanSection, cleanFrom).value_or(std::string_view()));
   }
-  const std::string_view moved =
-      file.document.RawValue(cleanSection, CleanText(from, true)).value_or(std::string_view());
-  if (!always &&
-      file.document.RawValue(cleanSection, cleanTo).value_or(std::string_view()) == moved) {
-    return;
+  // Legacy text that Load converted stays as it was when the same text comes back.
+  const auto moved =
+      file.document.Move(cleanSection, cleanFrom, cleanTo, always, IniDocument::Legacy::Keep);
+  if (moved != IniDocument::Moved::Skipped) {
+    Saved(file, cleanSection, cleanTo, moved == IniDocument::Moved::Changed, kept);
   }
-  // A view of the document's own text: Set takes what it needs before it changes anything.
-  SaveClean(file, cleanSection, cleanTo, moved);
 }
 
 void CachedCreate(IniFileHandle& file, std::string bytes) {
