@@ -2,9 +2,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
+#include "core/files/PathHelpers.h"
 #include "core/files/PrivateFolders.h"
 #include "core/launch/ProgramLocations.h"
+#include "core/settings/ConfigLayout.h"
 #include "core/settings/IniCache.h"
 #include "ui/about/Emblem.h"
 #include "ui/desktop/FreedMemory.h"
@@ -14,7 +19,35 @@
 #include "ui/system/EndSignals.h"
 #include "ui/system/QtDesktop.h"
 
+namespace {
+
+// A portable copy keeps its files beside the executable; an installed one in the user's
+// folders, which a fresh account does not have yet.
+quillon::ProgramLocations LocationsFor(const QString& programDir) {
+  return quillon::DecideProgramLocations(
+      quillon::Ss(programDir),
+      {quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
+       qEnvironmentVariable("XDG_STATE_HOME").toStdString(),
+       [](const std::string& path) { return QFileInfo::exists(quillon::Qs(path)); }});
+}
+
+// The executable's folder as the application will give it once made (Linux); empty where
+// the system does not say.
+QString ExecutableFolder() {
+  std::error_code error;
+  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? QString() : quillon::Qs(executable.parent_path().string());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // The settings file is read and parsed on another core while the display and the window
+  // are set up, which takes as long as reading full lists.
+  if (const QString folder = ExecutableFolder(); !folder.isEmpty()) {
+    quillon::IniCache::ReadAhead(
+        quillon::JoinPath(LocationsFor(folder).configDir, quillon::kIniFileName));
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setApplicationVersion(QStringLiteral("2.01"));
@@ -23,13 +56,7 @@ int main(int argc, char** argv) {
 
   quillon::DeferSettingsWrites();
 
-  // A portable copy keeps its files beside the executable; an installed one in the user's
-  // folders, which a fresh account does not have yet.
-  const quillon::ProgramLocations where = quillon::DecideProgramLocations(
-      quillon::Ss(QApplication::applicationDirPath()),
-      {quillon::Ss(QDir::homePath()), qEnvironmentVariable("XDG_CONFIG_HOME").toStdString(),
-       qEnvironmentVariable("XDG_STATE_HOME").toStdString(),
-       [](const std::string& path) { return QFileInfo::exists(quillon::Qs(path)); }});
+  const quillon::ProgramLocations where = LocationsFor(QApplication::applicationDirPath());
   if (where.installed) quillon::CreatePrivateFolders(where.configDir);
 
   quillon::QtDesktop desktop;

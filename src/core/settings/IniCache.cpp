@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <system_error>
 #include <unordered_map>
@@ -129,8 +130,35 @@ class IniFileHandle : public std::enable_shared_from_this<IniFileHandle> {
 
 namespace {
 
+// A file as one read found it: its bytes parsed, none when it could not be read.
+struct ReadFound {
+  filestore::ReadResult::Status status = filestore::ReadResult::Status::Failed;
+  filestore::FileStamp stamp;
+  IniDocument document;
+};
+
+ReadFound ReadAndParse(const std::filesystem::path& path) {
+  filestore::ReadResult read = filestore::ReadFile(path);
+  ReadFound found{read.status, read.stamp, {}};
+  if (read.status == filestore::ReadResult::Status::Ok) {
+    found.document = IniDocument::Parse(std::move(read.bytes));
+  }
+  return found;
+}
+
+// The path under which the cache holds a file's one copy.
+std::string CacheKey(const std::string& fileName) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(fileName, error);
+  if (error) path = fileName;
+  return path.lexically_normal().string();
+}
+
 struct CacheState {
   std::unordered_map<std::string, std::weak_ptr<IniFileHandle>> files;
+  // A file being read ahead of its first load, and its cache key.
+  std::string aheadKey;
+  std::future<ReadFound> ahead;
   // Held strongly so unwritten changes outlive the last ReadWrite on the file.
   std::vector<std::shared_ptr<IniFileHandle>> dirty;
   std::function<void()> requester;
@@ -145,8 +173,22 @@ CacheState& State() {
   return state;
 }
 
+// What the read ahead found, when it was of this file and the file is still as it found it.
+std::optional<ReadFound> TakeReadAhead(const std::filesystem::path& path) {
+  CacheState& state = State();
+  if (!state.ahead.valid() || state.aheadKey != path.string()) return std::nullopt;
+  ReadFound found = state.ahead.get();
+  state.aheadKey.clear();
+  if (found.status == filestore::ReadResult::Status::Failed ||
+      !filestore::SameFile(filestore::Stat(path), found.stamp)) {
+    return std::nullopt;
+  }
+  return found;
+}
+
 void Reload(IniFileHandle& file) {
-  filestore::ReadResult read = filestore::ReadFile(file.path);
+  std::optional<ReadFound> ahead = TakeReadAhead(file.path);
+  ReadFound read = ahead ? std::move(*ahead) : ReadAndParse(file.path);
   if (read.status == filestore::ReadResult::Status::Missing && file.loaded &&
       file.stamp.state == filestore::FileStamp::State::Present) {
     // Deleted while we run: what we knew of it stands in for it, and the next write puts
@@ -154,9 +196,7 @@ void Reload(IniFileHandle& file) {
     file.stamp = read.stamp;
     return;
   }
-  file.document = read.status == filestore::ReadResult::Status::Ok
-                      ? IniDocument::Parse(std::move(read.bytes))
-                      : IniDocument{};
+  file.document = std::move(read.document);  // empty unless the file was read
   file.stamp = read.stamp;  // Unknown after a failed read, so the next access tries again
   file.loaded = true;
   file.generation = ++State().reads;
@@ -239,14 +279,10 @@ void Discard(IniFileHandle& file) {
 namespace detail {
 
 std::shared_ptr<IniFileHandle> OpenCachedFile(const std::string& fileName) {
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::absolute(fileName, error);
-  if (error) path = fileName;
-  path = path.lexically_normal();
-
+  std::string path = CacheKey(fileName);
   auto& files = State().files;
   std::erase_if(files, [](const auto& entry) { return entry.second.expired(); });
-  std::weak_ptr<IniFileHandle>& slot = files[path.string()];
+  std::weak_ptr<IniFileHandle>& slot = files[path];
   if (auto existing = slot.lock()) return existing;
   auto created = std::make_shared<IniFileHandle>(path);
   slot = created;
@@ -369,6 +405,12 @@ std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file) {
 }  // namespace detail
 
 namespace IniCache {
+
+void ReadAhead(const std::string& fileName) {
+  CacheState& state = State();
+  state.aheadKey = CacheKey(fileName);
+  state.ahead = std::async(std::launch::async, ReadAndParse, std::filesystem::path(state.aheadKey));
+}
 
 void SetFlushRequester(std::function<void()> requester) {
   State().requester = std::move(requester);

@@ -13,6 +13,11 @@ namespace quillon::IniCache {
 // installed (the default), every call checks the disk and every Save writes at once.
 void SetFlushRequester(std::function<void()> requester);
 
+// Reads and parses the file on another thread, so that its first load, made while this
+// thread did other work, finds it ready. That load still asks the disk whether the file
+// changed since, and reads it anew if it did.
+void ReadAhead(const std::string& fileName);
+
 // Ends the current event: writes every dirty file, and the next call checks the disk
 // again. Returns false when a write failed; such a file stays dirty in memory and is tried
 // again at the next flush.

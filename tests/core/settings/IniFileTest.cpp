@@ -19,6 +19,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -482,10 +483,38 @@ TEST_P(OutsideEdits, NextEventSeesThemWhenDeferred) {
   EXPECT_EQ(ReadBytes(File()).find("k=1"), std::string::npos);
 }
 
+// The start reads the file ahead on another thread; an edit made before the first load,
+// after that read, must still be seen.
+TEST_P(OutsideEdits, AreSeenAfterAReadAhead) {
+  WriteBytes(File(), "[A]\r\nk=1\r\n");
+  IniCache::ReadAhead(File().string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // most often read by now
+  EditFromOutside();
+  EXPECT_NE(Open(File())->Load("A", "k"), "1");
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, OutsideEdits,
                          testing::Values(OutsideEdit::Grow, OutsideEdit::SameSizeLaterTime,
                                          OutsideEdit::ReplacedByRename),
                          testing::PrintToStringParamName());
+
+// Whatever the spelling of its path, the file read ahead is the one the load finds, and one
+// missing then is read once it is there.
+TEST_F(IniTest, AReadAheadIsTheFileALoadFinds) {
+  const std::string bytes = "[A]\r\nk=1\r\n[B]\nj=2";
+  WriteBytes(File(), bytes);
+  IniCache::ReadAhead((dir_ / "." / "QLN2.ini").string());
+  auto ini = Open(File());
+  EXPECT_EQ(ini->Load("B", "j"), "2");
+  ini->Save("A", "k", "3");
+  ASSERT_TRUE(IniCache::FlushAll());
+  EXPECT_EQ(ReadBytes(File()), "[A]\r\nk=3\r\n[B]\nj=2");
+
+  IniCache::ReadAhead(File("later.ini").string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  WriteBytes(File("later.ini"), bytes);
+  EXPECT_EQ(Open(File("later.ini"))->Load("A", "k"), "1");
+}
 
 TEST_F(IniTest, DeferredSavesWaitForFlushAll) {
   int requests = 0;
