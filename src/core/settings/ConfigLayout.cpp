@@ -42,7 +42,7 @@ const ListKind& KindOf(ListId id) {
 }
 
 std::string NameKey(const ListKind& kind, int entry) {
-  return EntryKey(kind.prefix, entry, "Name");
+  return EntryKey(kind.prefix, entry, kNameSuffix);
 }
 
 std::string FileKey(const ListKind& kind, int entry) {

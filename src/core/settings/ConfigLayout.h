@@ -33,6 +33,8 @@ struct ListKind {
 
 const ListKind& KindOf(ListId id);
 
+inline constexpr std::string_view kNameSuffix = "Name";
+
 std::string NameKey(const ListKind& kind, int entry);
 std::string FileKey(const ListKind& kind, int entry);
 std::string ExtraKey(const ListKind& kind, int entry, std::string_view suffix);

@@ -308,6 +308,17 @@ std::string_view CachedLoadWholeView(IniFileHandle& file, std::string_view secti
   return raw ? WholeValueView(*raw, converted) : std::string_view();
 }
 
+void CachedLoadWholeNumbered(IniFileHandle& file, std::string_view section, std::string_view prefix,
+                             std::string_view suffix, int count,
+                             const std::function<void(std::string_view)>& take) {
+  RefreshIfChanged(file);
+  std::string converted;
+  for (const std::string_view raw :
+       file.document.NumberedRawValues(CleanText(section, true), prefix, suffix, count)) {
+    take(WholeValueView(raw, converted));
+  }
+}
+
 std::shared_ptr<const std::string> CachedSharedText(IniFileHandle& file) {
   RefreshIfChanged(file);
   return file.document.SharedText();

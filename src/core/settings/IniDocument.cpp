@@ -566,6 +566,51 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
   return ValueOf(*sectionNumber, index);
 }
 
+namespace {
+
+// n where the key is prefix + n + suffix as an entry's key spells it (no sign, no leading
+// zero, letters in any case); 0 where it is not.
+int EntryNumberIn(std::string_view key, std::string_view prefix, std::string_view suffix) {
+  if (key.size() <= prefix.size() + suffix.size() ||
+      !AsciiCaseEqual{}(key.substr(key.size() - suffix.size()), suffix) ||
+      !AsciiCaseEqual{}(key.substr(0, prefix.size()), prefix)) {
+    return 0;
+  }
+  const std::string_view digits =
+      key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
+  if (digits.size() > 9 || digits.front() == '0') return 0;
+  int number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+}  // namespace
+
+std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view section,
+                                                             std::string_view prefix,
+                                                             std::string_view suffix,
+                                                             int count) const {
+  std::vector<std::string_view> values(static_cast<std::size_t>(std::max(count, 0)));
+  const auto sectionNumber = FindSection(section);
+  if (!sectionNumber || values.empty()) return values;
+  const std::vector<Line>& lines = sections_[*sectionNumber].lines;
+  for (std::size_t index = 1; index < lines.size(); ++index) {
+    const std::string_view text = TextOf(lines[index]);
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) continue;
+    const int number = EntryNumberIn(TrimBlanks(text.substr(0, equals)), prefix, suffix);
+    if (number < 1 || number > count) continue;
+    // The first line of a key is the one it reads; a value found, even an empty one, lies
+    // in the document's text and so never has a null pointer.
+    std::string_view& value = values[static_cast<std::size_t>(number - 1)];
+    if (value.data() == nullptr) value = text.substr(equals + 1);
+  }
+  return values;
+}
+
 std::string_view IniDocument::ValueOf(std::size_t sectionNumber,
                                       std::optional<std::uint32_t> index) const {
   if (!index) return {};

@@ -47,6 +47,11 @@ class IniDocument {
   // The text after the first '=' of the key's line, untouched; nullopt when the section
   // or the key is missing. Valid until the next Set.
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
+  // RawValue of each key prefix + n + suffix, n from 1 to count, found in one pass over the
+  // section's lines: values[n - 1], an empty view where the key is missing. The prefix and
+  // suffix hold no '=', no line break and no blank at the key's ends.
+  std::vector<std::string_view> NumberedRawValues(std::string_view section, std::string_view prefix,
+                                                  std::string_view suffix, int count) const;
 
   // The file's text as read (or as last packed). A view from RawValue that lies in it stays
   // valid and unchanged for as long as the pointer is held, whatever the document does
@@ -232,6 +237,9 @@ std::string CachedLoad(IniFileHandle& file, std::string_view section, std::strin
 std::string CachedLoadRaw(IniFileHandle& file, std::string_view section, std::string_view key);
 std::string_view CachedLoadWholeView(IniFileHandle& file, std::string_view section,
                                      std::string_view key, std::string& converted);
+void CachedLoadWholeNumbered(IniFileHandle& file, std::string_view section, std::string_view prefix,
+                             std::string_view suffix, int count,
+                             const std::function<void(std::string_view)>& take);
 std::shared_ptr<const std::string> CachedSharedText(IniFileHandle& file);
 void CachedSave(IniFileHandle& file, std::string_view section, std::string_view key,
                 std::string_view value);

@@ -33,6 +33,16 @@ std::string_view ReadWrite::LoadWholeView(std::string_view strSection, std::stri
   return detail::CachedLoadWholeView(*file_, strSection, strLine, converted);
 }
 
+void ReadWrite::LoadWholeNumbered(std::string_view strSection, std::string_view prefix,
+                                  std::string_view suffix, int count,
+                                  const std::function<void(std::string_view)>& take) const {
+  if (!file_) {
+    for (int n = 0; n < count; ++n) take({});
+    return;
+  }
+  detail::CachedLoadWholeNumbered(*file_, strSection, prefix, suffix, count, take);
+}
+
 std::shared_ptr<const std::string> ReadWrite::SharedText() const {
   if (!file_) return nullptr;
   return detail::CachedSharedText(*file_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -43,6 +44,12 @@ class ReadWrite {
   // Where the view lies inside SharedText(), holding that keeps it valid for good.
   std::string_view LoadWholeView(std::string_view strSection, std::string_view strLine,
                                  std::string& converted) const;
+  // LoadWholeView of each key prefix + n + suffix, n from 1 to count, in order, read in one
+  // pass over the section: take(view), the view valid during the call. The prefix and
+  // suffix are names as the file holds them: no '=', no line break, no blank at the ends.
+  void LoadWholeNumbered(std::string_view strSection, std::string_view prefix,
+                         std::string_view suffix, int count,
+                         const std::function<void(std::string_view)>& take) const;
   // The file's text as read, shared with whoever holds it: see LoadWholeView. Null without
   // a file name.
   std::shared_ptr<const std::string> SharedText() const;

@@ -129,14 +129,12 @@ void EntryTexts::DropUnusedBytes() {
 }
 
 EntryTexts ReadEntries(const ReadWrite& ini, const ListKind& kind, int count,
-                       std::string (*keyOf)(const ListKind&, int), int spare) {
+                       std::string_view suffix, int spare) {
   EntryTexts texts;
   texts.Share(ini.SharedText());
   texts.Reserve(count + spare);
-  std::string converted;
-  for (int entry = 1; entry <= count; ++entry) {
-    texts.Add(ini.LoadWholeView(kind.section, keyOf(kind, entry), converted));
-  }
+  ini.LoadWholeNumbered(kind.section, kind.prefix, suffix, count,
+                        [&texts](std::string_view value) { texts.Add(value); });
   return texts;
 }
 

@@ -75,10 +75,11 @@ std::vector<EntryTexts> Columns(Texts&&... texts) {
   return columns;
 }
 
-// Entries 1 to `count` of a list, each as LoadWhole reads the key keyOf(kind, entry), with
-// room for `spare` more: views of the file's shared text where it holds them as they read.
+// Entries 1 to `count` of a list, each as LoadWhole reads its key prefix + entry + suffix
+// (kNameSuffix, the kind's fileSuffix), with room for `spare` more: views of the file's
+// shared text where it holds them as they read.
 EntryTexts ReadEntries(const ReadWrite& ini, const ListKind& kind, int count,
-                       std::string (*keyOf)(const ListKind&, int), int spare = 0);
+                       std::string_view suffix, int spare = 0);
 
 // A short text a view shows after an entry's own, in brackets: a port's family.
 inline constexpr int kAsideRole = Qt::UserRole + 1;

@@ -40,7 +40,7 @@ bool frmQLN2::FillDropDown(ListId id) {
   const ListKind& kind = KindOf(id);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  EntryTexts items = ReadEntries(iniFile_, kind, *count, NameKey, 1);
+  EntryTexts items = ReadEntries(iniFile_, kind, *count, kNameSuffix, 1);
   items.Add(kind.placeholder);
   QComboBox* list = DropDownOf(id);
   const QSignalBlocker quiet(list);
@@ -54,8 +54,8 @@ bool frmQLN2::FillCustomFiles() {
   const ListKind& kind = KindOf(ListId::Files);
   const auto count = StoredCount(iniFile_, kind);
   if (!count) return false;
-  EntriesOf(lstFiles)->Append(Columns(ReadEntries(iniFile_, kind, *count, NameKey),
-                                      ReadEntries(iniFile_, kind, *count, FileKey)));
+  EntriesOf(lstFiles)->Append(Columns(ReadEntries(iniFile_, kind, *count, kNameSuffix),
+                                      ReadEntries(iniFile_, kind, *count, kind.fileSuffix)));
   return true;
 }
 
@@ -80,14 +80,14 @@ std::optional<StoredLists> ReadStoredLists(const ReadWrite& ini) {
     const auto count = StoredCount(ini, kind);
     if (!count) return std::nullopt;
     EntryTexts& items = stored.items[SlotOf(id)];
-    items = ReadEntries(ini, kind, *count, NameKey, 1);
+    items = ReadEntries(ini, kind, *count, kNameSuffix, 1);
     items.Add(kind.placeholder);
   }
   const ListKind& files = KindOf(ListId::Files);
   const auto count = StoredCount(ini, files);
   if (!count) return std::nullopt;
-  stored.files.push_back(ReadEntries(ini, files, *count, NameKey));
-  stored.files.push_back(ReadEntries(ini, files, *count, FileKey));
+  stored.files.push_back(ReadEntries(ini, files, *count, kNameSuffix));
+  stored.files.push_back(ReadEntries(ini, files, *count, files.fileSuffix));
   return stored;
 }
 

@@ -234,7 +234,7 @@ void frmSetup::NodeBuilderChosen() {
 void frmSetup::FillList() {
   const auto count = StoredCount(iniFile_, kind_);
   if (!count || *count == 0) return;
-  EntryTexts names = ReadEntries(iniFile_, kind_, *count, NameKey);
+  EntryTexts names = ReadEntries(iniFile_, kind_, *count, kNameSuffix);
   EntriesOf(cmbList)->Append(Columns(std::move(names)));
   cmbList->setCurrentIndex(-1);
 }

@@ -1076,6 +1076,42 @@ TEST(DocumentLookups, InAnyOrderFindWhatEachFindsAlone) {
   }
 }
 
+// A list read in one pass finds for each entry what looking up its key alone finds: the
+// first line of a key, in any letter case and with blanks around it, in the first section
+// of the name, not a number spelled otherwise, nor a key that merely contains the name.
+TEST(DocumentLookups, ReadNumberedKeysAsEachAlone) {
+  std::vector<std::string> files = {
+      "[Ports]\r\nPort1Name=a\r\nport2NAME = b \r\nPort1Name=again\r\nPort02Name=z\r\n"
+      "Port3Name=\r\nPort+4Name=y\r\nPort 5Name=x\r\nPort5 Name=w\r\nXPort6Name=v\r\n"
+      "Port6NameX=u\r\nPort7Name\r\nPort8Path=t\r\nPort9Name=s=r\r\n[Ports]\r\nPort10Name=q\r\n"
+      "[Other]\r\nPort11Name=p\r\n[ports]\r\nPort12Name=o\r\n  Port-1Name=n\r\nPort0Name=m\r\n"
+      "Port99999999999Name=l\r\nPortName=k\r\nPort12Name=again\r\n",
+      "no section\r\nPort1Name=a\r\n[Ports]\r\nPort04Name=j\r\nPort4Name=i", ""};
+  std::mt19937 random(7);
+  const char* const pieces[] = {"Port", "port",    "PORT",    "1",    "2", "12",
+                                "0",    "Name",    "name",    "Path", " ", "=",
+                                "x",    "[Ports]", "[Other]", "\r\n", "\n"};
+  for (int n = 0; n < 300; ++n) {
+    std::string file = "[Ports]\r\n";
+    for (int piece = 0; piece < 60; ++piece) file += pieces[random() % std::size(pieces)];
+    files.push_back(file);
+  }
+  for (const std::string& file : files) {
+    IniDocument document = IniDocument::Parse(file);
+    for (const bool grown : {false, true}) {
+      if (grown) document.Set("Ports", "Port3Name", "set");  // a line added after the parse
+      const auto values = document.NumberedRawValues("Ports", "Port", "Name", 13);
+      ASSERT_EQ(values.size(), 13u);
+      for (int entry = 1; entry <= 13; ++entry) {
+        const std::string key = "Port" + std::to_string(entry) + "Name";
+        EXPECT_EQ(values[static_cast<std::size_t>(entry - 1)],
+                  document.RawValue("Ports", key).value_or(""))
+            << file << ": " << key << (grown ? " after a Set" : "");
+      }
+    }
+  }
+}
+
 // A section that grows key by key past every size its index was made for still finds each
 // key, a key written again in other letters keeps its one line, and a key never written
 // is not there.

@@ -180,7 +180,7 @@ TEST(EntryListModelTest, LongRunsOfEditsKeepEveryTextExact) {
     EntryListModel model(1);
     QStringList expected;
     if (fromFile) {
-      model.Append(Columns(ReadEntries(ini, KindOf(ListId::Ports), 152, NameKey)));
+      model.Append(Columns(ReadEntries(ini, KindOf(ListId::Ports), 152, kNameSuffix)));
       expected = PortNames(150);
       ASSERT_EQ(Column(model, 0), expected);
     }
@@ -203,7 +203,7 @@ TEST_P(SharedTextsTest, StayAsReadWhileTheFileChanges) {
   WritePorts(dir, 3);
   ReadWrite ini;
   ini.SetFileName(dir.FilePath(QStringLiteral("QLN2.ini")).toStdString());
-  const EntryTexts texts = ReadEntries(ini, KindOf(ListId::Ports), 5, NameKey);
+  const EntryTexts texts = ReadEntries(ini, KindOf(ListId::Ports), 5, kNameSuffix);
   const std::shared_ptr<const std::string> shared = ini.SharedText();
   ASSERT_TRUE(shared);
   EXPECT_EQ(texts.At(0).data(), shared->data() + shared->find("Port number 1"));
