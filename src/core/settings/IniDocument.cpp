@@ -568,23 +568,39 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
 
 namespace {
 
-// n where the key is prefix + n + suffix as an entry's key spells it (no sign, no leading
-// zero, letters in any case); 0 where it is not.
-int EntryNumberIn(std::string_view key, std::string_view prefix, std::string_view suffix) {
-  if (key.size() <= prefix.size() + suffix.size() ||
-      !AsciiCaseEqual{}(key.substr(key.size() - suffix.size()), suffix) ||
-      !AsciiCaseEqual{}(key.substr(0, prefix.size()), prefix)) {
-    return 0;
-  }
-  const std::string_view digits =
-      key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
-  if (digits.size() > 9 || digits.front() == '0') return 0;
+// A line whose key is prefix + n + suffix as an entry's key spells it (no sign, no leading
+// zero, letters in any case): n, and where its value starts after the first '='. Number
+// 0: the line holds no such key.
+struct EntryLine {
   int number = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return 0;
-    number = number * 10 + (c - '0');
+  std::size_t value = 0;
+};
+
+EntryLine EntryLineOf(std::string_view text, std::string_view prefix, std::string_view suffix) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end && IsBlank(*at)) ++at;
+  if (static_cast<std::size_t>(end - at) <= prefix.size() + suffix.size() ||
+      !AsciiCaseEqual{}({at, prefix.size()}, prefix) || at[prefix.size()] == '0') {
+    return {};
   }
-  return number;
+  at += prefix.size();
+  const char* const digits = at;
+  std::uint64_t number = 0;
+  for (unsigned digit = 0;
+       at < end && (digit = static_cast<unsigned char>(*at) - unsigned{'0'}) < 10; ++at) {
+    number = number * 10 + digit;
+  }
+  // No digit leaves 0; more than nine may not fit an int.
+  if (at - digits > 9 || static_cast<std::size_t>(end - at) < suffix.size() ||
+      !AsciiCaseEqual{}({at, suffix.size()}, suffix)) {
+    return {};
+  }
+  at += suffix.size();
+  while (at < end && IsBlank(*at)) ++at;
+  // Neither the prefix nor the suffix holds a '=', so this one is the line's first.
+  if (at == end || *at != '=') return {};
+  return {static_cast<int>(number), static_cast<std::size_t>(at + 1 - text.data())};
 }
 
 }  // namespace
@@ -599,14 +615,12 @@ std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view se
   const std::vector<Line>& lines = sections_[*sectionNumber].lines;
   for (std::size_t index = 1; index < lines.size(); ++index) {
     const std::string_view text = TextOf(lines[index]);
-    const std::size_t equals = text.find('=');
-    if (equals == std::string_view::npos) continue;
-    const int number = EntryNumberIn(TrimBlanks(text.substr(0, equals)), prefix, suffix);
-    if (number < 1 || number > count) continue;
+    const EntryLine entry = EntryLineOf(text, prefix, suffix);
+    if (entry.number < 1 || entry.number > count) continue;
     // The first line of a key is the one it reads; a value found, even an empty one, lies
     // in the document's text and so never has a null pointer.
-    std::string_view& value = values[static_cast<std::size_t>(number - 1)];
-    if (value.data() == nullptr) value = text.substr(equals + 1);
+    std::string_view& value = values[static_cast<std::size_t>(entry.number - 1)];
+    if (value.data() == nullptr) value = text.substr(entry.value);
   }
   return values;
 }

@@ -49,7 +49,8 @@ class IniDocument {
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
   // RawValue of each key prefix + n + suffix, n from 1 to count, found in one pass over the
   // section's lines: values[n - 1], an empty view where the key is missing. The prefix and
-  // suffix hold no '=', no line break and no blank at the key's ends.
+  // suffix hold no '=', no line break and no blank at the key's ends, and the suffix starts
+  // with no digit.
   std::vector<std::string_view> NumberedRawValues(std::string_view section, std::string_view prefix,
                                                   std::string_view suffix, int count) const;
 

@@ -46,7 +46,8 @@ class ReadWrite {
                                  std::string& converted) const;
   // LoadWholeView of each key prefix + n + suffix, n from 1 to count, in order, read in one
   // pass over the section: take(view), the view valid during the call. The prefix and
-  // suffix are names as the file holds them: no '=', no line break, no blank at the ends.
+  // suffix are names as the file holds them: no '=', no line break, no blank at the ends;
+  // the suffix starts with no digit.
   void LoadWholeNumbered(std::string_view strSection, std::string_view prefix,
                          std::string_view suffix, int count,
                          const std::function<void(std::string_view)>& take) const;

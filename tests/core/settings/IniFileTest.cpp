@@ -1083,9 +1083,10 @@ TEST(DocumentLookups, ReadNumberedKeysAsEachAlone) {
   std::vector<std::string> files = {
       "[Ports]\r\nPort1Name=a\r\nport2NAME = b \r\nPort1Name=again\r\nPort02Name=z\r\n"
       "Port3Name=\r\nPort+4Name=y\r\nPort 5Name=x\r\nPort5 Name=w\r\nXPort6Name=v\r\n"
-      "Port6NameX=u\r\nPort7Name\r\nPort8Path=t\r\nPort9Name=s=r\r\n[Ports]\r\nPort10Name=q\r\n"
+      "Port6NameX=u\r\nPort7Name\r\nPort8Path=t\r\nPort9Name=s=r\r\n\t Port13Name = "
+      "lead\r\nPort4294967306Name=l\r\n[Ports]\r\nPort10Name=q\r\n"
       "[Other]\r\nPort11Name=p\r\n[ports]\r\nPort12Name=o\r\n  Port-1Name=n\r\nPort0Name=m\r\n"
-      "Port99999999999Name=l\r\nPortName=k\r\nPort12Name=again\r\n",
+      "PortName=k\r\nPort12Name=again\r\n",
       "no section\r\nPort1Name=a\r\n[Ports]\r\nPort04Name=j\r\nPort4Name=i", ""};
   std::mt19937 random(7);
   const char* const pieces[] = {"Port", "port",    "PORT",    "1",    "2", "12",
