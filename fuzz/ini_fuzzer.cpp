@@ -6,6 +6,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "IniModel.h"
 #include "core/settings/IniCache.h"
@@ -18,8 +20,9 @@ using namespace quillon::fuzz;
 
 // Names that meet the file's own often, and the tricky ones.
 std::string Name(FuzzedDataProvider& data) {
-  static constexpr std::array<const char*, 12> kNames = {
-      "A", "a", "Ports", " ports ", "NumPorts", "k", "K\t", "", "[x", "k=1", "x]y", "\xC3\xA9"};
+  static constexpr std::array<const char*, 15> kNames = {
+      "A",  "a",   "Ports", " ports ",  "NumPorts",  "k",           "K\t",       "",
+      "[x", "k=1", "x]y",   "\xC3\xA9", "Port1Name", " port2NAME ", "Port02Name"};
   if (data.ConsumeBool()) {
     return kNames[data.ConsumeIntegralInRange<std::size_t>(0, kNames.size() - 1)];
   }
@@ -118,6 +121,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
           expected.Refresh();
           Check(ini->Load(section, key) == expected.view.Load(section, key), "Load");
           Check(ini->LoadWhole(section, key) == expected.view.LoadWhole(section, key), "LoadWhole");
+          // A list read in one pass reads each entry as its own LoadWhole does.
+          int entry = 0;
+          ini->LoadWholeNumbered(section, "Port", "Name", 3, [&](std::string_view value) {
+            ++entry;
+            Check(
+                value == expected.view.LoadWhole(section, "Port" + std::to_string(entry) + "Name"),
+                "LoadWholeNumbered");
+          });
+          Check(entry == 3, "LoadWholeNumbered count");
           break;
         }
         case 3:
