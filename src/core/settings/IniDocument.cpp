@@ -196,6 +196,24 @@ std::size_t LineBreakFrom(std::string_view text, std::size_t from) {
       [](char c) { return c == '\r' || c == '\n'; });
 }
 
+// Where the first `byte` at or after `from` stands, or the text's size.
+std::size_t ByteFrom(std::string_view text, std::size_t from, char byte) {
+  if (from >= text.size()) return text.size();
+  const void* found = std::memchr(text.data() + from, byte, text.size() - from);
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+               : text.size();
+}
+
+// How many LF the text holds.
+std::size_t LineFeedsIn(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = ByteFrom(text, 0, '\n'); at < text.size();
+       at = ByteFrom(text, at + 1, '\n')) {
+    ++count;
+  }
+  return count;
+}
+
 // Where the first byte at or after `from` that is not ASCII stands, or the text's size.
 std::size_t AsciiRunFrom(std::string_view text, std::size_t from) {
   return FindFrom(
@@ -336,8 +354,12 @@ std::string_view IniDocument::KeyOf(const Line& line) const {
 template <class Take>
 void IniDocument::ForEachLine(std::string_view text, std::size_t from, Take take) {
   const std::size_t n = text.size();
+  // A line ends at its first CR or LF. The next LF is found once, then each line before it
+  // is the stretch up to a CR in between or up to it (memchr is the library's fastest search).
+  std::size_t lineFeed = ByteFrom(text, from, '\n');
   for (std::size_t pos = from; pos < n;) {
-    const std::size_t end = LineBreakFrom(text, pos);
+    if (lineFeed < pos) lineFeed = ByteFrom(text, pos, '\n');
+    const std::size_t end = ByteFrom(text.substr(0, lineFeed), pos, '\r');
     Ending ending = Ending::None;
     std::size_t next = end;
     if (end < n) {
@@ -368,7 +390,7 @@ IniDocument IniDocument::Parse(std::string bytes) {
   // Every line first, in one pass over the bytes, and where each section starts; then each
   // section takes its run of them, its lines and index sized once.
   std::vector<Line> lines;
-  ReserveNow(lines, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  ReserveNow(lines, LineFeedsIn(text) + 1);
   std::vector<std::size_t> headers;
   ForEachLine(text, from, [&](std::size_t begin, std::size_t size, Ending ending) {
     lines.push_back(document.MakeLine(begin, size, ending));
@@ -381,12 +403,12 @@ IniDocument IniDocument::Parse(std::string bytes) {
     ReserveNow(section.lines, end - first);
     section.lines.assign(lines.begin() + static_cast<std::ptrdiff_t>(first),
                          lines.begin() + static_cast<std::ptrdiff_t>(end));
-    // Lines before any header hold no keys.
-    if (document.sections_.size() > 1) {
-      section.keys.Reserve(section.lines.size(), section.lines.size(), document, section.lines);
-    }
-    for (std::size_t index = 0; index < section.lines.size(); ++index) {
-      document.IndexLine(document.sections_.size() - 1, index);
+    // The keys are indexed at the section's first lookups (FindKey); only the end of its
+    // content is needed now.
+    section.contentEnd = section.lines.size();
+    while (section.contentEnd > 0 &&
+           TrimBlanks(document.TextOf(section.lines[section.contentEnd - 1])).empty()) {
+      --section.contentEnd;
     }
   };
   take(0, headers.front());
@@ -410,14 +432,24 @@ void IniDocument::AddLine(const Line& line) {
 
 void IniDocument::IndexLine(std::size_t sectionNumber, std::size_t index) {
   Section& section = sections_[sectionNumber];
+  if (!TrimBlanks(TextOf(section.lines[index])).empty()) section.contentEnd = index + 1;
+  if (section.indexed) IndexKey(section, index);
+}
+
+void IniDocument::IndexKey(const Section& section, std::size_t index) const {
+  // A header is no key (and the lines before any header are never looked up).
+  if (index == 0) return;
   const std::string_view text = TextOf(section.lines[index]);
-  if (!TrimBlanks(text).empty()) section.contentEnd = index + 1;
-  // Lines before any header hold no keys, and a header is no key.
-  if (sectionNumber == 0 || index == 0) return;
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) return;
   const std::string_view key = TrimBlanks(text.substr(0, equals));
   section.keys.Add(KeyHash(key), static_cast<std::uint32_t>(index), key, *this, section.lines);
+}
+
+void IniDocument::IndexKeys(const Section& section) const {
+  section.keys.Reserve(section.lines.size(), section.lines.size(), *this, section.lines);
+  for (std::size_t index = 0; index < section.lines.size(); ++index) IndexKey(section, index);
+  section.indexed = true;
 }
 
 IniDocument::Line IniDocument::MakeLine(std::uint64_t begin, std::size_t size, Ending ending) {
@@ -540,6 +572,22 @@ std::optional<std::uint32_t> IniDocument::FindKey(std::size_t sectionNumber,
     lastLines_ = {lastLines_[1], line};
     return static_cast<std::uint32_t>(line);
   };
+  if (!section.indexed) {
+    // A few lookups read the lines in order, the first line holding the key being the one
+    // it reads; past that the section is indexed. At start-up a list's section is asked
+    // only for its count, which stands on its first line.
+    if (section.scannedLines < kLinesScannedBeforeIndexing * section.lines.size()) {
+      for (std::size_t line = 1; line < section.lines.size(); ++line) {
+        if (HoldsKey(TextOf(section.lines[line]), key)) {
+          section.scannedLines += line;
+          return remember(line);
+        }
+      }
+      section.scannedLines += section.lines.size();
+      return std::nullopt;
+    }
+    IndexKeys(section);
+  }
   if (sectionNumber == lastSection_ && !section.keys.HasDuplicates()) {
     // Without a key twice in the section, any line holding the key is the one indexed.
     const auto [before, last] = lastLines_;

@@ -35,7 +35,8 @@ struct AsciiCaseEqual {
 // A file of 32 766 entries per list has a quarter of a million lines, so a line costs no
 // allocation of its own: the text lives in one buffer (the file's bytes, then the text of
 // every line written since) and a line is a span of it. Each section's key index is one
-// open-addressed table of line numbers.
+// open-addressed table of line numbers, built at the section's first lookups: a file read
+// only for its lists (NumberedRawValues) never needs it.
 class IniDocument {
  public:
   static IniDocument Parse(std::string bytes);
@@ -120,10 +121,16 @@ class IniDocument {
   };
 
   struct Section {
-    std::vector<Line> lines;  // lines[0] is the header, except in the leading section
-    KeyIndex keys;
+    std::vector<Line> lines;     // lines[0] is the header, except in the leading section
     std::size_t contentEnd = 0;  // one past the last non-blank line: where new keys go
+    // Built at need by a lookup (FindKey), as indexing every line in order would build it;
+    // until then lookups read the lines, and count them here.
+    mutable KeyIndex keys;
+    mutable bool indexed = false;
+    mutable std::size_t scannedLines = 0;
   };
+  // Lookups in a section that is not indexed may read this many times its lines in all.
+  static constexpr std::size_t kLinesScannedBeforeIndexing = 4;
 
   Line MakeLine(std::uint64_t begin, std::size_t size, Ending ending);
   std::size_t SizeOf(const Line& line) const {
@@ -165,9 +172,13 @@ class IniDocument {
   // Places a line at the end, as the parser would: a header starts a section.
   void AddLine(const Line& line);
   void StartSection(std::string_view name);
-  // The single step of indexing a line; every line, parsed or added, goes through it, so
-  // the index is exactly what a fresh parse of the written file would build.
+  // Takes a line added to the section into its content and, once the section is indexed,
+  // into its index.
   void IndexLine(std::size_t sectionNumber, std::size_t index);
+  // The single step of indexing a line. Whether a section is indexed as its lines come or
+  // all at once later, in order, the index is the one a fresh parse would come to.
+  void IndexKey(const Section& section, std::size_t index) const;
+  void IndexKeys(const Section& section) const;
   Line* LastLine();
   void Compact();
 

@@ -1076,6 +1076,30 @@ TEST(DocumentLookups, InAnyOrderFindWhatEachFindsAlone) {
   }
 }
 
+// A section's first lookups read its lines; later ones use the index built then. Both find
+// the line a lookup alone finds, for keys held twice, in other letter cases, around blanks
+// or in a header, and for keys written before and after the index is built.
+TEST(DocumentLookups, FindTheSameBeforeAndAfterTheSectionIsIndexed) {
+  const std::string files[] = {"[A]\r\nk=1\r\nj=2\r\nK=3\r\n k =4\r\n[B]\r\nk=5\r\n[a]\r\nm=6\r\n",
+                               "[A]\r\nj\r\n=7\r\nk1=1\r\nk=b=3\r\nK1 =4\r\n\r\n",
+                               "[A=B]\r\nk=1\r\n[A]\r\nk=2\r\n"};
+  const std::pair<std::string, std::string> keys[] = {
+      {"A", "k"},   {"a", "K"}, {"A", "j"},    {"A", "m"},   {"B", "k"}, {"A", "k1"},
+      {"A", "k=b"}, {"A", ""},  {"A=B", "[A"}, {"A=B", "k"}, {"A", "n"}, {"A", "N2"}};
+  for (const std::string& file : files) {
+    IniDocument document = IniDocument::Parse(file);
+    for (int round = 0; round < 10; ++round) {
+      if (round == 0) document.Set("A", "n", "before");
+      if (round == 2) document.Set("A", "n2", "after");
+      for (const auto& [section, key] : keys) {
+        const IniDocument alone = IniDocument::Parse(document.Serialize());
+        EXPECT_EQ(document.RawValue(section, key), alone.RawValue(section, key))
+            << file << ": " << section << "/" << key << " in round " << round;
+      }
+    }
+  }
+}
+
 // A list read in one pass finds for each entry what looking up its key alone finds: the
 // first line of a key, in any letter case and with blanks around it, in the first section
 // of the name, not a number spelled otherwise, nor a key that merely contains the name.
