@@ -135,11 +135,20 @@ bool AsciiCaseEqual::operator()(std::string_view a, std::string_view b) const no
 
 namespace {
 
+// Setting bit 5 of every byte drops ASCII letter case (and makes a few other bytes alike).
+constexpr std::uint64_t kCaseBits = 0x2020202020202020ull;
+
+// The eight bytes of the text from `at` on.
+std::uint64_t WordAt(std::string_view text, std::size_t at) {
+  std::uint64_t word;
+  std::memcpy(&word, text.data() + at, 8);
+  return word;
+}
+
 // Each section's index keeps a 32-bit hash of the name, taken eight bytes at a time. Letter
 // case is dropped by setting bit 5 of every byte: that also makes a few other bytes alike
 // ('[' and '{', say), which only adds collisions that the names' comparison sorts out.
 std::uint32_t KeyHash(std::string_view key) {
-  constexpr std::uint64_t kCaseBits = 0x2020202020202020ull;
   std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ key.size();
   const auto mix = [&hash](std::uint64_t word) {
     hash = (hash ^ (word | kCaseBits)) * 0xBF58476D1CE4E5B9ull;
@@ -252,10 +261,15 @@ bool HoldsKeyAtLength(std::string_view text, std::string_view key) {
 inline bool HoldsKey(std::string_view text, std::string_view key) {
   const std::size_t n = key.size();
   if (n != 0 && text.size() > n && !IsBlank(text.front()) && !IsBlank(key.front()) &&
-      !IsBlank(key.back()) &&
-      ((text[n] != '=' && !IsBlank(text[n])) ||
-       LowerAscii(text[n - 1]) != LowerAscii(key[n - 1]))) {
-    return false;
+      !IsBlank(key.back())) {
+    // The key could only stand at the line's start. Keys of one list differ in their last
+    // eight bytes ("Port12345Path", "Port32766Path"), which letter case leaves alike once
+    // bit 5 of each is set.
+    if (text[n] != '=' && !IsBlank(text[n])) return false;
+    if (n >= 8 ? (WordAt(text, n - 8) | kCaseBits) != (WordAt(key, n - 8) | kCaseBits)
+               : LowerAscii(text[n - 1]) != LowerAscii(key[n - 1])) {
+      return false;
+    }
   }
   return HoldsKeyAtLength(text, key);
 }
