@@ -417,10 +417,17 @@ std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file) {
 
 namespace IniCache {
 
-void ReadAhead(const std::string& fileName) {
+void ReadAhead(const std::string& fileName, std::vector<NumberedKeys> lists, int count) {
   CacheState& state = State();
   state.aheadKey = CacheKey(fileName);
-  state.ahead = std::async(std::launch::async, ReadAndParse, std::filesystem::path(state.aheadKey));
+  state.ahead = std::async(std::launch::async, [path = std::filesystem::path(state.aheadKey),
+                                                lists = std::move(lists), count] {
+    ReadFound found = ReadAndParse(path);
+    for (const NumberedKeys& list : lists) {
+      found.document.WalkAhead(list.section, list.prefix, list.suffix, count);
+    }
+    return found;
+  });
 }
 
 void SetFlushRequester(std::function<void()> requester) {

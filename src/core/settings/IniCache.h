@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quillon::IniCache {
 
@@ -13,10 +14,16 @@ namespace quillon::IniCache {
 // installed (the default), every call checks the disk and every Save writes at once.
 void SetFlushRequester(std::function<void()> requester);
 
+// Keys numbered 1, 2, ... of one section: prefix + n + suffix (ReadWrite::LoadWholeNumbered).
+struct NumberedKeys {
+  std::string section, prefix, suffix;
+};
+
 // Reads and parses the file on another thread, so that its first load, made while this
-// thread did other work, finds it ready. That load still asks the disk whether the file
-// changed since, and reads it anew if it did.
-void ReadAhead(const std::string& fileName);
+// thread did other work, finds it ready, and reads the lists given there too, for entries
+// up to `count`. That load still asks the disk whether the file changed since, and reads
+// it anew if it did.
+void ReadAhead(const std::string& fileName, std::vector<NumberedKeys> lists = {}, int count = 0);
 
 // Ends the current event: writes every dirty file, and the next call checks the disk
 // again. Returns false when a write failed; such a file stays dirty in memory and is tried

@@ -671,7 +671,18 @@ std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view se
                                                              std::string_view prefix,
                                                              std::string_view suffix,
                                                              int count) const {
-  std::vector<std::string_view> values(static_cast<std::size_t>(std::max(count, 0)));
+  const std::size_t wanted = static_cast<std::size_t>(std::max(count, 0));
+  for (auto walk = walked_.begin(); walk != walked_.end(); ++walk) {
+    if (walk->section == section && walk->prefix == prefix && walk->suffix == suffix &&
+        walk->values.size() >= wanted) {
+      // Entries past the count read nothing, so the longer walk holds this one.
+      std::vector<std::string_view> values = std::move(walk->values);
+      walked_.erase(walk);
+      values.resize(wanted);
+      return values;
+    }
+  }
+  std::vector<std::string_view> values(wanted);
   const auto sectionNumber = FindSection(section);
   if (!sectionNumber || values.empty()) return values;
   const std::vector<Line>& lines = sections_[*sectionNumber].lines;
@@ -687,6 +698,13 @@ std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view se
   return values;
 }
 
+void IniDocument::WalkAhead(std::string_view section, std::string_view prefix,
+                            std::string_view suffix, int count) {
+  std::vector<std::string_view> values = NumberedRawValues(section, prefix, suffix, count);
+  walked_.push_back(
+      {std::string(section), std::string(prefix), std::string(suffix), std::move(values)});
+}
+
 std::string_view IniDocument::ValueOf(std::size_t sectionNumber,
                                       std::optional<std::uint32_t> index) const {
   if (!index) return {};
@@ -696,6 +714,7 @@ std::string_view IniDocument::ValueOf(std::size_t sectionNumber,
 
 IniDocument::Moved IniDocument::Move(std::string_view section, std::string_view from,
                                      std::string_view to, bool always, Legacy legacy) {
+  walked_.clear();
   const auto sectionNumber = FindSection(section);
   if (!sectionNumber) {
     if (!always) return Moved::Skipped;  // both read ""
@@ -720,6 +739,7 @@ std::string KeyLine(std::string_view key, std::string_view value) {
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value,
                       Legacy legacy) {
+  walked_.clear();
   const auto sectionNumber = FindSection(section);
   if (!sectionNumber) {
     if (Line* last = LastLine(); last && last->ending == Ending::None) last->ending = Ending::CrLf;

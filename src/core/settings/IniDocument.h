@@ -54,6 +54,10 @@ class IniDocument {
   // with no digit.
   std::vector<std::string_view> NumberedRawValues(std::string_view section, std::string_view prefix,
                                                   std::string_view suffix, int count) const;
+  // Walks for NumberedRawValues now, up to `count`: the first call asking for the same keys
+  // up to no more than that takes the values, unless the document changed before.
+  void WalkAhead(std::string_view section, std::string_view prefix, std::string_view suffix,
+                 int count);
 
   // The file's text as read (or as last packed). A view from RawValue that lies in it stays
   // valid and unchanged for as long as the pointer is held, whatever the document does
@@ -206,6 +210,12 @@ class IniDocument {
   mutable std::size_t foundSection_ = 0;
   mutable std::string foundSectionName_;
   mutable std::array<std::size_t, 2> lastLines_{};
+  // The walks made ahead, each until it is taken or the document changes.
+  struct Walk {
+    std::string section, prefix, suffix;
+    std::vector<std::string_view> values;
+  };
+  mutable std::vector<Walk> walked_;
 };
 
 // What Load makes of a raw value: blanks trimmed, one pair of enclosing quotes dropped,

@@ -1137,6 +1137,31 @@ TEST(DocumentLookups, ReadNumberedKeysAsEachAlone) {
   }
 }
 
+// A list walked ahead reads as the walk made at the time it is asked for would: for fewer
+// entries than walked, for more, and after a change of any kind in between.
+TEST(DocumentLookups, AListWalkedAheadReadsAsAWalkThen) {
+  const std::string file = "[Ports]\r\nPort1Name=a\r\nPort2Name=b\r\nPort3Name=cc\r\n[M]\r\nk=1\r\n";
+  const std::function<void(IniDocument&)> changes[] = {
+      [](IniDocument&) {},
+      [](IniDocument& d) { d.Set("Ports", "Port2Name", "a longer name than before"); },
+      [](IniDocument& d) { d.Set("Ports", "Port4Name", "d"); },
+      [](IniDocument& d) { d.Move("Ports", "Port3Name", "Port1Name", true); },
+      [](IniDocument& d) { d.Set("M", "k", "2"); }};
+  for (const auto& change : changes) {
+    for (const auto& [walked, asked] : {std::pair{4, 4}, {4, 2}, {2, 4}}) {
+      IniDocument document = IniDocument::Parse(file);
+      document.WalkAhead("Ports", "Port", "Name", walked);
+      change(document);
+      const auto values = document.NumberedRawValues("Ports", "Port", "Name", asked);
+      const IniDocument now = IniDocument::Parse(document.Serialize());
+      const auto fresh = now.NumberedRawValues("Ports", "Port", "Name", asked);
+      EXPECT_EQ(std::vector<std::string>(values.begin(), values.end()),
+                std::vector<std::string>(fresh.begin(), fresh.end()))
+          << walked << " walked, " << asked << " asked";
+    }
+  }
+}
+
 // A section that grows key by key past every size its index was made for still finds each
 // key, a key written again in other letters keeps its one line, and a key never written
 // is not there.
