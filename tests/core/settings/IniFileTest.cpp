@@ -1140,7 +1140,8 @@ TEST(DocumentLookups, ReadNumberedKeysAsEachAlone) {
 // A list walked ahead reads as the walk made at the time it is asked for would: for fewer
 // entries than walked, for more, and after a change of any kind in between.
 TEST(DocumentLookups, AListWalkedAheadReadsAsAWalkThen) {
-  const std::string file = "[Ports]\r\nPort1Name=a\r\nPort2Name=b\r\nPort3Name=cc\r\n[M]\r\nk=1\r\n";
+  const std::string file =
+      "[Ports]\r\nPort1Name=a\r\nPort2Name=b\r\nPort3Name=cc\r\n[M]\r\nk=1\r\n";
   const std::function<void(IniDocument&)> changes[] = {
       [](IniDocument&) {},
       [](IniDocument& d) { d.Set("Ports", "Port2Name", "a longer name than before"); },
