@@ -588,8 +588,9 @@ std::optional<std::uint32_t> IniDocument::FindKey(std::size_t sectionNumber,
   };
   if (!section.indexed) {
     // A few lookups read the lines in order, the first line holding the key being the one
-    // it reads; past that the section is indexed. At start-up a list's section is asked
-    // only for its count, which stands on its first line.
+    // it reads; past that the section is indexed. Reading a full list's lines four times
+    // costs about what indexing them does: at start-up a list's section is asked for its
+    // count (on its first line) and for a few keys of the chosen entry, its last say.
     if (section.scannedLines < kLinesScannedBeforeIndexing * section.lines.size()) {
       for (std::size_t line = 1; line < section.lines.size(); ++line) {
         if (HoldsKey(TextOf(section.lines[line]), key)) {

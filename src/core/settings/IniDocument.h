@@ -134,7 +134,7 @@ class IniDocument {
     mutable std::size_t scannedLines = 0;
   };
   // Lookups in a section that is not indexed may read this many times its lines in all.
-  static constexpr std::size_t kLinesScannedBeforeIndexing = 1;
+  static constexpr std::size_t kLinesScannedBeforeIndexing = 4;
 
   Line MakeLine(std::uint64_t begin, std::size_t size, Ending ending);
   std::size_t SizeOf(const Line& line) const {
