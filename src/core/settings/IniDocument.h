@@ -141,7 +141,9 @@ class IniDocument {
     return line.size != kLongLine ? line.size : longSizes_.at(line.Begin());
   }
   void SetSize(Line& line, std::size_t size) { line = MakeLine(line.Begin(), size, line.ending); }
-  std::string_view TextOf(const Line& line) const {
+  // Inlined always: GCC's choice for this hot accessor flipped with unrelated edits
+  // elsewhere in IniDocument.cpp, and a call costs a list's renumbering a tenth more.
+  [[gnu::always_inline]] std::string_view TextOf(const Line& line) const {
     const std::uint64_t begin = line.Begin();
     return begin < file_->size()
                ? std::string_view(*file_).substr(begin, SizeOf(line))
