@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "core/files/PathHelpers.h"
 #include "core/files/PrivateFolders.h"
@@ -40,22 +39,6 @@ QString ExecutableFolder() {
   return error ? QString() : quillon::Qs(executable.parent_path().string());
 }
 
-// The lists' columns the main window fills first: each list's names, then the custom
-// files' files.
-std::vector<quillon::IniCache::NumberedKeys> ShownColumns() {
-  using quillon::ListId;
-  std::vector<quillon::IniCache::NumberedKeys> columns;
-  for (const ListId id : {ListId::Ports, ListId::IWADs, ListId::Programs, ListId::Files}) {
-    const quillon::ListKind& kind = quillon::KindOf(id);
-    columns.push_back(
-        {std::string(kind.section), std::string(kind.prefix), std::string(quillon::kNameSuffix)});
-  }
-  const quillon::ListKind& files = quillon::KindOf(ListId::Files);
-  columns.push_back(
-      {std::string(files.section), std::string(files.prefix), std::string(files.fileSuffix)});
-  return columns;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,8 +46,8 @@ int main(int argc, char** argv) {
   // display and the window are set up, which takes as long as reading full lists.
   if (const QString folder = ExecutableFolder(); !folder.isEmpty()) {
     quillon::IniCache::ReadAhead(
-        quillon::JoinPath(LocationsFor(folder).configDir, quillon::kIniFileName), ShownColumns(),
-        quillon::kLargestList);
+        quillon::JoinPath(LocationsFor(folder).configDir, quillon::kIniFileName),
+        quillon::frmQLN2::ColumnsFilledFirst(), quillon::kLargestList);
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));

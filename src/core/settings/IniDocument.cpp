@@ -168,7 +168,6 @@ std::uint32_t KeyHash(std::string_view key) {
   return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 
 // Where the first byte at or after `from` that `stops` stands, or the text's size. Eight
@@ -873,8 +872,7 @@ bool IsLegacyTextOf(std::string_view raw, std::string_view stored) {
 
 bool HoldsLineBreak(std::string_view text) {
   // Mostly a name of a dozen bytes: two searches of the library beat one of our own.
-  return !text.empty() && (std::memchr(text.data(), '\n', text.size()) != nullptr ||
-                           std::memchr(text.data(), '\r', text.size()) != nullptr);
+  return ByteFrom(text, 0, '\n') != text.size() || ByteFrom(text, 0, '\r') != text.size();
 }
 
 std::string WithoutLineBreaks(std::string_view text) {

@@ -59,6 +59,19 @@ bool frmQLN2::FillCustomFiles() {
   return true;
 }
 
+std::vector<IniCache::NumberedKeys> frmQLN2::ColumnsFilledFirst() {
+  std::vector<IniCache::NumberedKeys> columns;
+  for (const ListId id : {ListId::Ports, ListId::IWADs, ListId::Programs, ListId::Files}) {
+    const ListKind& kind = KindOf(id);
+    columns.push_back(
+        {std::string(kind.section), std::string(kind.prefix), std::string(kNameSuffix)});
+  }
+  const ListKind& files = KindOf(ListId::Files);
+  columns.push_back(
+      {std::string(files.section), std::string(files.prefix), std::string(files.fileSuffix)});
+  return columns;
+}
+
 namespace {
 
 constexpr ListId kDropDowns[] = {ListId::Ports, ListId::IWADs, ListId::Programs};

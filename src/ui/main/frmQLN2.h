@@ -19,6 +19,7 @@
 #include "core/launch/MapEditors.h"
 #include "core/launch/TestLaunch.h"
 #include "core/settings/ConfigLayout.h"
+#include "core/settings/IniCache.h"
 #include "core/settings/LaunchOptions.h"
 #include "core/settings/ReadWrite.h"
 #include "ui/desktop/CommonDialog.h"
@@ -79,6 +80,8 @@ class frmQLN2 : public QMainWindow,
   // Fills "Port", "IWAD", "Prog", "File" or "All" of the lists from the configuration
   // file; any other word fills nothing. Reports its own failure.
   void RefreshLists(const QString& what);
+  // The columns RefreshLists("All") reads, in its order, to be read ahead (IniCache).
+  static std::vector<IniCache::NumberedKeys> ColumnsFilledFirst();
 
   // The setup dialogs keep the drop-down lists in step with the file (MainWindowLists.cpp).
   void InsertEntry(ListId id, int position, const QString& name) override;
