@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     auto ini = std::make_unique<ReadWrite>();
     ini->SetFileName(file.string());
     for (int op = 0; op < 64 && data.remaining_bytes() > 0; ++op) {
-      switch (data.ConsumeIntegralInRange(0, 11)) {
+      switch (data.ConsumeIntegralInRange(0, 12)) {
         case 0:
         case 1:
         case 2: {
@@ -202,6 +202,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
           const std::string moved = expected.view.Raw(section, from).value_or("");
           if (always || expected.view.Raw(section, to).value_or("") != moved) {
             expected.Save(section, to, moved);
+          }
+          break;
+        }
+        case 12: {  // a list's later entries moved down one number, in one walk
+          const std::string section = Name(data);
+          const int first = data.ConsumeIntegralInRange(1, 3);
+          const int last = data.ConsumeIntegralInRange(first, 4);
+          const ReadWrite::NumberedKey keys[] = {{"Name", ReadWrite::Move::Always},
+                                                 {"Path", ReadWrite::Move::WhenDifferent}};
+          ini->MoveNumberedDown(section, "Port", keys, first, last);
+          for (int n = first; n < last; ++n) {
+            for (const auto& key : keys) {
+              const std::string to = "Port" + std::to_string(n) + std::string(key.suffix);
+              expected.Refresh();
+              const std::string moved =
+                  expected.view
+                      .Raw(section, "Port" + std::to_string(n + 1) + std::string(key.suffix))
+                      .value_or("");
+              if (key.when == ReadWrite::Move::Always ||
+                  expected.view.Raw(section, to).value_or("") != moved) {
+                expected.Save(section, to, moved);
+              }
+            }
           }
           break;
         }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <future>
+#include <iterator>
 #include <optional>
 #include <system_error>
 #include <unordered_map>
@@ -37,6 +39,16 @@ class SaveLog {
         {bytes_.size(), section.size(), key.size(), value ? value->size() : 0, value.has_value()});
     bytes_.append(section).append(key);
     if (value) bytes_.append(*value);
+  }
+  // Add of the key prefix + n + suffix, which is FoundByName when the prefix is.
+  void AddNumbered(std::string_view section, std::string_view prefix, int n,
+                   std::string_view suffix) {
+    char digits[16];
+    const char* const end = std::to_chars(std::begin(digits), std::end(digits), n).ptr;
+    const std::size_t begin = bytes_.size();
+    bytes_.append(section).append(prefix);
+    bytes_.append(digits, static_cast<std::size_t>(end - digits)).append(suffix);
+    entries_.push_back({begin, section.size(), bytes_.size() - begin - section.size(), 0, false});
   }
   // Takes every logged value from the document as it is now.
   void KeepValues(const IniDocument& document) {
@@ -326,16 +338,12 @@ std::shared_ptr<const std::string> CachedSharedText(IniFileHandle& file) {
 
 namespace {
 
-// Logs a save that changed the document and writes, or asks for the write, as every save
-// does. `kept`: the value, for a key not SaveLog::FoundByName.
-void Saved(IniFileHandle& file, std::string_view section, std::string_view key, bool changed,
-           const std::optional<std::string>& kept) {
-  if (changed) {
-    file.pending.Add(section, key, kept ? std::optional<std::string_view>(*kept) : std::nullopt);
-    if (!file.dirty) {
-      file.dirty = true;
-      State().dirty.push_back(file.shared_from_this());
-    }
+// After saves logged already (changed: any of them changed the document): writes, or asks
+// for the write, as every save does.
+void Saved(IniFileHandle& file, bool changed) {
+  if (changed && !file.dirty) {
+    file.dirty = true;
+    State().dirty.push_back(file.shared_from_this());
   }
   if (!file.dirty) return;
   if (!State().requester) {
@@ -344,6 +352,16 @@ void Saved(IniFileHandle& file, std::string_view section, std::string_view key, 
   } else {
     RequestFlush();
   }
+}
+
+// Logs a save that changed the document, then as above. `kept`: the value, for a key not
+// SaveLog::FoundByName.
+void Saved(IniFileHandle& file, std::string_view section, std::string_view key, bool changed,
+           const std::optional<std::string>& kept) {
+  if (changed) {
+    file.pending.Add(section, key, kept ? std::optional<std::string_view>(*kept) : std::nullopt);
+  }
+  Saved(file, changed);
 }
 
 // Sets the key to text already clean (a stored line's text holds no line break).
@@ -387,6 +405,26 @@ void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_vi
   if (moved != IniDocument::Moved::Skipped) {
     Saved(file, cleanSection, cleanTo, moved == IniDocument::Moved::Changed, kept);
   }
+}
+
+void CachedMoveNumberedDown(IniFileHandle& file, std::string_view section, std::string_view prefix,
+                            std::span<const IniDocument::NumberedKey> keys, int first, int last) {
+  RefreshIfChanged(file);
+  const CleanText cleanSection(section, true);
+  const std::vector<IniDocument::Moved> moved = file.document.MoveNumberedDown(
+      cleanSection, prefix, keys, first, last, IniDocument::Legacy::Keep);
+  // Logged as the moves one by one would log them; no key of an entry holds '='.
+  bool saved = false;
+  bool changed = false;
+  for (std::size_t i = 0; i < moved.size(); ++i) {
+    if (moved[i] == IniDocument::Moved::Skipped) continue;
+    saved = true;
+    if (moved[i] != IniDocument::Moved::Changed) continue;
+    changed = true;
+    file.pending.AddNumbered(cleanSection, prefix, first + static_cast<int>(i / keys.size()),
+                             keys[i % keys.size()].suffix);
+  }
+  if (saved) Saved(file, changed);
 }
 
 void CachedCreate(IniFileHandle& file, std::string bytes) {

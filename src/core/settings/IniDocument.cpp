@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <utility>
 
@@ -462,7 +463,8 @@ IniDocument::Line IniDocument::MakeLine(std::uint64_t begin, std::size_t size, E
 
 IniDocument::Line IniDocument::Store(std::string_view head, std::string_view tail, Ending ending) {
   const Line line = MakeLine(file_->size() + added_.size(), head.size() + tail.size(), ending);
-  added_.append(head).append(tail);
+  // The ending follows, as in the file's text, so that the write takes both as one piece.
+  added_.append(head).append(tail).append(EndingText(ending));
   return line;
 }
 
@@ -482,7 +484,7 @@ void IniDocument::Compact() {
       const std::string_view old = TextOf(line);
       if (line.size == kLongLine) longSizes[text.size()] = static_cast<std::uint32_t>(old.size());
       line.SetBegin(text.size());
-      text.append(old);
+      text.append(old).append(EndingText(line.ending));
     }
   }
   longSizes_ = std::move(longSizes);
@@ -525,13 +527,13 @@ std::vector<std::string_view> IniDocument::Pieces() const {
       const std::string_view text = TextOf(line);
       add(text);
       const std::string_view ending = EndingText(line.ending);
-      // A line read from the file and not lengthened is still followed by its ending there.
-      const std::size_t after = line.Begin() + SizeOf(line);
-      if (line.Begin() < file.size() && file.substr(after, ending.size()) == ending) {
-        add(file.substr(after, ending.size()));
-      } else {
-        add(ending);
-      }
+      // A line is followed by its ending where it was read or stored, unless it has been
+      // shortened or its ending changed since.
+      const bool inFile = line.Begin() < file.size();
+      const std::string_view buffer = inFile ? file : std::string_view(added_);
+      const std::size_t after = (inFile ? line.Begin() : line.Begin() - file.size()) + SizeOf(line);
+      add(buffer.substr(after, ending.size()) == ending ? buffer.substr(after, ending.size())
+                                                        : ending);
     }
   }
   return pieces;
@@ -616,19 +618,19 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
 
 namespace {
 
-// A line whose key is prefix + n + suffix as an entry's key spells it (no sign, no leading
-// zero, letters in any case): n, and where its value starts after the first '='. Number
-// 0: the line holds no such key.
-struct EntryLine {
+// A line whose key starts with prefix + n as an entry's key spells it (no sign, no leading
+// zero, letters in any case): n, and where the key's rest begins. Number 0: the line's key
+// starts otherwise.
+struct EntryNumber {
   int number = 0;
-  std::size_t value = 0;
+  std::size_t rest = 0;
 };
 
-EntryLine EntryLineOf(std::string_view text, std::string_view prefix, std::string_view suffix) {
+inline EntryNumber EntryNumberOf(std::string_view text, std::string_view prefix) {
   const char* at = text.data();
   const char* const end = at + text.size();
   while (at < end && IsBlank(*at)) ++at;
-  if (static_cast<std::size_t>(end - at) <= prefix.size() + suffix.size() ||
+  if (static_cast<std::size_t>(end - at) <= prefix.size() ||
       !AsciiCaseEqual{}({at, prefix.size()}, prefix) || at[prefix.size()] == '0') {
     return {};
   }
@@ -640,15 +642,22 @@ EntryLine EntryLineOf(std::string_view text, std::string_view prefix, std::strin
     number = number * 10 + digit;
   }
   // No digit leaves 0; more than nine may not fit an int.
-  if (at - digits > 9 || static_cast<std::size_t>(end - at) < suffix.size() ||
-      !AsciiCaseEqual{}({at, suffix.size()}, suffix)) {
-    return {};
+  if (at - digits > 9) return {};
+  return {static_cast<int>(number), static_cast<std::size_t>(at - text.data())};
+}
+
+// Where the value starts when the key's rest, from `rest` on, is `suffix`; 0 when it is not.
+inline std::size_t ValueAfterSuffix(std::string_view text, std::size_t rest,
+                                    std::string_view suffix) {
+  if (text.size() - rest < suffix.size() ||
+      !AsciiCaseEqual{}(text.substr(rest, suffix.size()), suffix)) {
+    return 0;
   }
-  at += suffix.size();
-  while (at < end && IsBlank(*at)) ++at;
+  std::size_t at = rest + suffix.size();
+  while (at < text.size() && IsBlank(text[at])) ++at;
   // Neither the prefix nor the suffix holds a '=', so this one is the line's first.
-  if (at == end || *at != '=') return {};
-  return {static_cast<int>(number), static_cast<std::size_t>(at + 1 - text.data())};
+  if (at == text.size() || text[at] != '=') return 0;
+  return at + 1;
 }
 
 }  // namespace
@@ -674,12 +683,14 @@ std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view se
   const std::vector<Line>& lines = sections_[*sectionNumber].lines;
   for (std::size_t index = 1; index < lines.size(); ++index) {
     const std::string_view text = TextOf(lines[index]);
-    const EntryLine entry = EntryLineOf(text, prefix, suffix);
+    const EntryNumber entry = EntryNumberOf(text, prefix);
     if (entry.number < 1 || entry.number > count) continue;
+    const std::size_t valueAt = ValueAfterSuffix(text, entry.rest, suffix);
+    if (valueAt == 0) continue;
     // The first line of a key is the one it reads; a value found, even an empty one, lies
     // in the document's text and so never has a null pointer.
     std::string_view& value = values[static_cast<std::size_t>(entry.number - 1)];
-    if (value.data() == nullptr) value = text.substr(entry.value);
+    if (value.data() == nullptr) value = text.substr(valueAt);
   }
   return values;
 }
@@ -710,6 +721,80 @@ IniDocument::Moved IniDocument::Move(std::string_view section, std::string_view 
   const auto index = FindKey(*sectionNumber, to);
   if (!always && ValueOf(*sectionNumber, index) == moved) return Moved::Skipped;
   return SetIn(*sectionNumber, index, to, moved, legacy) ? Moved::Changed : Moved::Unchanged;
+}
+
+namespace {
+
+// prefix + n + suffix.
+std::string NumberedKeyText(std::string_view prefix, int n, std::string_view suffix) {
+  char digits[16];
+  const char* const end = std::to_chars(std::begin(digits), std::end(digits), n).ptr;
+  std::string key;
+  key.reserve(prefix.size() + static_cast<std::size_t>(end - digits) + suffix.size());
+  key.append(prefix).append(digits, static_cast<std::size_t>(end - digits)).append(suffix);
+  return key;
+}
+
+}  // namespace
+
+std::vector<IniDocument::Moved> IniDocument::MoveNumberedDown(std::string_view section,
+                                                              std::string_view prefix,
+                                                              std::span<const NumberedKey> keys,
+                                                              int first, int last, Legacy legacy) {
+  std::vector<Moved> results;
+  if (first < 1 || last <= first || keys.empty()) return results;
+  const std::size_t width = keys.size();
+  results.reserve(static_cast<std::size_t>(last - first) * width);
+  const auto sectionNumber = FindSection(section);
+  if (!sectionNumber) {
+    // The first move that writes makes the section: each is made as it would be alone.
+    for (int n = first; n < last; ++n) {
+      for (const NumberedKey& key : keys) {
+        results.push_back(Move(section, NumberedKeyText(prefix, n + 1, key.suffix),
+                               NumberedKeyText(prefix, n, key.suffix), key.always, legacy));
+      }
+    }
+    return results;
+  }
+  walked_.clear();
+  // The first line of each key, entry by entry; 0 (a header's) where the key has none.
+  const auto slot = [&](int n, std::size_t key) {
+    return static_cast<std::size_t>(n - first) * width + key;
+  };
+  std::vector<std::uint32_t> lineOf(slot(last + 1, 0), 0);
+  const std::vector<Line>& lines = sections_[*sectionNumber].lines;
+  for (std::size_t index = 1; index < lines.size(); ++index) {
+    const std::string_view text = TextOf(lines[index]);
+    const EntryNumber entry = EntryNumberOf(text, prefix);
+    if (entry.number < first || entry.number > last) continue;
+    for (std::size_t key = 0; key < width; ++key) {
+      if (ValueAfterSuffix(text, entry.rest, keys[key].suffix) != 0) {
+        std::uint32_t& line = lineOf[slot(entry.number, key)];
+        if (line == 0) line = static_cast<std::uint32_t>(index);
+        break;
+      }
+    }
+  }
+  const auto lineAt = [&](int n, std::size_t key) -> std::optional<std::uint32_t> {
+    const std::uint32_t line = lineOf[slot(n, key)];
+    return line != 0 ? std::optional(line) : std::nullopt;
+  };
+  // A key moved to is never read again, and one moved from has not been written yet; a key
+  // added goes after the section's last key, so no line found moves.
+  for (int n = first; n < last; ++n) {
+    for (std::size_t key = 0; key < width; ++key) {
+      const std::string_view moved = ValueOf(*sectionNumber, lineAt(n + 1, key));
+      const auto index = lineAt(n, key);
+      if (!keys[key].always && ValueOf(*sectionNumber, index) == moved) {
+        results.push_back(Moved::Skipped);
+        continue;
+      }
+      const std::string name = index ? std::string() : NumberedKeyText(prefix, n, keys[key].suffix);
+      results.push_back(SetIn(*sectionNumber, index, name, moved, legacy) ? Moved::Changed
+                                                                          : Moved::Unchanged);
+    }
+  }
+  return results;
 }
 
 namespace {

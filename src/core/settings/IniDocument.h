@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -76,6 +77,18 @@ class IniDocument {
   enum class Moved { Skipped, Unchanged, Changed };
   Moved Move(std::string_view section, std::string_view from, std::string_view to, bool always,
              Legacy legacy = Legacy::Replace);
+  // Move of each key prefix + (n + 1) + suffix to prefix + n + suffix, for n from `first`
+  // to `last - 1` and each n's keys in the order given: a list's later entries moved down
+  // one number. The keys' lines are found in one pass over the section. The prefix and
+  // suffixes as for NumberedRawValues, and the prefix does not start with '['. The moves'
+  // results, in the order made.
+  struct NumberedKey {
+    std::string_view suffix;
+    bool always;
+  };
+  std::vector<Moved> MoveNumberedDown(std::string_view section, std::string_view prefix,
+                                      std::span<const NumberedKey> keys, int first, int last,
+                                      Legacy legacy = Legacy::Replace);
 
  private:
   enum class Ending : std::uint8_t { None, CrLf, Lf, Cr };
@@ -189,8 +202,9 @@ class IniDocument {
   void Compact();
 
   // Line texts: the file's bytes as read, then the text of every line added or written
-  // since. A line that no longer fits where it was leaves its old bytes unused. The file's
-  // bytes may be shared (SharedText); they are then only read.
+  // since, each followed by its ending as in the file. A line that no longer fits where it
+  // was leaves its old bytes unused. The file's bytes may be shared (SharedText); they are
+  // then only read.
   std::shared_ptr<std::string> file_ = std::make_shared<std::string>();
   // The length of each line of 4 MiB or more, by its start (some may be lines no longer
   // held: the next Compact drops them).
@@ -269,6 +283,8 @@ void CachedSave(IniFileHandle& file, std::string_view section, std::string_view 
                 std::string_view value);
 void CachedMoveRaw(IniFileHandle& file, std::string_view section, std::string_view from,
                    std::string_view to, bool always);
+void CachedMoveNumberedDown(IniFileHandle& file, std::string_view section, std::string_view prefix,
+                            std::span<const IniDocument::NumberedKey> keys, int first, int last);
 // Throws IniWriteError; on failure the cached state stays as it was.
 void CachedCreate(IniFileHandle& file, std::string bytes);
 std::optional<std::string> CachedWriteOrDiscard(IniFileHandle& file);

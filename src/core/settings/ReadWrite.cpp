@@ -77,6 +77,15 @@ void ReadWrite::MoveRaw(std::string_view strSection, std::string_view strFrom,
   detail::CachedMoveRaw(*file_, strSection, strFrom, strTo, when == Move::Always);
 }
 
+void ReadWrite::MoveNumberedDown(std::string_view strSection, std::string_view prefix,
+                                 std::span<const NumberedKey> keys, int first, int last) {
+  if (!file_) return;
+  std::vector<IniDocument::NumberedKey> moved;
+  moved.reserve(keys.size());
+  for (const NumberedKey& key : keys) moved.push_back({key.suffix, key.when == Move::Always});
+  detail::CachedMoveNumberedDown(*file_, strSection, prefix, moved, first, last);
+}
+
 void ReadWrite::Create(const std::vector<std::string>& list) {
   if (!file_) throw IniWriteError("no file name to create");
   std::string bytes;

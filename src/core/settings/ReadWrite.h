@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -79,6 +80,17 @@ class ReadWrite {
   enum class Move { Always, WhenDifferent };
   void MoveRaw(std::string_view strSection, std::string_view strFrom, std::string_view strTo,
                Move when = Move::Always);
+
+  // MoveRaw of each key prefix + (n + 1) + suffix to prefix + n + suffix, for n from
+  // `first` to `last - 1` and each n's keys in the order given: a list's later entries
+  // moved down one number, their keys found in one pass over the section. The prefix and
+  // suffixes as for LoadWholeNumbered; the prefix does not start with '['.
+  struct NumberedKey {
+    std::string_view suffix;
+    Move when;
+  };
+  void MoveNumberedDown(std::string_view strSection, std::string_view prefix,
+                        std::span<const NumberedKey> keys, int first, int last);
 
   // Replaces the whole file with these lines, each followed by CR LF.
   // Throws IniWriteError when the file cannot be written.

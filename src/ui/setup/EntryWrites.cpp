@@ -58,34 +58,14 @@ void EmptyEntry(ReadWrite& iniFile, const ListKind& kind, int entry) {
   WriteExtras(iniFile, kind, entry, {});
 }
 
-namespace {
-
-// An entry's keys: its name, its file, then its extras.
-void KeysOf(const ListKind& kind, int entry, std::vector<std::string>& keys) {
-  keys.clear();
-  keys.push_back(NameKey(kind, entry));
-  keys.push_back(FileKey(kind, entry));
-  for (const std::string_view suffix : kind.extraSuffixes) {
-    keys.push_back(ExtraKey(kind, entry, suffix));
-  }
-}
-
-}  // namespace
-
 void MoveEntriesDown(ReadWrite& iniFile, const ListKind& kind, int entry, int last) {
-  const std::string_view section = kind.section;
-  std::vector<std::string> to;
-  std::vector<std::string> from;
-  KeysOf(kind, entry, to);
-  for (int moved = entry; moved < last; ++moved) {
-    KeysOf(kind, moved + 1, from);
-    for (std::size_t i = 0; i < from.size(); ++i) {
-      // An extra that neither sets makes no key; the name and file are always written.
-      iniFile.MoveRaw(section, from[i], to[i],
-                      i < 2 ? ReadWrite::Move::Always : ReadWrite::Move::WhenDifferent);
-    }
-    std::swap(from, to);  // the keys moved from are the next ones moved to
+  // An extra that neither sets makes no key; the name and file are always written.
+  std::vector<ReadWrite::NumberedKey> keys{{kNameSuffix, ReadWrite::Move::Always},
+                                           {kind.fileSuffix, ReadWrite::Move::Always}};
+  for (const std::string_view suffix : kind.extraSuffixes) {
+    keys.push_back({suffix, ReadWrite::Move::WhenDifferent});
   }
+  iniFile.MoveNumberedDown(kind.section, kind.prefix, keys, entry, last);
 }
 
 }  // namespace quillon

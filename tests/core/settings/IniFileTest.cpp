@@ -615,6 +615,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 ini.MoveRaw("A", "k5", "k4");
                               },
                               "[A]\r\nk1=two\r\nk2=three\r\nk3=\r\nk4=\r\n[B]\r\nm=theirs\r\n"},
+                    MergeCase{"MovedDownInOneWalk",
+                              [](ReadWrite& ini) {
+                                const ReadWrite::NumberedKey keys[] = {
+                                    {"", ReadWrite::Move::Always}, {"y", ReadWrite::Move::Always}};
+                                ini.MoveNumberedDown("A", "k", keys, 1, 3);
+                              },
+                              "[A]\r\nk1=two\r\nk2=three\r\nk3=three\r\nk1y=\r\nk2y=\r\n[B]\r\n"
+                              "m=theirs\r\n"},
                     MergeCase{
                         "SavedTwice",
                         [](ReadWrite& ini) {
@@ -1246,6 +1254,43 @@ TEST(DocumentMoves, DoWhatReadingThenSettingDoes) {
                             : Moved::Unchanged)
             << step.from << " to " << step.to;
         EXPECT_EQ(moved.Serialize(), set.Serialize()) << step.from << " to " << step.to;
+      }
+    }
+  }
+}
+
+// A list's entries moved down in one walk end as the same moves made key by key do, byte for
+// byte and result for result: keys twice, in other letter case, with blanks, missing, beyond
+// the last entry, with a leading zero, in a second section of the name, or no section at all.
+TEST(DocumentMoves, DownInOneWalkAsKeyByKey) {
+  const std::string files[] = {
+      "[P]\r\nP1N=a\r\np2n = b\r\nP2N=twice\r\nP3N=c\r\nP3F=cf\r\nP02N=zero\r\nP5N=out\r\n"
+      "\r\n[Q]\r\nq=1\r\n[P]\r\nP2F=second\r\n",
+      "[P]\nP2F=f2\nP1X=x1\nP3X=\n  P3N\t=n3\nP4X=x4\n\n\n",
+      "[Q]\r\nq=1",
+      "[p]\rP1N=caf\xE9\rP2N=caf\xC3\xA9\rP3N=\xE9\rP4F=f4",
+  };
+  const IniDocument::NumberedKey keys[] = {{"N", true}, {"F", true}, {"X", false}};
+  using Legacy = IniDocument::Legacy;
+  for (const std::string& file : files) {
+    for (const auto& [first, last] : {std::pair{1, 3}, std::pair{2, 4}}) {
+      for (const bool shared : {false, true}) {
+        for (const Legacy legacy : {Legacy::Replace, Legacy::Keep}) {
+          IniDocument walked = IniDocument::Parse(file);
+          IniDocument keyByKey = IniDocument::Parse(file);
+          const auto heldWalked = shared ? walked.SharedText() : nullptr;
+          const auto heldKeyByKey = shared ? keyByKey.SharedText() : nullptr;
+          std::vector<IniDocument::Moved> moved;
+          for (int n = first; n < last; ++n) {
+            for (const auto& key : keys) {
+              moved.push_back(keyByKey.Move(
+                  "P", "P" + std::to_string(n + 1) + std::string(key.suffix),
+                  "P" + std::to_string(n) + std::string(key.suffix), key.always, legacy));
+            }
+          }
+          EXPECT_EQ(walked.MoveNumberedDown("P", "P", keys, first, last, legacy), moved) << file;
+          EXPECT_EQ(walked.Serialize(), keyByKey.Serialize()) << file;
+        }
       }
     }
   }
