@@ -618,6 +618,15 @@ std::optional<std::string_view> IniDocument::RawValue(std::string_view section,
 
 namespace {
 
+// AsciiCaseEqual of a piece of a line and a name of the same size, told inline: the bytes
+// are mostly the same, letter case and all.
+inline bool SameNameAt(const char* text, std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (text[i] != name[i] && LowerAscii(text[i]) != LowerAscii(name[i])) return false;
+  }
+  return true;
+}
+
 // A line whose key starts with prefix + n as an entry's key spells it (no sign, no leading
 // zero, letters in any case): n, and where the key's rest begins. Number 0: the line's key
 // starts otherwise.
@@ -631,7 +640,7 @@ inline EntryNumber EntryNumberOf(std::string_view text, std::string_view prefix)
   const char* const end = at + text.size();
   while (at < end && IsBlank(*at)) ++at;
   if (static_cast<std::size_t>(end - at) <= prefix.size() ||
-      !AsciiCaseEqual{}({at, prefix.size()}, prefix) || at[prefix.size()] == '0') {
+      !SameNameAt(at, prefix) || at[prefix.size()] == '0') {
     return {};
   }
   at += prefix.size();
@@ -649,8 +658,7 @@ inline EntryNumber EntryNumberOf(std::string_view text, std::string_view prefix)
 // Where the value starts when the key's rest, from `rest` on, is `suffix`; 0 when it is not.
 inline std::size_t ValueAfterSuffix(std::string_view text, std::size_t rest,
                                     std::string_view suffix) {
-  if (text.size() - rest < suffix.size() ||
-      !AsciiCaseEqual{}(text.substr(rest, suffix.size()), suffix)) {
+  if (text.size() - rest < suffix.size() || !SameNameAt(text.data() + rest, suffix)) {
     return 0;
   }
   std::size_t at = rest + suffix.size();
