@@ -260,6 +260,32 @@ inline bool HoldsKey(std::string_view text, std::string_view key) {
   return HoldsKeyAtLength(text, key);
 }
 
+// HoldsKey for one key tried against many lines, what depends on the key alone worked out
+// once: a section is read line by line until it is indexed.
+class KeyMatcher {
+ public:
+  explicit KeyMatcher(std::string_view key)
+      : key_(key),
+        atStart_(!key.empty() && !IsBlank(key.front()) && !IsBlank(key.back())),
+        tail_(key.size() >= 8 ? WordAt(key, key.size() - 8) | kCaseBits : 0) {}
+  bool Holds(std::string_view text) const {
+    const std::size_t n = key_.size();
+    if (atStart_ && text.size() > n && !IsBlank(text[0])) {
+      if (text[n] != '=' && !IsBlank(text[n])) return false;
+      if (n >= 8 ? (WordAt(text, n - 8) | kCaseBits) != tail_
+                 : LowerAscii(text[n - 1]) != LowerAscii(key_[n - 1])) {
+        return false;
+      }
+    }
+    return HoldsKeyAtLength(text, key_);
+  }
+
+ private:
+  std::string_view key_;
+  bool atStart_;
+  std::uint64_t tail_;
+};
+
 }  // namespace
 
 void IniDocument::KeyIndex::Reserve(std::size_t keys, std::size_t lines,
@@ -579,8 +605,15 @@ std::optional<std::uint32_t> IniDocument::FindKey(std::size_t sectionNumber,
     // costs about what indexing them does: at start-up a list's section is asked for its
     // count (on its first line) and for a few keys of the chosen entry, its last say.
     if (section.scannedLines < kLinesScannedBeforeIndexing * section.lines.size()) {
+      const KeyMatcher matcher(key);
+      const std::size_t fileSize = file_->size();
       for (std::size_t line = 1; line < section.lines.size(); ++line) {
-        if (HoldsKey(TextOf(section.lines[line]), key)) {
+        // TextOf without its bounds checks: every line lies in one of the two buffers.
+        const Line& at = section.lines[line];
+        const std::uint64_t begin = at.Begin();
+        const char* const text =
+            begin < fileSize ? file_->data() + begin : added_.data() + (begin - fileSize);
+        if (matcher.Holds({text, SizeOf(at)})) {
           section.scannedLines += line;
           return remember(line);
         }
@@ -639,8 +672,8 @@ inline EntryNumber EntryNumberOf(std::string_view text, std::string_view prefix)
   const char* at = text.data();
   const char* const end = at + text.size();
   while (at < end && IsBlank(*at)) ++at;
-  if (static_cast<std::size_t>(end - at) <= prefix.size() ||
-      !SameNameAt(at, prefix) || at[prefix.size()] == '0') {
+  if (static_cast<std::size_t>(end - at) <= prefix.size() || !SameNameAt(at, prefix) ||
+      at[prefix.size()] == '0') {
     return {};
   }
   at += prefix.size();
