@@ -28,9 +28,15 @@ std::string AsciiUpper(std::string_view text) {
   return out;
 }
 
+std::string_view DirectoryPartOf(std::string_view path) {
+  // Backwards byte by byte: find_last_of asks memchr about each byte.
+  std::size_t end = path.size();
+  while (end > 0 && path[end - 1] != '/' && path[end - 1] != '\\') --end;
+  return path.substr(0, end);
+}
+
 std::string DirectoryOf(std::string_view path) {
-  const auto pos = path.find_last_of(kSeparators);
-  return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
+  return std::string(DirectoryPartOf(path));
 }
 
 std::string FileNameOf(std::string_view path) {
@@ -41,6 +47,17 @@ std::string FileNameOf(std::string_view path) {
 std::string ExtensionOf(std::string_view name) {
   const auto pos = name.rfind('.');
   return AsciiLower(pos == std::string_view::npos ? name : name.substr(pos + 1));
+}
+
+bool HasExtension(std::string_view name, std::string_view extension) {
+  const auto pos = name.rfind('.');
+  const std::string_view ends = pos == std::string_view::npos ? name : name.substr(pos + 1);
+  if (ends.size() != extension.size()) return false;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    const char c = ends[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != extension[i]) return false;
+  }
+  return true;
 }
 
 std::string JoinPath(std::string_view dir, std::string_view name) {

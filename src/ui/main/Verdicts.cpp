@@ -36,7 +36,7 @@ LoadedNeeds Gather(WadAnalyses& analyses, const EntryListModel* listed,
   LoadedNeeds loaded;
   for (int row = 0; listed && row < listed->Count(); ++row) {
     const std::string_view name = listed->Utf8(row, 0);
-    if (ExtensionOf(name) != "wad") continue;
+    if (!HasExtension(name, "wad")) continue;
     loaded.files.push_back(analyses.Find(DirectoryOf(listed->Utf8(row, 1)).append(name)));
     loaded.ready = loaded.ready && loaded.files.back();
   }

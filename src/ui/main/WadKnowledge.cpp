@@ -99,16 +99,16 @@ void frmQLN2::LearnWads() {
   std::set<QString> folders;
   const EntryListModel& listed = *EntriesOf(lstFiles);
   const bool enabled = chkEnableFiles->isChecked();
-  std::string lastFolder;
+  std::string_view lastFolder;
   for (int row = 0; row < listed.Count(); ++row) {
     const std::string_view name = listed.Utf8(row, 0);
-    std::string folder = DirectoryOf(listed.Utf8(row, 1));
+    const std::string_view folder = DirectoryPartOf(listed.Utf8(row, 1));
     // As FullPath has it; no path holds a NUL, which ends each one.
-    if (enabled && ExtensionOf(name) == "wad") loaded.append(folder).append(name).push_back('\0');
+    if (enabled && HasExtension(name, "wad")) loaded.append(folder).append(name).push_back('\0');
     // Files of one folder mostly stand together in the list.
     if (!folder.empty() && folder != lastFolder) {
       folders.insert(Qs(folder));
-      lastFolder = std::move(folder);
+      lastFolder = folder;
     }
   }
   WatchFileFolders(folders);

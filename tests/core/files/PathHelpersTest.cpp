@@ -42,6 +42,11 @@ TEST(PathHelpers, SplitsPathsAtEitherSeparator) {
     EXPECT_EQ(DirectoryOf(row.path), row.directory);
     EXPECT_EQ(FileNameOf(row.path), row.fileName);
     EXPECT_EQ(ExtensionOf(row.path), row.extension);
+    EXPECT_EQ(DirectoryPartOf(row.path), row.directory);
+    // Told without a copy as ExtensionOf tells it.
+    for (const char* extension : {"wad", "lmp", "readme", ""}) {
+      EXPECT_EQ(HasExtension(row.path, extension), ExtensionOf(row.path) == extension) << extension;
+    }
   }
 }
 
