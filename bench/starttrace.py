@@ -23,6 +23,7 @@ import xbench  # noqa: E402  (the files and the Xvfb of bench-x)
 
 QT_WIDGETS = "/lib/x86_64-linux-gnu/libQt6Widgets.so.6"
 QT_GUI = "/lib/x86_64-linux-gnu/libQt6Gui.so.6"
+QT_XCB = "/lib/x86_64-linux-gnu/libQt6XcbQpa.so.6"
 
 # (event, binary: None for the program, symbol's start, at its return)
 PROBES = [
@@ -35,7 +36,9 @@ PROBES = [
     ("parsed", None, "_ZN7quillon11IniDocument5ParseE", True),
     ("lists", None, "_ZN7quillon7frmQLN212RefreshListsERK7QString", True),
     ("built", None, "_ZN7quillon7frmQLN2C1ERNS_7DesktopE7QStringS3_S3_P7QWidget", True),
+    ("map", QT_XCB, "_ZN10QXcbWindow4showEv", False),
     ("loop", QT_WIDGETS, "_ZN12QApplication4execEv", False),
+    ("mapped", QT_XCB, "_ZN10QXcbWindow20handleMapNotifyEvent", False),
     ("frame", QT_GUI, "_ZN13QBackingStore5flushERK7QRegionP7QWindowRK6QPoint", False),
 ]
 
@@ -49,8 +52,10 @@ PHASES = [
     ("the file parsed and indexed", "parse", "parsed"),
     ("the lists filled", "parsed", "lists"),
     ("the rest of the constructor", "lists", "built"),
-    ("shown, the event loop entered", "built", "loop"),
-    ("the first frame painted and flushed", "loop", "frame"),
+    ("shown: the window's map asked for", "built", "map"),
+    ("the event loop entered", "map", "loop"),
+    ("MapNotify (what bench-x times)", "loop", "mapped"),
+    ("the first frame painted and flushed", "mapped", "frame"),
 ]
 
 
