@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <future>
 #include <iterator>
@@ -324,10 +325,10 @@ void CachedLoadWholeNumbered(IniFileHandle& file, std::string_view section, std:
                              std::string_view suffix, int count,
                              const std::function<void(std::string_view)>& take) {
   RefreshIfChanged(file);
-  std::string converted;
-  for (const std::string_view raw :
-       file.document.NumberedRawValues(CleanText(section, true), prefix, suffix, count)) {
-    take(WholeValueView(raw, converted));
+  std::deque<std::string> converted;
+  for (const std::string_view value : file.document.NumberedWholeValues(
+           CleanText(section, true), prefix, suffix, count, converted)) {
+    take(value);
   }
 }
 

@@ -707,18 +707,7 @@ std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view se
                                                              std::string_view prefix,
                                                              std::string_view suffix,
                                                              int count) const {
-  const std::size_t wanted = static_cast<std::size_t>(std::max(count, 0));
-  for (auto walk = walked_.begin(); walk != walked_.end(); ++walk) {
-    if (walk->section == section && walk->prefix == prefix && walk->suffix == suffix &&
-        walk->values.size() >= wanted) {
-      // Entries past the count read nothing, so the longer walk holds this one.
-      std::vector<std::string_view> values = std::move(walk->values);
-      walked_.erase(walk);
-      values.resize(wanted);
-      return values;
-    }
-  }
-  std::vector<std::string_view> values(wanted);
+  std::vector<std::string_view> values(static_cast<std::size_t>(std::max(count, 0)));
   const auto sectionNumber = FindSection(section);
   if (!sectionNumber || values.empty()) return values;
   const std::vector<Line>& lines = sections_[*sectionNumber].lines;
@@ -736,11 +725,37 @@ std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view se
   return values;
 }
 
+std::vector<std::string_view> IniDocument::NumberedWholeValues(
+    std::string_view section, std::string_view prefix, std::string_view suffix, int count,
+    std::deque<std::string>& converted) const {
+  const std::size_t wanted = static_cast<std::size_t>(std::max(count, 0));
+  for (auto walk = walked_.begin(); walk != walked_.end(); ++walk) {
+    if (walk->section == section && walk->prefix == prefix && walk->suffix == suffix &&
+        walk->values.size() >= wanted) {
+      // Entries past the count read nothing, so the longer walk holds this one.
+      std::vector<std::string_view> values = std::move(walk->values);
+      converted = std::move(walk->converted);
+      walked_.erase(walk);
+      values.resize(wanted);
+      return values;
+    }
+  }
+  std::vector<std::string_view> values = NumberedRawValues(section, prefix, suffix, count);
+  std::string changed;
+  for (std::string_view& value : values) {
+    value = WholeValueView(value, changed);
+    if (changed.empty()) continue;
+    value = converted.emplace_back(std::move(changed));
+    changed.clear();
+  }
+  return values;
+}
+
 void IniDocument::WalkAhead(std::string_view section, std::string_view prefix,
                             std::string_view suffix, int count) {
-  std::vector<std::string_view> values = NumberedRawValues(section, prefix, suffix, count);
-  walked_.push_back(
-      {std::string(section), std::string(prefix), std::string(suffix), std::move(values)});
+  Walk walk{std::string(section), std::string(prefix), std::string(suffix), {}, {}};
+  walk.values = NumberedWholeValues(section, prefix, suffix, count, walk.converted);
+  walked_.push_back(std::move(walk));
 }
 
 std::string_view IniDocument::ValueOf(std::size_t sectionNumber,

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,8 +56,14 @@ class IniDocument {
   // with no digit.
   std::vector<std::string_view> NumberedRawValues(std::string_view section, std::string_view prefix,
                                                   std::string_view suffix, int count) const;
-  // Walks for NumberedRawValues now, up to `count`: the first call asking for the same keys
-  // up to no more than that takes the values, unless the document changed before.
+  // NumberedRawValues, each value as WholeValueView reads it; `converted` keeps the text of
+  // those that reading changed (a deque: its strings never move).
+  std::vector<std::string_view> NumberedWholeValues(std::string_view section,
+                                                    std::string_view prefix,
+                                                    std::string_view suffix, int count,
+                                                    std::deque<std::string>& converted) const;
+  // Walks for NumberedWholeValues now, up to `count`: the first call asking for the same
+  // keys up to no more than that takes the values, unless the document changed before.
   void WalkAhead(std::string_view section, std::string_view prefix, std::string_view suffix,
                  int count);
 
@@ -230,6 +237,7 @@ class IniDocument {
   struct Walk {
     std::string section, prefix, suffix;
     std::vector<std::string_view> values;
+    std::deque<std::string> converted;
   };
   mutable std::vector<Walk> walked_;
 };

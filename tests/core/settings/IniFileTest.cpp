@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -1149,7 +1150,7 @@ TEST(DocumentLookups, ReadNumberedKeysAsEachAlone) {
 // entries than walked, for more, and after a change of any kind in between.
 TEST(DocumentLookups, AListWalkedAheadReadsAsAWalkThen) {
   const std::string file =
-      "[Ports]\r\nPort1Name=a\r\nPort2Name=b\r\nPort3Name=cc\r\n[M]\r\nk=1\r\n";
+      "[Ports]\r\nPort1Name=a\r\nPort2Name=\" b \"\r\nPort3Name=caf\xE9\r\n[M]\r\nk=1\r\n";
   const std::function<void(IniDocument&)> changes[] = {
       [](IniDocument&) {},
       [](IniDocument& d) { d.Set("Ports", "Port2Name", "a longer name than before"); },
@@ -1161,9 +1162,10 @@ TEST(DocumentLookups, AListWalkedAheadReadsAsAWalkThen) {
       IniDocument document = IniDocument::Parse(file);
       document.WalkAhead("Ports", "Port", "Name", walked);
       change(document);
-      const auto values = document.NumberedRawValues("Ports", "Port", "Name", asked);
+      std::deque<std::string> converted;
+      const auto values = document.NumberedWholeValues("Ports", "Port", "Name", asked, converted);
       const IniDocument now = IniDocument::Parse(document.Serialize());
-      const auto fresh = now.NumberedRawValues("Ports", "Port", "Name", asked);
+      const auto fresh = now.NumberedWholeValues("Ports", "Port", "Name", asked, converted);
       EXPECT_EQ(std::vector<std::string>(values.begin(), values.end()),
                 std::vector<std::string>(fresh.begin(), fresh.end()))
           << walked << " walked, " << asked << " asked";
