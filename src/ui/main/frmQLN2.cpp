@@ -39,18 +39,12 @@ constexpr QMargins kClientMargins(6, 0, 6, 6);
 constexpr int kWarpSpacing = 2;
 // The level box is as wide as this text.
 constexpr const char* kWarpWidthText = "MMMMMM";
-// Rows a file list lays out in one event: more than it ever shows at once.
-constexpr int kFileListBatch = 1024;
 
 QListView* MakeFileList(QWidget* parent, const char* name, EntryListModel* files, int column) {
   auto* list = MakeControl<QListView>(parent, name);
   list->setModel(files);
   list->setModelColumn(column);
   list->setUniformItemSizes(true);
-  // Rows past the first batch are laid out in the events after the window shows: a list
-  // of 32 766 files would hold up its first frame.
-  list->setLayoutMode(QListView::Batched);
-  list->setBatchSize(kFileListBatch);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEnabled(false);
