@@ -703,44 +703,45 @@ inline std::size_t ValueAfterSuffix(std::string_view text, std::size_t rest,
 
 }  // namespace
 
-std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view section,
-                                                             std::string_view prefix,
-                                                             std::string_view suffix,
-                                                             int count) const {
-  std::vector<std::string_view> values(static_cast<std::size_t>(std::max(count, 0)));
+std::vector<std::string_view> IniDocument::RawValuesFound(std::string_view section,
+                                                          std::string_view prefix,
+                                                          std::string_view suffix,
+                                                          int count) const {
+  std::vector<std::string_view> values;
   const auto sectionNumber = FindSection(section);
-  if (!sectionNumber || values.empty()) return values;
+  if (!sectionNumber || count < 1) return values;
   const std::vector<Line>& lines = sections_[*sectionNumber].lines;
+  // A section holds at most one entry a line; a short one asked for a full list's count
+  // (a walk ahead of the default file) allocates nothing for the entries it lacks.
+  values.reserve(std::min(static_cast<std::size_t>(count), lines.size()));
   for (std::size_t index = 1; index < lines.size(); ++index) {
     const std::string_view text = TextOf(lines[index]);
     const EntryNumber entry = EntryNumberOf(text, prefix);
     if (entry.number < 1 || entry.number > count) continue;
     const std::size_t valueAt = ValueAfterSuffix(text, entry.rest, suffix);
     if (valueAt == 0) continue;
+    const auto slot = static_cast<std::size_t>(entry.number - 1);
+    if (slot >= values.size()) values.resize(slot + 1);
     // The first line of a key is the one it reads; a value found, even an empty one, lies
     // in the document's text and so never has a null pointer.
-    std::string_view& value = values[static_cast<std::size_t>(entry.number - 1)];
-    if (value.data() == nullptr) value = text.substr(valueAt);
+    if (values[slot].data() == nullptr) values[slot] = text.substr(valueAt);
   }
   return values;
 }
 
-std::vector<std::string_view> IniDocument::NumberedWholeValues(
+std::vector<std::string_view> IniDocument::NumberedRawValues(std::string_view section,
+                                                             std::string_view prefix,
+                                                             std::string_view suffix,
+                                                             int count) const {
+  std::vector<std::string_view> values = RawValuesFound(section, prefix, suffix, count);
+  values.resize(static_cast<std::size_t>(std::max(count, 0)));
+  return values;
+}
+
+std::vector<std::string_view> IniDocument::WholeValuesFound(
     std::string_view section, std::string_view prefix, std::string_view suffix, int count,
     std::deque<std::string>& converted) const {
-  const std::size_t wanted = static_cast<std::size_t>(std::max(count, 0));
-  for (auto walk = walked_.begin(); walk != walked_.end(); ++walk) {
-    if (walk->section == section && walk->prefix == prefix && walk->suffix == suffix &&
-        walk->values.size() >= wanted) {
-      // Entries past the count read nothing, so the longer walk holds this one.
-      std::vector<std::string_view> values = std::move(walk->values);
-      converted = std::move(walk->converted);
-      walked_.erase(walk);
-      values.resize(wanted);
-      return values;
-    }
-  }
-  std::vector<std::string_view> values = NumberedRawValues(section, prefix, suffix, count);
+  std::vector<std::string_view> values = RawValuesFound(section, prefix, suffix, count);
   std::string changed;
   for (std::string_view& value : values) {
     value = WholeValueView(value, changed);
@@ -751,10 +752,31 @@ std::vector<std::string_view> IniDocument::NumberedWholeValues(
   return values;
 }
 
+std::vector<std::string_view> IniDocument::NumberedWholeValues(
+    std::string_view section, std::string_view prefix, std::string_view suffix, int count,
+    std::deque<std::string>& converted) const {
+  const std::size_t wanted = static_cast<std::size_t>(std::max(count, 0));
+  for (auto walk = walked_.begin(); walk != walked_.end(); ++walk) {
+    if (walk->section == section && walk->prefix == prefix && walk->suffix == suffix &&
+        walk->limit >= count) {
+      // Entries past the count read nothing, so the longer walk holds this one.
+      std::vector<std::string_view> values = std::move(walk->values);
+      converted = std::move(walk->converted);
+      walked_.erase(walk);
+      values.resize(wanted);
+      return values;
+    }
+  }
+  std::vector<std::string_view> values =
+      WholeValuesFound(section, prefix, suffix, count, converted);
+  values.resize(wanted);
+  return values;
+}
+
 void IniDocument::WalkAhead(std::string_view section, std::string_view prefix,
                             std::string_view suffix, int count) {
-  Walk walk{std::string(section), std::string(prefix), std::string(suffix), {}, {}};
-  walk.values = NumberedWholeValues(section, prefix, suffix, count, walk.converted);
+  Walk walk{std::string(section), std::string(prefix), std::string(suffix), count, {}, {}};
+  walk.values = WholeValuesFound(section, prefix, suffix, count, walk.converted);
   walked_.push_back(std::move(walk));
 }
 

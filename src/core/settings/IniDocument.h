@@ -176,6 +176,13 @@ class IniDocument {
     return file_.use_count() == 1 ? file_->data() + begin : nullptr;
   }
   std::string_view KeyOf(const Line& line) const;
+  // NumberedRawValues and NumberedWholeValues (without a walk made ahead), only up to the
+  // last entry found.
+  std::vector<std::string_view> RawValuesFound(std::string_view section, std::string_view prefix,
+                                               std::string_view suffix, int count) const;
+  std::vector<std::string_view> WholeValuesFound(std::string_view section, std::string_view prefix,
+                                                 std::string_view suffix, int count,
+                                                 std::deque<std::string>& converted) const;
   // The first section of that name, and the line of the key in it.
   std::optional<std::size_t> FindSection(std::string_view name) const;
   std::optional<std::uint32_t> FindKey(std::size_t sectionNumber, std::string_view key) const;
@@ -236,7 +243,8 @@ class IniDocument {
   // The walks made ahead, each until it is taken or the document changes.
   struct Walk {
     std::string section, prefix, suffix;
-    std::vector<std::string_view> values;
+    int limit;                             // the entries walked: 1 to limit
+    std::vector<std::string_view> values;  // up to the last entry found
     std::deque<std::string> converted;
   };
   mutable std::vector<Walk> walked_;
