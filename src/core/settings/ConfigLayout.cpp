@@ -1,10 +1,9 @@
 #include "core/settings/ConfigLayout.h"
 
 #include <array>
-#include <charconv>
-#include <iterator>
 #include <utility>
 
+#include "core/settings/IniDocument.h"
 #include "core/settings/LaunchOptions.h"
 #include "core/settings/NumberConversion.h"
 #include "core/settings/ReadWrite.h"
@@ -23,18 +22,6 @@ constexpr std::array<ListKind, 4> kKinds{{
     {ListId::Files, "Files", "File", "Path", "NumFiles", "", "custom file", "a custom file"},
 }};
 
-// Read a quarter of a million times at the start of a file of four full lists: one
-// allocation at most, none for the short keys of the lists.
-std::string EntryKey(std::string_view prefix, int entry, std::string_view suffix) {
-  char digits[16];
-  const char* const end = std::to_chars(std::begin(digits), std::end(digits), entry).ptr;
-  std::string key;
-  key.reserve(prefix.size() + static_cast<std::size_t>(end - digits) + suffix.size());
-  key.append(prefix)
-      .append(std::string_view(digits, static_cast<std::size_t>(end - digits)))
-      .append(suffix);
-  return key;
-}
 }  // namespace
 
 const ListKind& KindOf(ListId id) {

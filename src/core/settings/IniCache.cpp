@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <future>
-#include <iterator>
 #include <optional>
 #include <system_error>
 #include <unordered_map>
@@ -44,11 +42,8 @@ class SaveLog {
   // Add of the key prefix + n + suffix, which is FoundByName when the prefix is.
   void AddNumbered(std::string_view section, std::string_view prefix, int n,
                    std::string_view suffix) {
-    char digits[16];
-    const char* const end = std::to_chars(std::begin(digits), std::end(digits), n).ptr;
     const std::size_t begin = bytes_.size();
-    bytes_.append(section).append(prefix);
-    bytes_.append(digits, static_cast<std::size_t>(end - digits)).append(suffix);
+    AppendEntryKey(bytes_.append(section), prefix, n, suffix);
     entries_.push_back({begin, section.size(), bytes_.size() - begin - section.size(), 0, false});
   }
   // Takes every logged value from the document as it is now.

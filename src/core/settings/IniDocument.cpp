@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "core/settings/LargeBuffers.h"
@@ -711,9 +712,10 @@ std::vector<std::string_view> IniDocument::RawValuesFound(std::string_view secti
   const auto sectionNumber = FindSection(section);
   if (!sectionNumber || count < 1) return values;
   const std::vector<Line>& lines = sections_[*sectionNumber].lines;
-  // A section holds at most one entry a line; a short one asked for a full list's count
-  // (a walk ahead of the default file) allocates nothing for the entries it lacks.
-  values.reserve(std::min(static_cast<std::size_t>(count), lines.size()));
+  // A section holds at most one entry a line: a short one asked for a full list's count (a
+  // walk ahead of the default file) allocates nothing for the entries it lacks. Only an
+  // entry numbered past the section's lines makes the values grow.
+  values.resize(std::min(static_cast<std::size_t>(count), lines.size()));
   for (std::size_t index = 1; index < lines.size(); ++index) {
     const std::string_view text = TextOf(lines[index]);
     const EntryNumber entry = EntryNumberOf(text, prefix);
@@ -801,19 +803,19 @@ IniDocument::Moved IniDocument::Move(std::string_view section, std::string_view 
   return SetIn(*sectionNumber, index, to, moved, legacy) ? Moved::Changed : Moved::Unchanged;
 }
 
-namespace {
-
-// prefix + n + suffix.
-std::string NumberedKeyText(std::string_view prefix, int n, std::string_view suffix) {
+void AppendEntryKey(std::string& out, std::string_view prefix, int n, std::string_view suffix) {
   char digits[16];
   const char* const end = std::to_chars(std::begin(digits), std::end(digits), n).ptr;
-  std::string key;
-  key.reserve(prefix.size() + static_cast<std::size_t>(end - digits) + suffix.size());
-  key.append(prefix).append(digits, static_cast<std::size_t>(end - digits)).append(suffix);
-  return key;
+  const auto count = static_cast<std::size_t>(end - digits);
+  out.reserve(out.size() + prefix.size() + count + suffix.size());
+  out.append(prefix).append(digits, count).append(suffix);
 }
 
-}  // namespace
+std::string EntryKey(std::string_view prefix, int n, std::string_view suffix) {
+  std::string key;
+  AppendEntryKey(key, prefix, n, suffix);
+  return key;
+}
 
 std::vector<IniDocument::Moved> IniDocument::MoveNumberedDown(std::string_view section,
                                                               std::string_view prefix,
@@ -828,8 +830,8 @@ std::vector<IniDocument::Moved> IniDocument::MoveNumberedDown(std::string_view s
     // The first move that writes makes the section: each is made as it would be alone.
     for (int n = first; n < last; ++n) {
       for (const NumberedKey& key : keys) {
-        results.push_back(Move(section, NumberedKeyText(prefix, n + 1, key.suffix),
-                               NumberedKeyText(prefix, n, key.suffix), key.always, legacy));
+        results.push_back(Move(section, EntryKey(prefix, n + 1, key.suffix),
+                               EntryKey(prefix, n, key.suffix), key.always, legacy));
       }
     }
     return results;
@@ -867,7 +869,7 @@ std::vector<IniDocument::Moved> IniDocument::MoveNumberedDown(std::string_view s
         results.push_back(Moved::Skipped);
         continue;
       }
-      const std::string name = index ? std::string() : NumberedKeyText(prefix, n, keys[key].suffix);
+      const std::string name = index ? std::string() : EntryKey(prefix, n, keys[key].suffix);
       results.push_back(SetIn(*sectionNumber, index, name, moved, legacy) ? Moved::Changed
                                                                           : Moved::Unchanged);
     }

@@ -176,8 +176,8 @@ class IniDocument {
     return file_.use_count() == 1 ? file_->data() + begin : nullptr;
   }
   std::string_view KeyOf(const Line& line) const;
-  // NumberedRawValues and NumberedWholeValues (without a walk made ahead), only up to the
-  // last entry found.
+  // NumberedRawValues and NumberedWholeValues (without a walk made ahead), for no more
+  // entries than the section has lines, or up to the last entry found.
   std::vector<std::string_view> RawValuesFound(std::string_view section, std::string_view prefix,
                                                std::string_view suffix, int count) const;
   std::vector<std::string_view> WholeValuesFound(std::string_view section, std::string_view prefix,
@@ -244,7 +244,7 @@ class IniDocument {
   struct Walk {
     std::string section, prefix, suffix;
     int limit;                             // the entries walked: 1 to limit
-    std::vector<std::string_view> values;  // up to the last entry found
+    std::vector<std::string_view> values;  // as many as the section's lines, at most
     std::deque<std::string> converted;
   };
   mutable std::vector<Walk> walked_;
@@ -278,6 +278,11 @@ bool IsLegacyTextOf(std::string_view raw, std::string_view stored);
 std::string WithoutLineBreaks(std::string_view text);
 // Whether the text holds a CR or LF.
 bool HoldsLineBreak(std::string_view text);
+
+// An entry's key, prefix + n + suffix (n in decimal), with one allocation at most: a start
+// with full lists reads a quarter of a million of them. Appended to `out`, or made anew.
+void AppendEntryKey(std::string& out, std::string_view prefix, int n, std::string_view suffix);
+std::string EntryKey(std::string_view prefix, int n, std::string_view suffix);
 
 // Names as the file would read them back: line breaks blanked, blanks trimmed.
 std::string CleanName(std::string_view name);
