@@ -643,6 +643,34 @@ INSTANTIATE_TEST_SUITE_P(
                               "m=theirs\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A renumbering writes, or asks for the write, only when one of its moves changed the
+// document, and the file then holds what the moves made, deferred or not.
+TEST_F(IniTest, RenumberingWritesOnlyWhatItChanged) {
+  struct Row {
+    std::string file;
+    std::optional<std::string> written;  // none: nothing to write
+  };
+  const Row rows[] = {
+      {"[A]\r\nk1=x\r\nk2=x\r\nk3=x\r\n", std::nullopt},
+      {"[A]\r\nk1=a\r\nk2=b\r\nk3=c\r\n", "[A]\r\nk1=b\r\nk2=c\r\nk3=c\r\n"},
+      // No section: the first move makes it, and the later ones find it.
+      {"[B]\r\nm=1\r\n", "[B]\r\nm=1\r\n[A]\r\nk1=\r\nk2=\r\n"},
+  };
+  const ReadWrite::NumberedKey keys[] = {{"", ReadWrite::Move::Always},
+                                         {"x", ReadWrite::Move::WhenDifferent}};
+  for (const bool deferred : {false, true}) {
+    for (const Row& row : rows) {
+      IniCache::SetFlushRequester(deferred ? std::function<void()>([] {}) : nullptr);
+      WriteBytes(File(), row.file);
+      auto ini = Open(File());
+      ini->MoveNumberedDown("A", "k", keys, 1, 3);
+      EXPECT_EQ(IniCache::HasPendingWrites(), deferred && row.written) << row.file;
+      EXPECT_TRUE(IniCache::FlushAll());
+      EXPECT_EQ(ReadBytes(File()), row.written.value_or(row.file)) << deferred;
+    }
+  }
+}
+
 TEST_F(IniTest, CreateDiscardsPendingSaves) {
   IniCache::SetFlushRequester([] {});
   auto ini = Open(File());
@@ -1271,6 +1299,9 @@ TEST(DocumentMoves, DownInOneWalkAsKeyByKey) {
       "[P]\nP2F=f2\nP1X=x1\nP3X=\n  P3N\t=n3\nP4X=x4\n\n\n",
       "[Q]\r\nq=1",
       "[p]\rP1N=caf\xE9\rP2N=caf\xC3\xA9\rP3N=\xE9\rP4F=f4",
+      // The first move leaves most of the text unused, so the document packs it midway.
+      "[P]\r\nP1N=" + std::string(100000, 'a') + "\r\nP2N=b\r\nP2F=" + std::string(70000, 'f') +
+          "\r\nP3N=c\r\nP4N=d\r\n",
   };
   const IniDocument::NumberedKey keys[] = {{"N", true}, {"F", true}, {"X", false}};
   using Legacy = IniDocument::Legacy;
